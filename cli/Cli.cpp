@@ -1,0 +1,52 @@
+#include "cli/Cli.h"
+
+#include "cli/Commands.h"
+#include "document/Errors.h"
+
+#include <ostream>
+
+namespace velkar::cli {
+
+std::string ForTerminal(std::string_view message) {
+    std::string text;
+    text.reserve(message.size());
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        text.push_back(message[i]);
+        if (message[i] == '\n' && i + 1 < message.size() && message[i + 1] == '\r')
+            ++i; // LF CR is one line break
+    }
+    return text;
+}
+
+int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    CLI::App app{"Velkar: repairs the timing of MicroDVD, SubRip and SubViewer 2.0 subtitles",
+                 "velkar-cli"};
+    app.require_subcommand(1);
+    Action action;
+    AddDetectCommand(app, action);
+    AddParseCommand(app, action);
+    AddInfoCommand(app, action);
+    AddSyncCommand(app, action);
+    AddAviInfoCommand(app, action);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int code = app.exit(e, out, err);
+        return code == 0 ? 0 : 2;
+    }
+    try {
+        if (action)
+            action(out);
+        out.flush();
+    } catch (const UsageError& e) {
+        err << e.what() << '\n';
+        return 2;
+    } catch (const std::exception& e) {
+        err << ForTerminal(e.what()) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace velkar::cli

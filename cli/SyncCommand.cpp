@@ -1,0 +1,113 @@
+// sync: the program's main job from the command line.
+
+#include "cli/Commands.h"
+#include "cli/OpenSubtitle.h"
+#include "document/Errors.h"
+#include "document/LineIo.h"
+#include "document/TimeCode.h"
+#include "sync/FixSynch.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+
+namespace velkar::cli {
+
+namespace {
+
+struct SyncOptions {
+    std::string input;
+    std::string output;
+    std::string firstTime;
+    std::string lastTime;
+    std::optional<long long> firstAnchor; // 1-based, as the picker numbers subtitles
+    std::optional<long long> lastAnchor;
+    std::string tolerance = std::string(kToleranceItems[kDefaultToleranceIndex]);
+};
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(b, ec) && fs::equivalent(a, b, ec))
+        return true;
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+int ToleranceIndex(const std::string& item) {
+    for (std::size_t i = 0; i < kToleranceItems.size(); ++i)
+        if (kToleranceItems[i] == item)
+            return static_cast<int>(i);
+    std::string items;
+    for (auto text : kToleranceItems)
+        items += (items.empty() ? "" : ", ") + std::string(text);
+    throw UsageError("--tolerance must be one of " + items);
+}
+
+std::int32_t AnchorIndex(std::optional<long long> number, std::size_t fallback, std::size_t count,
+                         const char* option) {
+    if (!number)
+        return static_cast<std::int32_t>(fallback);
+    if (*number < 1 || static_cast<std::size_t>(*number) > count)
+        throw VelkarError(std::string(option) + " must name a subtitle from 1 to " +
+                          std::to_string(count));
+    return static_cast<std::int32_t>(*number - 1);
+}
+
+void Sync(std::ostream& out, const SyncOptions& options) {
+    const int tolerance = ToleranceIndex(options.tolerance);
+    if (SameFile(options.input, options.output))
+        throw UsageError("The re-timed file must not replace the file it was read from");
+
+    SubtitleDocument doc;
+    OpenSubtitle(doc, options.input);
+    if (doc.SubtitleCount == 0)
+        throw VelkarError("The Subtitle file holds no subtitles");
+    doc.FirstAnchor = AnchorIndex(options.firstAnchor, 0, doc.SubtitleCount, "--first-anchor");
+    doc.LastAnchor = AnchorIndex(options.lastAnchor, doc.SubtitleCount - 1u, doc.SubtitleCount,
+                                 "--last-anchor");
+    const std::int32_t firstBefore = doc.start(doc.FirstAnchor);
+    const std::int32_t lastBefore = doc.start(doc.LastAnchor);
+
+    NoProgress progress;
+    SynchOutcome outcome =
+        FixSynch(doc, options.firstTime, options.lastTime, tolerance, progress);
+    WriteSubtitleLines(doc, options.output);
+
+    const SubtitleFormat f = doc.SubtitleFormat;
+    out << outcome.passes << (outcome.passes == 1 ? " pass" : " passes") << "; first anchor "
+        << doc.FirstAnchor + 1 << ": " << TimeToText(f, firstBefore) << " -> "
+        << TimeToText(f, doc.start(doc.FirstAnchor)) << "; last anchor " << doc.LastAnchor + 1
+        << ": " << TimeToText(f, lastBefore) << " -> " << TimeToText(f, doc.start(doc.LastAnchor))
+        << '\n';
+}
+
+} // namespace
+
+void AddSyncCommand(CLI::App& app, Action& action) {
+    auto options = std::make_shared<SyncOptions>();
+    auto* command = app.add_subcommand(
+        "sync", "Re-time a subtitle file from two anchors' true start times and write a copy");
+    command->add_option("FILE", options->input, "Subtitle file to re-time (never written)")
+        ->required();
+    command
+        ->add_option("--first", options->firstTime,
+                     "True start of the first anchor, in the file's own form: a frame number "
+                     "(MicroDVD), hh:nn:ss,zzz (SubRip) or hh:nn:ss.zz (SubViewer 2.0)")
+        ->required();
+    command->add_option("--last", options->lastTime, "True start of the last anchor")->required();
+    command->add_option("-o,--output", options->output, "File to write the re-timed copy to")
+        ->required();
+    command->add_option("--first-anchor", options->firstAnchor,
+                        "Number of the first anchor subtitle, from 1 (default: the first)");
+    command->add_option("--last-anchor", options->lastAnchor,
+                        "Number of the last anchor subtitle, from 1 (default: the last)");
+    command->add_option("--tolerance", options->tolerance,
+                        "Regression item: 0.1%, 0.01%, 0.001%, 0.0001% (default), 0.00001% "
+                        "or 0.000001%");
+    command->callback([&action, options] {
+        action = [options](std::ostream& out) { Sync(out, *options); };
+    });
+}
+
+} // namespace velkar::cli

@@ -1,0 +1,44 @@
+#pragma once
+// Failures of the core. Every failure is a VelkarError whose what() is the exact text the
+// user is shown; the windows catch it at each event handler, the command-line tool prints it.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace velkar {
+
+class VelkarError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// "'<field>' is not a valid integer value": a number read from text did not convert.
+class ConversionError : public VelkarError {
+  public:
+    explicit ConversionError(std::string_view field);
+};
+
+// "Invalid argument to time encode": a value has no text in a clock form.
+class TimeEncodeError : public VelkarError {
+  public:
+    TimeEncodeError();
+};
+
+// "List index out of bounds (<index>)": a line was read past the end of the document.
+class ListIndexError : public VelkarError {
+  public:
+    explicit ListIndexError(long long index);
+};
+
+// "Cannot open file <path>" / "Cannot create file <path>".
+class FileOpenError : public VelkarError {
+  public:
+    explicit FileOpenError(const std::string& path);
+};
+class FileCreateError : public VelkarError {
+  public:
+    explicit FileCreateError(const std::string& path);
+};
+
+} // namespace velkar

@@ -1,0 +1,29 @@
+#pragma once
+// The structural tests that recognition applies to single lines. Each sees at most the first
+// 255 characters of the line (the caller cuts it with ShortString).
+
+#include "document/SubtitleDocument.h"
+
+#include <string_view>
+
+namespace velkar {
+
+// The first 255 characters of `text`: how a line is seen by recognition and parsing.
+inline std::string_view ShortString(std::string_view text) {
+    return text.substr(0, kShortStringMax);
+}
+
+inline bool IsEmptyLine(std::string_view t) { return t.empty(); }
+// A line of spaces counts as non-empty.
+inline bool IsNonEmptyLine(std::string_view t) { return !t.empty(); }
+// The whole line converts as an integer (see TryStrToInt).
+bool IsIntegerLine(std::string_view t);
+// Empty, or two brace pairs in order: "{" before "}" twice over, where an absent character
+// counts as position 0 (so "}x}" passes, "{10}" and "Hello" fail).
+bool IsMicroDVDLine(std::string_view t);
+// A time line: exactly 23 characters is the SubViewer 2.0 layout hh:mm:ss.cc,hh:mm:ss.cc, any
+// other length the SubRip layout hh:mm:ss,mmm --> hh:mm:ss,mmm (26 characters at least). Only
+// the places of the separators are tested, not the digits.
+bool IsTimeLine(std::string_view t);
+
+} // namespace velkar

@@ -1,0 +1,31 @@
+#include "document/Opening.h"
+
+#include "document/LineIo.h"
+#include "document/Parsing.h"
+
+namespace velkar {
+
+void ReadDocument(SubtitleDocument& doc, const std::string& path) {
+    doc.Reset(path);
+    ReadSubtitleLines(doc, path);
+}
+
+Detection Recognise(SubtitleDocument& doc, Progress& progress) {
+    doc.ErrorLines = {0, 0, 0};
+    Detection detection = DetectFormat(doc, progress);
+    doc.SubtitleFormat = detection.format;
+    return detection;
+}
+
+void ResetAnchors(SubtitleDocument& doc) {
+    doc.FirstAnchor = 0;
+    doc.LastAnchor = doc.SubtitleCount > 0 ? doc.SubtitleCount - 1 : 0;
+}
+
+void FinishOpen(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs) {
+    ParseSubtitles(doc, progress, dialogs);
+    ResetAnchors(doc);
+    doc.SubtitleLoaded = true;
+}
+
+} // namespace velkar

@@ -1,0 +1,29 @@
+#pragma once
+// The steps of opening and re-checking a document that need no window. The main window runs
+// them around its dialogs (the damaged-file question, the editor); the command-line tool runs
+// them in a row.
+
+#include "document/Detection.h"
+#include "document/Progress.h"
+#include "document/SubtitleDocument.h"
+
+#include <string>
+#include <vector>
+
+namespace velkar {
+
+// Resets the document for `path` and reads the file's lines into it. Throws FileOpenError.
+void ReadDocument(SubtitleDocument& doc, const std::string& path);
+
+// Zeroes ErrorLines, recognises the lines and stores the format in the document.
+Detection Recognise(SubtitleDocument& doc, Progress& progress);
+
+// Parses the recognised lines, sets the anchors to the first and the last subtitle and marks
+// the document loaded. Throws what ParseSubtitles throws (the document then stays not loaded).
+void FinishOpen(SubtitleDocument& doc, Progress& progress,
+                std::vector<std::string>* dialogs = nullptr);
+
+// Puts the anchors on the first and the last subtitle (both 0 when there is none).
+void ResetAnchors(SubtitleDocument& doc);
+
+} // namespace velkar

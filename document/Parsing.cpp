@@ -1,0 +1,193 @@
+#include "document/Parsing.h"
+
+#include "document/Errors.h"
+#include "document/IntegerConversion.h"
+#include "document/LineTests.h"
+#include "document/TimeCode.h"
+
+namespace velkar {
+
+std::pair<std::int32_t, std::int32_t> ReadSubRipTimes(std::string_view line) {
+    return {ClockValue(Copy(line, 1, 2), Copy(line, 4, 2), Copy(line, 7, 2), Copy(line, 10, 3), 1),
+            ClockValue(Copy(line, 18, 2), Copy(line, 21, 2), Copy(line, 24, 2), Copy(line, 27, 3),
+                       1)};
+}
+
+std::pair<std::int32_t, std::int32_t> ReadSubViewerTimes(std::string_view line) {
+    return {
+        ClockValue(Copy(line, 1, 2), Copy(line, 4, 2), Copy(line, 7, 2), Copy(line, 10, 2), 10),
+        ClockValue(Copy(line, 13, 2), Copy(line, 16, 2), Copy(line, 19, 2), Copy(line, 22, 2),
+                   10)};
+}
+
+std::string DialogEntry(std::size_t index, std::string_view text) {
+    std::string entry = std::to_string(index + 1);
+    entry += ") ";
+    entry.append(text);
+    return entry;
+}
+
+namespace {
+
+class TableBuilder {
+  public:
+    TableBuilder(SubtitleDocument& doc, std::vector<std::string>* dialogs)
+        : m_doc(doc), m_dialogs(dialogs) {
+        const std::size_t n = doc.SubtitleLines.size();
+        doc.TimingTable[0].assign(n, 0);
+        doc.TimingTable[1].assign(n, 0);
+        doc.SubtitleTexts.assign(n, std::string());
+        doc.SubtitleLineIndex.assign(n, 0);
+        doc.SubtitleCount = 0;
+        if (dialogs)
+            dialogs->clear();
+    }
+
+    // Adds a subtitle and gives its column; refuses the 65 536th.
+    std::size_t add() {
+        if (m_doc.SubtitleCount == kMaxSubtitles)
+            throw VelkarError("The Subtitle file holds more than 65535 subtitles");
+        return m_doc.SubtitleCount++;
+    }
+
+    void finish(std::size_t column) {
+        if (m_dialogs)
+            m_dialogs->push_back(DialogEntry(column, m_doc.SubtitleTexts[column]));
+    }
+
+  private:
+    SubtitleDocument& m_doc;
+    std::vector<std::string>* m_dialogs;
+};
+
+// Line `index` of the document as a short string; throws ListIndexError past the end.
+std::string_view LineAt(const SubtitleDocument& doc, std::size_t index) {
+    if (index >= doc.SubtitleLines.size())
+        throw ListIndexError(static_cast<long long>(index));
+    return ShortString(doc.SubtitleLines[index]);
+}
+
+void CutToShortString(std::string& text) {
+    if (text.size() > kShortStringMax)
+        text.resize(kShortStringMax);
+}
+
+// The integer in `s` from its character 2 up to the character before its first "}".
+std::int32_t BraceField(std::string_view s) {
+    auto close = s.find('}');
+    std::size_t count = close == std::string_view::npos || close < 1 ? 0 : close - 1;
+    return StrToInt(Copy(s, 2, count));
+}
+
+void ParseMicroDVD(SubtitleDocument& doc, TableBuilder& table) {
+    const auto& lines = doc.SubtitleLines;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() <= 6)
+            continue; // empty lines, and "{1}{2}" without a text
+        std::string_view s = ShortString(lines[i]);
+        std::size_t column = table.add();
+        doc.TimingTable[0][column] = BraceField(s);
+        s.remove_prefix(s.find('}') + 1);
+        doc.TimingTable[1][column] = BraceField(s);
+        doc.SubtitleTexts[column] = std::string(s.substr(s.find('}') + 1));
+        doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i);
+        table.finish(column);
+    }
+}
+
+void ParseSubRip(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
+    const std::size_t n = doc.SubtitleLines.size();
+    progress.setPosition(0);
+    progress.setMaximum(static_cast<int>(n) - 1);
+    std::size_t i = 0;
+    while (i + 1 <= n) {
+        progress.setPosition(static_cast<int>(i));
+        if (!IsIntegerLine(ShortString(doc.SubtitleLines[i]))) {
+            ++i;
+            if (i + 1 >= n)
+                break;
+            continue;
+        }
+        std::size_t column = table.add();
+        auto [start, end] = ReadSubRipTimes(LineAt(doc, i + 1));
+        doc.TimingTable[0][column] = start;
+        doc.TimingTable[1][column] = end;
+        doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i + 1);
+        std::string& text = doc.SubtitleTexts[column];
+        std::size_t c = 2;
+        for (;;) {
+            std::string_view line = LineAt(doc, i + c);
+            if (line.empty())
+                break;
+            text.append(line);
+            text.append("[br]");
+            CutToShortString(text);
+            ++c;
+            if (i + c + 1 >= n)
+                break;
+        }
+        if (text.size() >= 4)
+            text.resize(text.size() - 4); // the final "[br]"
+        table.finish(column);
+        i += c;
+        if (i + 1 >= n)
+            break;
+    }
+    progress.setPosition(0);
+}
+
+bool RestIsEmpty(const std::vector<std::string>& lines, std::size_t from) {
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (!lines[i].empty())
+            return false;
+    return true;
+}
+
+void ParseSubViewer2(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
+    const auto& lines = doc.SubtitleLines;
+    const std::size_t n = lines.size();
+    progress.setPosition(0);
+    progress.setMaximum(static_cast<int>(n) - 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (IsTimeLine(ShortString(lines[i]))) {
+            doc.FirstTimeLine = static_cast<std::int32_t>(i);
+            break;
+        }
+    }
+    progress.setMaximum(static_cast<int>(n) - doc.FirstTimeLine - 1);
+    for (std::size_t i = static_cast<std::size_t>(std::max(doc.FirstTimeLine, 0)); i < n; i += 3) {
+        progress.setPosition(static_cast<int>(i));
+        // Files that end with several empty lines: the stride may land on one of them.
+        if (lines[i].empty() && RestIsEmpty(lines, i))
+            break;
+        std::size_t column = table.add();
+        auto [start, end] = ReadSubViewerTimes(ShortString(lines[i]));
+        doc.TimingTable[0][column] = start;
+        doc.TimingTable[1][column] = end;
+        doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i);
+        doc.SubtitleTexts[column] = std::string(LineAt(doc, i + 1));
+        table.finish(column);
+    }
+    progress.setPosition(0);
+}
+
+} // namespace
+
+void ParseSubtitles(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs) {
+    TableBuilder table(doc, dialogs);
+    switch (doc.SubtitleFormat) {
+    case sfMicroDVD:
+        ParseMicroDVD(doc, table);
+        break;
+    case sfSubRip:
+        ParseSubRip(doc, table, progress);
+        break;
+    case sfSubViewer2:
+        ParseSubViewer2(doc, table, progress);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace velkar

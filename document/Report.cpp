@@ -1,0 +1,78 @@
+#include "document/Report.h"
+
+#include "document/TimeCode.h"
+
+namespace velkar {
+
+namespace {
+
+std::string Cut(std::string text) {
+    if (text.size() > kShortStringMax)
+        text.resize(kShortStringMax);
+    return text;
+}
+
+std::string SubtitleEntry(const SubtitleDocument& doc, std::size_t index) {
+    return TimeToText(doc.SubtitleFormat, doc.start(index)) + "  " + doc.SubtitleTexts[index];
+}
+
+} // namespace
+
+ErrorRecord MostLikelyFormat(const SubtitleDocument& doc) {
+    const auto& e = doc.ErrorLines;
+    if (e[erMicroDVD] >= e[erSubViewer2] && e[erMicroDVD] >= e[erSubRip])
+        return erMicroDVD;
+    if (e[erSubViewer2] >= e[erSubRip])
+        return erSubViewer2;
+    return erSubRip;
+}
+
+std::string DamagedFileMessage(const SubtitleDocument& doc) {
+    std::string text = "The Subtitle file seems to be a ";
+    switch (MostLikelyFormat(doc)) {
+    case erMicroDVD:
+        text += "MicroDVD file, but it has at least one error:\n\r" + doc.ErrorTexts[erMicroDVD];
+        break;
+    case erSubViewer2:
+        text += "SubViewer 2.0 file, but it has at least one error:\n\r" +
+                doc.ErrorTexts[erSubViewer2];
+        break;
+    case erSubRip:
+        text += "SubRip file, but it has at least one error:" + doc.ErrorTexts[erSubRip];
+        break;
+    }
+    return Cut(std::move(text));
+}
+
+std::string DamagedFileQuestion(const SubtitleDocument& doc) {
+    return Cut(DamagedFileMessage(doc) + "\n\r\n\rTry to fix errors?");
+}
+
+std::string ReportFormatName(SubtitleFormat format) {
+    switch (format) {
+    case sfMicroDVD:
+        return "MicroDVD player";
+    case sfSubRip:
+        return "Subrip";
+    case sfSubViewer2:
+        return "SubViewer v2.0";
+    case sfDamaged:
+        return "Damaged";
+    default:
+        return "Unknown";
+    }
+}
+
+std::string SubtitleInformation(const SubtitleDocument& doc) {
+    std::string report = "Subtitle Format:\t" + ReportFormatName(doc.SubtitleFormat) + "\n\r";
+    report += "Total Lines:\t" + std::to_string(doc.SubtitleLines.size()) + "\n\r";
+    report += "First Subtitle:\t";
+    if (doc.SubtitleCount > 0)
+        report += SubtitleEntry(doc, 0);
+    report += "\n\rLast Subtitle:\t";
+    if (doc.SubtitleCount > 0)
+        report += SubtitleEntry(doc, doc.SubtitleCount - 1u);
+    return report;
+}
+
+} // namespace velkar

@@ -1,0 +1,31 @@
+#pragma once
+// Texts the program shows about a document. Line breaks inside them are LF CR, in that order.
+
+#include "document/SubtitleDocument.h"
+
+#include <string>
+
+namespace velkar {
+
+// The format whose check got furthest: the one with the largest ErrorLines entry (MicroDVD on
+// a tie with both others, then SubViewer 2.0 on a tie with SubRip).
+ErrorRecord MostLikelyFormat(const SubtitleDocument& doc);
+
+// "The Subtitle file seems to be a <format> file, but it has at least one error:" followed (LF
+// CR first for MicroDVD and SubViewer 2.0) by that format's error text; cut to 255 characters.
+std::string DamagedFileMessage(const SubtitleDocument& doc);
+
+// The question asked about a damaged file: DamagedFileMessage, LF CR twice, "Try to fix
+// errors?", cut to 255 characters.
+std::string DamagedFileQuestion(const SubtitleDocument& doc);
+
+// The "Subtitle Information" report: format name, total lines, the first and the last
+// subtitle's start (TimeToText) and text. Without subtitles nothing follows the tabs of the
+// first and last entries. Throws TimeEncodeError for a start that has no text.
+std::string SubtitleInformation(const SubtitleDocument& doc);
+
+// Name of a format in the report: "MicroDVD player", "Subrip", "SubViewer v2.0", "Unknown",
+// "Damaged".
+std::string ReportFormatName(SubtitleFormat format);
+
+} // namespace velkar

@@ -1,0 +1,62 @@
+#pragma once
+// The one subtitle document: the file's raw lines, the recognised format and the timing table
+// parsed from them. The main window owns one; the command-line tool owns one per run.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velkar {
+
+enum SubtitleFormat : std::uint8_t {
+    sfUnknown = 0,
+    sfMicroDVD = 1,    // values are video frames
+    sfSubRip = 2,      // values are milliseconds
+    sfSubViewer2 = 3,  // values are milliseconds (the file's hundredths times 10)
+    sfDamaged = 4,
+};
+
+// Entries of ErrorLines / ErrorTexts.
+enum ErrorRecord { erMicroDVD = 0, erSubViewer2 = 1, erSubRip = 2 };
+
+// True for the three formats that have a timing table.
+inline bool HasTimingTable(SubtitleFormat f) {
+    return f == sfMicroDVD || f == sfSubRip || f == sfSubViewer2;
+}
+
+// Short strings hold at most this many characters; longer texts are cut without notice.
+inline constexpr std::size_t kShortStringMax = 255;
+// A document holds at most this many subtitles (the count is 16 bits wide).
+inline constexpr std::size_t kMaxSubtitles = 65535;
+
+struct SubtitleDocument {
+    std::string SubtitleFileName;
+    bool SubtitleLoaded = false;
+    std::uint16_t SubtitleCount = 0;
+    // Row 0 holds starts, row 1 ends, in the document's unit. Sized by the parse to the number
+    // of lines; only columns 0 .. SubtitleCount - 1 carry subtitles.
+    std::array<std::vector<std::int32_t>, 2> TimingTable{std::vector<std::int32_t>(1),
+                                                         std::vector<std::int32_t>(1)};
+    std::vector<std::string> SubtitleTexts = std::vector<std::string>(1); // each <= 255 bytes
+    std::vector<std::int32_t> SubtitleLineIndex; // line of each subtitle's own (time) line
+    std::int32_t FirstTimeLine = 0;              // first SubViewer 2.0 time line
+    std::vector<std::string> SubtitleLines;      // the file's bytes, split into lines
+    velkar::SubtitleFormat SubtitleFormat = sfUnknown;
+    std::int32_t FirstAnchor = 0;
+    std::int32_t LastAnchor = 0;
+    std::array<std::int32_t, 3> ErrorLines{}; // order MicroDVD, SubViewer 2.0, SubRip
+    std::array<std::string, 3> ErrorTexts;
+
+    // A UTF-8 byte-order mark found at the start of the file: kept aside while the lines are
+    // recognised and parsed, and written back in front of the first line.
+    std::string ByteOrderMark;
+
+    std::int32_t start(std::size_t i) const { return TimingTable[0][i]; }
+    std::int32_t end(std::size_t i) const { return TimingTable[1][i]; }
+
+    // Empties the document as the start of every open does; the file name becomes `path`.
+    void Reset(const std::string& path);
+};
+
+} // namespace velkar
