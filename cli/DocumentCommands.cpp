@@ -55,8 +55,8 @@ void Parse(std::ostream& out, const std::string& path) {
                              {"end", doc.end(i)},
                              {"line", doc.SubtitleLineIndex[i]},
                              {"text", doc.SubtitleTexts[i]}});
-    PrintJson(out, {{"format", JsonFormatName(doc.SubtitleFormat)},
-                    {"subtitles", std::move(subtitles)}});
+    PrintJson(
+        out, {{"format", JsonFormatName(doc.SubtitleFormat)}, {"subtitles", std::move(subtitles)}});
 }
 
 void Info(std::ostream& out, const std::string& path) {
@@ -71,9 +71,8 @@ void AddFileCommand(CLI::App& app, Action& action, const char* name, const char*
     auto* command = app.add_subcommand(name, description);
     auto path = std::make_shared<std::string>();
     command->add_option("FILE", *path, "Subtitle file")->required();
-    command->callback([&action, path, run] {
-        action = [path, run](std::ostream& out) { run(out, *path); };
-    });
+    command->callback(
+        [&action, path, run] { action = [path, run](std::ostream& out) { run(out, *path); }; });
 }
 
 } // namespace

@@ -64,14 +64,13 @@ void Sync(std::ostream& out, const SyncOptions& options) {
     if (doc.SubtitleCount == 0)
         throw VelkarError("The Subtitle file holds no subtitles");
     doc.FirstAnchor = AnchorIndex(options.firstAnchor, 0, doc.SubtitleCount, "--first-anchor");
-    doc.LastAnchor = AnchorIndex(options.lastAnchor, doc.SubtitleCount - 1u, doc.SubtitleCount,
-                                 "--last-anchor");
+    doc.LastAnchor =
+        AnchorIndex(options.lastAnchor, doc.SubtitleCount - 1u, doc.SubtitleCount, "--last-anchor");
     const std::int32_t firstBefore = doc.start(doc.FirstAnchor);
     const std::int32_t lastBefore = doc.start(doc.LastAnchor);
 
     NoProgress progress;
-    SynchOutcome outcome =
-        FixSynch(doc, options.firstTime, options.lastTime, tolerance, progress);
+    SynchOutcome outcome = FixSynch(doc, options.firstTime, options.lastTime, tolerance, progress);
     WriteSubtitleLines(doc, options.output);
 
     const SubtitleFormat f = doc.SubtitleFormat;
@@ -105,9 +104,8 @@ void AddSyncCommand(CLI::App& app, Action& action) {
     command->add_option("--tolerance", options->tolerance,
                         "Regression item: 0.1%, 0.01%, 0.001%, 0.0001% (default), 0.00001% "
                         "or 0.000001%");
-    command->callback([&action, options] {
-        action = [options](std::ostream& out) { Sync(out, *options); };
-    });
+    command->callback(
+        [&action, options] { action = [options](std::ostream& out) { Sync(out, *options); }; });
 }
 
 } // namespace velkar::cli

@@ -12,7 +12,9 @@ std::size_t Pos(std::string_view t, char c) {
     return p == std::string_view::npos ? 0 : p + 1;
 }
 
-bool BracePairPasses(std::string_view t) { return Pos(t, '}') > Pos(t, '{'); }
+bool BracePairPasses(std::string_view t) {
+    return Pos(t, '}') > Pos(t, '{');
+}
 
 struct Separator {
     std::string_view text;
@@ -39,7 +41,9 @@ constexpr Separator kSubRipLayout[] = {{":", 3},  {":", 6},  {",", 9}, {" --> ",
 
 } // namespace
 
-bool IsIntegerLine(std::string_view t) { return TryStrToInt(t).has_value(); }
+bool IsIntegerLine(std::string_view t) {
+    return TryStrToInt(t).has_value();
+}
 
 bool IsMicroDVDLine(std::string_view t) {
     if (t.empty())

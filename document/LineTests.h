@@ -13,9 +13,13 @@ inline std::string_view ShortString(std::string_view text) {
     return text.substr(0, kShortStringMax);
 }
 
-inline bool IsEmptyLine(std::string_view t) { return t.empty(); }
+inline bool IsEmptyLine(std::string_view t) {
+    return t.empty();
+}
 // A line of spaces counts as non-empty.
-inline bool IsNonEmptyLine(std::string_view t) { return !t.empty(); }
+inline bool IsNonEmptyLine(std::string_view t) {
+    return !t.empty();
+}
 // The whole line converts as an integer (see TryStrToInt).
 bool IsIntegerLine(std::string_view t);
 // Empty, or two brace pairs in order: "{" before "}" twice over, where an absent character

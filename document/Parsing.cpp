@@ -8,16 +8,15 @@
 namespace velkar {
 
 std::pair<std::int32_t, std::int32_t> ReadSubRipTimes(std::string_view line) {
-    return {ClockValue(Copy(line, 1, 2), Copy(line, 4, 2), Copy(line, 7, 2), Copy(line, 10, 3), 1),
-            ClockValue(Copy(line, 18, 2), Copy(line, 21, 2), Copy(line, 24, 2), Copy(line, 27, 3),
-                       1)};
+    return {
+        ClockValue(Copy(line, 1, 2), Copy(line, 4, 2), Copy(line, 7, 2), Copy(line, 10, 3), 1),
+        ClockValue(Copy(line, 18, 2), Copy(line, 21, 2), Copy(line, 24, 2), Copy(line, 27, 3), 1)};
 }
 
 std::pair<std::int32_t, std::int32_t> ReadSubViewerTimes(std::string_view line) {
     return {
         ClockValue(Copy(line, 1, 2), Copy(line, 4, 2), Copy(line, 7, 2), Copy(line, 10, 2), 10),
-        ClockValue(Copy(line, 13, 2), Copy(line, 16, 2), Copy(line, 19, 2), Copy(line, 22, 2),
-                   10)};
+        ClockValue(Copy(line, 13, 2), Copy(line, 16, 2), Copy(line, 19, 2), Copy(line, 22, 2), 10)};
 }
 
 std::string DialogEntry(std::size_t index, std::string_view text) {

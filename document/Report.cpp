@@ -34,8 +34,8 @@ std::string DamagedFileMessage(const SubtitleDocument& doc) {
         text += "MicroDVD file, but it has at least one error:\n\r" + doc.ErrorTexts[erMicroDVD];
         break;
     case erSubViewer2:
-        text += "SubViewer 2.0 file, but it has at least one error:\n\r" +
-                doc.ErrorTexts[erSubViewer2];
+        text +=
+            "SubViewer 2.0 file, but it has at least one error:\n\r" + doc.ErrorTexts[erSubViewer2];
         break;
     case erSubRip:
         text += "SubRip file, but it has at least one error:" + doc.ErrorTexts[erSubRip];

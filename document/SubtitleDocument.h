@@ -11,9 +11,9 @@ namespace velkar {
 
 enum SubtitleFormat : std::uint8_t {
     sfUnknown = 0,
-    sfMicroDVD = 1,    // values are video frames
-    sfSubRip = 2,      // values are milliseconds
-    sfSubViewer2 = 3,  // values are milliseconds (the file's hundredths times 10)
+    sfMicroDVD = 1,   // values are video frames
+    sfSubRip = 2,     // values are milliseconds
+    sfSubViewer2 = 3, // values are milliseconds (the file's hundredths times 10)
     sfDamaged = 4,
 };
 

@@ -83,11 +83,11 @@ std::string TimeToText(SubtitleFormat format, std::int32_t value) {
 std::int32_t ClockValue(std::string_view hours, std::string_view minutes, std::string_view seconds,
                         std::string_view fraction, std::int32_t fractionUnit) {
     // Unsigned arithmetic: fields may hold any 32-bit value and the sum wraps, never traps.
-    std::uint32_t value = static_cast<std::uint32_t>(StrToInt(hours)) * 3600000u +
-                          static_cast<std::uint32_t>(StrToInt(minutes)) * 60000u +
-                          static_cast<std::uint32_t>(StrToInt(seconds)) * 1000u +
-                          static_cast<std::uint32_t>(StrToInt(fraction)) *
-                              static_cast<std::uint32_t>(fractionUnit);
+    std::uint32_t value =
+        static_cast<std::uint32_t>(StrToInt(hours)) * 3600000u +
+        static_cast<std::uint32_t>(StrToInt(minutes)) * 60000u +
+        static_cast<std::uint32_t>(StrToInt(seconds)) * 1000u +
+        static_cast<std::uint32_t>(StrToInt(fraction)) * static_cast<std::uint32_t>(fractionUnit);
     return static_cast<std::int32_t>(value);
 }
 

@@ -16,8 +16,12 @@ namespace {
 // The extended-precision numbers nearest to the decimals of the list.
 constexpr long double kTolerances[] = {0.1L, 0.01L, 0.001L, 0.0001L, 0.00001L, 0.000001L};
 
-VelkarError DivisionByZero() { return VelkarError("Floating point division by zero"); }
-VelkarError InvalidOperation() { return VelkarError("Invalid floating point operation"); }
+VelkarError DivisionByZero() {
+    return VelkarError("Floating point division by zero");
+}
+VelkarError InvalidOperation() {
+    return VelkarError("Invalid floating point operation");
+}
 
 // A value that must fit a 32-bit table cell; beyond it the arithmetic has no valid result.
 std::int32_t Narrow(long long value) {
@@ -126,9 +130,12 @@ SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::st
                 place(j, static_cast<long long>(starts[j + 1]) - durations[j] - gaps[j]);
 
             ++outcome.passes;
-            if (RelativeError(typedSpan, currentSpan) <= tolerance || !changed ||
-                outcome.passes >= kMaxSynchPasses)
+            if (RelativeError(typedSpan, currentSpan) <= tolerance)
                 break;
+            if (!changed || outcome.passes >= kMaxSynchPasses) {
+                outcome.settledUnchanged = true;
+                break;
+            }
         }
     }
 

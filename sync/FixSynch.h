@@ -24,8 +24,11 @@ long double Tolerance(int index);
 long double RoundHalfEven(long double x);
 
 struct SynchOutcome {
-    int passes = 0;      // scaling passes run; 0 when the span already agreed
+    int passes = 0;       // scaling passes run; 0 when the span already agreed
     bool rebuilt = false; // false when nothing was done (no table, or no subtitles)
+    // The loop ended on a pass that changed no value (the span could get no closer) or on
+    // the pass limit, rather than on a span within the tolerance.
+    bool settledUnchanged = false;
 };
 
 // Re-times the document so that the first anchor starts at `firstText` and the span between

@@ -1,0 +1,34 @@
+#pragma once
+// Helpers shared by the core tests.
+
+#include "document/SubtitleDocument.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace velkar::test {
+
+// A document holding `lines`, recognised and parsed as opening a file would.
+SubtitleDocument OpenLines(std::vector<std::string> lines);
+
+// A fresh folder under the system's temporary folder, removed when the object goes.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::filesystem::path path(const std::string& name) const { return m_path / name; }
+
+  private:
+    std::filesystem::path m_path;
+};
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+std::string ReadBytes(const std::filesystem::path& path);
+
+// The corpus folder, or an empty path when it is not there.
+std::filesystem::path CorpusFolder();
+
+} // namespace velkar::test

@@ -1,0 +1,168 @@
+#include "TestSupport.h"
+
+#include "cli/Cli.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+namespace velkar {
+namespace {
+
+using nlohmann::json;
+using testing::HasSubstr;
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Result RunCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "velkar-cli");
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    std::ostringstream out, err;
+    int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    return {code, out.str(), err.str()};
+}
+
+class CliTest : public testing::Test {
+  protected:
+    std::string file(const std::string& name, const std::string& bytes) {
+        auto path = m_folder.path(name);
+        test::WriteBytes(path, bytes);
+        return path.string();
+    }
+    std::string path(const std::string& name) { return m_folder.path(name).string(); }
+    test::TempFolder m_folder;
+};
+
+const std::string kSrt = "1\n00:00:01,000 --> 00:00:03,000\nOne\n\n"
+                         "2\n00:00:04,000 --> 00:00:06,000\nTwo\nlines\n\n"
+                         "3\n00:00:10,000 --> 00:00:12,000\nThree\n";
+
+TEST_F(CliTest, DetectListsFailedChecksInOrder) {
+    auto r = RunCli({"detect", file("a.srt", kSrt)});
+    ASSERT_EQ(r.code, 0) << r.err;
+    auto j = json::parse(r.out);
+    EXPECT_EQ(j["format"], "SubRip");
+    EXPECT_EQ(j["lines"], 12);
+    ASSERT_EQ(j["errors"].size(), 1u);
+    EXPECT_EQ(j["errors"][0]["format"], "MicroDVD");
+    EXPECT_EQ(j["errors"][0]["line"], 0);
+    EXPECT_EQ(j["errors"][0]["text"], "(Line:0)\n\r1");
+
+    auto damaged = RunCli({"detect", file("d.srt", "1\n00:00:01,000 --> 00:00:03,000\nOne\n\n"
+                                                   "2\n00:00:04.000 --> 00:00:06,000\nx\n\nz\n")});
+    auto d = json::parse(damaged.out);
+    EXPECT_EQ(d["format"], "Damaged");
+    EXPECT_EQ(d["errors"][1]["format"], "SubRip");
+    EXPECT_EQ(d["errors"][1]["line"], 5);
+}
+
+TEST_F(CliTest, ParsePrintsTheTimingTable) {
+    auto r = RunCli({"parse", file("a.srt", kSrt)});
+    ASSERT_EQ(r.code, 0) << r.err;
+    auto j = json::parse(r.out);
+    ASSERT_EQ(j["subtitles"].size(), 3u);
+    EXPECT_EQ(j["subtitles"][1],
+              json({{"start", 4000}, {"end", 6000}, {"line", 5}, {"text", "Two[br]lines"}}));
+}
+
+TEST_F(CliTest, JsonReplacesBytesThatAreNotUtf8) {
+    auto r = RunCli({"parse", file("greek.sub", "{1}{2}\xE3\xE5\xE9\xDC\n")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    auto j = json::parse(r.out);
+    EXPECT_EQ(j["subtitles"][0]["text"], "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST_F(CliTest, InfoPrintsTheReportWithNewlines) {
+    auto r = RunCli({"info", file("a.srt", kSrt)});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Subtitle Format:\tSubrip\nTotal Lines:\t12\n"
+                     "First Subtitle:\t00:00:01,000  One\nLast Subtitle:\t00:00:10,000  Three\n");
+}
+
+TEST_F(CliTest, SyncWritesTheRetimedCopyAndSummarises) {
+    const std::string in = file("in.srt", kSrt);
+    auto r = RunCli(
+        {"sync", in, "--first", "00:00:02,000", "--last", "00:00:20,000", "-o", path("out.srt")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "2 passes; first anchor 1: 00:00:01,000 -> 00:00:02,000; "
+                     "last anchor 3: 00:00:10,000 -> 00:00:20,000\n");
+    EXPECT_EQ(test::ReadBytes(path("out.srt")),
+              "1\r\n00:00:02,000 --> 00:00:06,000\r\nOne\r\n\r\n"
+              "2\r\n00:00:08,000 --> 00:00:12,000\r\nTwo\r\nlines\r\n\r\n"
+              "3\r\n00:00:20,000 --> 00:00:24,000\r\nThree\r\n");
+    EXPECT_EQ(test::ReadBytes(in), kSrt);
+}
+
+TEST_F(CliTest, SyncWithChosenAnchorsAndTolerance) {
+    auto r = RunCli({"sync", file("in.sub", "{100}{110}a\n{200}{210}b\n{300}{310}c\n"), "--first",
+                     "150", "--last", "350", "--first-anchor", "2", "--last-anchor", "3",
+                     "--tolerance", "0.1%", "-o", path("out.sub")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(test::ReadBytes(path("out.sub")), "{-50}{-30}a\r\n{150}{170}b\r\n{350}{370}c\r\n");
+}
+
+TEST_F(CliTest, SyncRefusesToWriteOverItsInput) {
+    const std::string in = file("in.srt", kSrt);
+    auto r = RunCli({"sync", in, "--first", "00:00:02,000", "--last", "00:00:20,000", "-o",
+                     m_folder.path(".").string() + "/in.srt"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(test::ReadBytes(in), kSrt);
+}
+
+TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {
+    auto unsupported = RunCli({"sync", file("u.txt", "Hello\n\nWorld\n\nx\n"), "--first", "0",
+                               "--last", "1", "-o", path("o")});
+    EXPECT_EQ(unsupported.code, 1);
+    EXPECT_EQ(unsupported.err, "The Subtitle file you selected is not supported by Velkar\n");
+
+    auto damaged = RunCli({"sync", file("d.sub", "{1}{2}a\n{3}{4}b\noops\n\nx\n"), "--first", "0",
+                           "--last", "1", "-o", path("o")});
+    EXPECT_EQ(damaged.code, 1);
+    EXPECT_EQ(damaged.err, "The Subtitle file seems to be a MicroDVD file, but it has at least "
+                           "one error:\n(Line:2)\noops\n");
+
+    auto none = RunCli({"sync", file("n.srt", "a\nb\nc\n"), "--first", "00:00:00,000", "--last",
+                        "00:00:01,000", "-o", path("o")});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.err, "The Subtitle file holds no subtitles\n");
+
+    auto badTime = RunCli({"sync", file("in.srt", kSrt), "--first", "00:00:0x,000", "--last",
+                           "00:00:20,000", "-o", path("o")});
+    EXPECT_EQ(badTime.code, 1);
+    EXPECT_EQ(badTime.err, "'0x' is not a valid integer value\n");
+
+    auto negative = RunCli({"sync", file("in.srt", kSrt), "--first", "00:00:00,000", "--last",
+                            "00:00:20,000", "--first-anchor", "2", "-o", path("o")});
+    EXPECT_EQ(negative.code, 1);
+    EXPECT_EQ(negative.err, "Invalid argument to time encode\n");
+    EXPECT_FALSE(std::filesystem::exists(path("o")));
+
+    auto missing =
+        RunCli({"sync", path("nothing.srt"), "--first", "0", "--last", "1", "-o", path("o")});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.err, "Cannot open file " + path("nothing.srt") + "\n");
+}
+
+TEST_F(CliTest, UsageErrorsExitTwo) {
+    EXPECT_EQ(RunCli({}).code, 2);
+    EXPECT_EQ(RunCli({"sync", file("in.srt", kSrt)}).code, 2);
+    auto r = RunCli({"sync", file("in.srt", kSrt), "--first", "00:00:02,000", "--last",
+                     "00:00:20,000", "--tolerance", "5%", "-o", path("o")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_THAT(r.err, HasSubstr("0.0001%"));
+    auto anchor = RunCli({"sync", file("in.srt", kSrt), "--first", "00:00:02,000", "--last",
+                          "00:00:20,000", "--last-anchor", "4", "-o", path("o")});
+    EXPECT_EQ(anchor.code, 1);
+    EXPECT_EQ(anchor.err, "--last-anchor must name a subtitle from 1 to 3\n");
+}
+
+} // namespace
+} // namespace velkar

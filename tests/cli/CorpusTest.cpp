@@ -1,0 +1,216 @@
+// Every real file of the corpus: recognised as what it is, parsed without a crash, and written
+// back unchanged by a Fix Synch whose typed times are the anchors' own starts (but for SubRip
+// counters, renumbered, time fields in their canonical form, and CR LF line ends).
+#include "TestSupport.h"
+
+#include "cli/Cli.h"
+#include "document/Errors.h"
+#include "document/LineIo.h"
+#include "document/LineTests.h"
+#include "document/Opening.h"
+#include "document/Parsing.h"
+#include "document/TimeCode.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace velkar {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What each file is, judged by its lines alone. Files that break the strict block layout are
+// Damaged when some check got past their first line, Unknown otherwise.
+const std::map<std::string, SubtitleFormat> kExpected = {
+    {"srt/aegisub-U+200F-rtl-mark-before-index.srt", sfUnknown},
+    {"srt/aegisub-U+FEFF-plus-invisible-chars-stacked.srt", sfUnknown},
+    {"srt/aegisub-format_srt.srt", sfSubRip},
+    {"srt/cdown-srt-gb2312.srt", sfSubRip},
+    {"srt/charsetnormalizer-sample.1.gr-cp1253-crlf.srt", sfDamaged},
+    {"srt/charsetnormalizer-sample.1.he-cp1255-crlf.srt", sfSubRip},
+    {"srt/charsetnormalizer-sample.1.ru-cp1251-crlf.srt", sfDamaged},
+    {"srt/gaupol-2008-subrip.sample.srt", sfSubRip},
+    {"srt/gaupol-subrip-extended.srt", sfDamaged},
+    {"srt/gaupol-subrip.srt", sfDamaged},
+    {"srt/gnomesubtitles-cc-mayer-bettle-cp1252-crlf.srt", sfSubRip},
+    {"srt/gnomesubtitles-sample-utf8bom-misnested-tags.srt", sfSubRip},
+    {"srt/mantasdone-utf16le-crlf-arabic.srt", sfSubRip},
+    {"srt/mpv-sub-no-blank-separators.srt", sfSubRip},
+    {"srt/pysrt-bom-utf-16-le.srt", sfSubRip},
+    {"srt/pysrt-bom-utf-8.srt", sfSubRip},
+    {"srt/pysrt-capability_tester.srt", sfSubRip},
+    {"srt/pysrt-empty.srt", sfDamaged},
+    {"srt/pysrt-invalid.srt", sfDamaged},
+    {"srt/pysrt-no-indexes.srt", sfUnknown},
+    {"srt/pysrt-overlapping-dialogues.srt", sfDamaged},
+    {"srt/pysrt-utf-8.srt", sfSubRip},
+    {"srt/pysrt-windows-1252.srt", sfSubRip},
+    {"srt/rubysrt-broken-sequence.srt", sfSubRip},
+    {"srt/rubysrt-coordinates-dummy.srt", sfSubRip},
+    {"srt/rubysrt-invalid.srt", sfUnknown},
+    {"srt/rubysrt-unexpected-blanks.srt", sfSubRip},
+    {"srt/rubysrt-wotw-dubious-es-latin1-crlf.srt", sfSubRip},
+    {"srt/subtitlejs-hunger-games-1-vi-crlf-utf8.srt", sfDamaged},
+    {"srt/subtitlejs-la-la-land-crlf-latin1.srt", sfDamaged},
+    {"srt/subtitlejs-wonder-woman-crlf-utf8bom.srt", sfSubRip},
+    {"srt/subtitlesparser-20140115-204540-missing-first-index.srt", sfUnknown},
+    {"srt/subtitlesparser-20140116-103727-zh-en-utf8.srt", sfDamaged},
+    {"srt/subtitlesparser-20140116-121030-pt-utf8.srt", sfDamaged},
+    {"srt/subtitlesparser-4989-es-latin1.srt", sfSubRip},
+    {"srt/subtitlesparser-children-of-men-dot-millis.srt", sfDamaged},
+    {"srt/subtitlesparser-fight-club-eng-SRT-CONTENT.sub", sfSubRip},
+    {"srt/subtitlesparser-got-03x05-INVALID-json.srt", sfSubRip},
+    {"srt/subtitlesparser-jack-the-giant-slayer-INVALID-html.srt", sfUnknown},
+    {"srt/subtitlesparser-mentalist-3x11-fr-broken-arrows.srt", sfDamaged},
+    {"srt/subtitlesparser-remember-the-titans-2506-subs.srt", sfSubRip},
+    {"srt/subtitlesparser-salvage-ar-cp1256.SRT", sfSubRip},
+    {"srt/subtitlesparser-wiedzmin-hu-latin2.srt", sfSubRip},
+    {"srt/swiftsubtitles-26-transcript-long-lines.srt", sfSubRip},
+    {"srt/swiftsubtitles-zorro-crlf-utf8bom-bad-tags.srt", sfDamaged},
+    {"microdvd/aegisub-format_microdvd-29.97fps.sub", sfMicroDVD},
+    {"microdvd/gaupol-2008-microdvd.sample.sub", sfMicroDVD},
+    {"microdvd/gaupol-microdvd.sub", sfMicroDVD},
+    {"microdvd/gnomesubtitles-sample-utf8bom-25fps.sub", sfMicroDVD},
+    {"microdvd/mantasdone-microdvd-with-styles-no-eol.sub", sfMicroDVD},
+    {"microdvd/subsrt-sample-ms-scaled-frames.sub", sfMicroDVD},
+    {"microdvd/subtitleit-pulpfiction-utf8.sub", sfMicroDVD},
+    {"microdvd/subtitlesparser-20140115-194321-negative-frames-fr.sub", sfMicroDVD},
+    {"microdvd/subtitlesparser-20140116-122022-http-header.sub", sfUnknown},
+    {"microdvd/subtitlesparser-20140116-152304-pl-cp1250.sub", sfMicroDVD},
+    {"microdvd/subtitlesparser-20140117-235243-fr-cp1252.sub", sfMicroDVD},
+    {"microdvd/subtitlesparser-20140118-173751-http-header-utf8-fi.sub", sfUnknown},
+    {"microdvd/subtitlesparser-20140120-074450-NOT-microdvd-mpl2.txt", sfUnknown},
+    {"microdvd/subtitlesparser-freaks-fr-cp1252.sub", sfMicroDVD},
+    {"microdvd/subtitlesparser-gangs-of-new-york-12.5fps.sub", sfMicroDVD},
+    {"microdvd/subtitlesparser-pirates-cd1-29.97fps.sub", sfMicroDVD},
+    {"microdvd/swiftsubtitles-97620-sk-cp1250-crlf-fps-1-20.sub", sfMicroDVD},
+    {"subviewer/gaupol-2008-subviewer2.sample.sub", sfDamaged},
+    {"subviewer/gaupol-subviewer2.sub", sfDamaged},
+    {"subviewer/mantasdone-subviewer-no-header-no-eol.sub", sfUnknown},
+    {"subviewer/mantasdone-subviewer-with-headers-utf8bom.sub", sfSubViewer2},
+    {"subviewer/subtitlesparser-20140119-151331-maverick-fr.sub", sfDamaged},
+    {"subviewer/subtitlesparser-battlestar-galactica-s03e09.sub", sfSubViewer2},
+};
+
+std::vector<std::string> CorpusFiles() {
+    std::vector<std::string> files;
+    const fs::path folder = test::CorpusFolder();
+    if (folder.empty())
+        return files;
+    for (const char* sub : {"srt", "microdvd", "subviewer"})
+        for (const auto& entry : fs::directory_iterator(folder / sub))
+            files.push_back(std::string(sub) + "/" + entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+class CorpusFile : public testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        if (test::CorpusFolder().empty())
+            GTEST_SKIP() << "corpus folder not found";
+    }
+    std::string path() const { return (test::CorpusFolder() / GetParam()).string(); }
+};
+
+TEST_P(CorpusFile, IsRecognisedAsWhatItIs) {
+    auto expected = kExpected.find(GetParam());
+    ASSERT_NE(expected, kExpected.end()) << "new corpus file: add it to the table";
+    SubtitleDocument doc;
+    NoProgress progress;
+    ReadDocument(doc, path());
+    EXPECT_EQ(Recognise(doc, progress).format, expected->second);
+    // The parse either builds a table inside the arrays or stops with a message.
+    try {
+        ParseSubtitles(doc, progress);
+        EXPECT_LE(doc.SubtitleCount, doc.SubtitleLines.size());
+    } catch (const VelkarError&) {
+    }
+}
+
+// The rewritten timing line reads back to the same times, and what follows the fields is kept.
+void ExpectSameTiming(SubtitleFormat format, const std::string& before, const std::string& after) {
+    if (format == sfSubRip) {
+        EXPECT_EQ(ReadSubRipTimes(after), ReadSubRipTimes(ShortString(before))) << before;
+        EXPECT_EQ(after.substr(29), before.size() > 29 ? before.substr(29) : "");
+    } else if (format == sfSubViewer2) {
+        EXPECT_EQ(ReadSubViewerTimes(after), ReadSubViewerTimes(ShortString(before))) << before;
+        EXPECT_EQ(after.substr(23), before.size() > 23 ? before.substr(23) : "");
+    } else {
+        EXPECT_EQ(after, before); // frame numbers have one form only... unless written oddly
+    }
+}
+
+TEST_P(CorpusFile, SyncOnItsOwnStartsWritesTheSameLines) {
+    SubtitleDocument doc;
+    NoProgress progress;
+    ReadDocument(doc, path());
+    Recognise(doc, progress);
+    if (!HasTimingTable(doc.SubtitleFormat))
+        GTEST_SKIP() << "not opened: " << static_cast<int>(doc.SubtitleFormat);
+    try {
+        FinishOpen(doc, progress);
+    } catch (const VelkarError& e) {
+        GTEST_SKIP() << "parse stops: " << e.what();
+    }
+    if (doc.SubtitleCount == 0)
+        GTEST_SKIP() << "no subtitles";
+
+    const SubtitleFormat f = doc.SubtitleFormat;
+    const std::string first = TimeToText(f, doc.start(doc.FirstAnchor));
+    const std::string last = TimeToText(f, doc.start(doc.LastAnchor));
+    test::TempFolder folder;
+    const std::string out = folder.path("out").string();
+    std::vector<std::string> args{"velkar-cli", "sync", path(), "--first", first,
+                                  "--last",     last,   "-o",   out};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    std::ostringstream sout, serr;
+    const int code = cli::Run(static_cast<int>(argv.size()), argv.data(), sout, serr);
+    if (doc.FirstAnchor == doc.LastAnchor) {
+        // One subtitle: both spans are 0, so no ratio can be formed.
+        EXPECT_EQ(code, 1);
+        EXPECT_EQ(serr.str(), "Invalid floating point operation\n");
+        return;
+    }
+    ASSERT_EQ(code, 0) << serr.str();
+    EXPECT_EQ(sout.str().substr(0, 9), "0 passes;");
+
+    const std::string written = test::ReadBytes(out);
+    EXPECT_EQ(written.substr(0, doc.ByteOrderMark.size()), doc.ByteOrderMark);
+    const auto after = SplitLines(std::string_view(written).substr(doc.ByteOrderMark.size()));
+    EXPECT_EQ(JoinLines(after, doc.ByteOrderMark), written) << "every line ends in CR LF";
+    ASSERT_EQ(after.size(), doc.SubtitleLines.size());
+
+    std::vector<bool> timing(after.size(), false);
+    for (std::size_t i = 0; i < doc.SubtitleCount; ++i) {
+        const std::size_t line = static_cast<std::size_t>(doc.SubtitleLineIndex[i]);
+        timing[line] = true;
+        ExpectSameTiming(f, doc.SubtitleLines[line], after[line]);
+        if (f == sfSubRip) {
+            timing[line - 1] = true;
+            EXPECT_EQ(after[line - 1], std::to_string(i + 1));
+        }
+    }
+    for (std::size_t line = 0; line < after.size(); ++line) {
+        if (!timing[line]) {
+            ASSERT_EQ(after[line], doc.SubtitleLines[line]) << "line " << line;
+        }
+    }
+}
+
+std::string Name(const testing::TestParamInfo<std::string>& info) {
+    std::string name;
+    for (char c : info.param)
+        name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CorpusFile, testing::ValuesIn(CorpusFiles()), Name);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusFile);
+
+} // namespace
+} // namespace velkar

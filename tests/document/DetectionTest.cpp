@@ -1,0 +1,186 @@
+#include "document/Detection.h"
+#include "document/LineTests.h"
+#include "document/Opening.h"
+
+#include <gtest/gtest.h>
+
+namespace velkar {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct Detected {
+    SubtitleDocument doc;
+    Detection detection;
+};
+
+Detected Detect(Lines lines) {
+    Detected d;
+    d.doc.SubtitleLines = std::move(lines);
+    NoProgress progress;
+    d.detection = Recognise(d.doc, progress);
+    return d;
+}
+
+const std::string kSrtTime = "00:00:01,000 --> 00:00:02,000";
+const std::string kSubTime = "00:00:01.00,00:00:02.00";
+
+TEST(LineTests, MicroDVDBracePairs) {
+    EXPECT_TRUE(IsMicroDVDLine(""));
+    EXPECT_TRUE(IsMicroDVDLine("{10}{20}Hello"));
+    EXPECT_TRUE(IsMicroDVDLine("}x}"));
+    EXPECT_TRUE(IsMicroDVDLine("{1}{2}"));
+    EXPECT_FALSE(IsMicroDVDLine("{10}"));
+    EXPECT_FALSE(IsMicroDVDLine("Hello"));
+    EXPECT_FALSE(IsMicroDVDLine("}{10}{"));
+}
+
+TEST(LineTests, TimeLineLayoutsChosenByLength) {
+    EXPECT_TRUE(IsTimeLine(kSrtTime));
+    EXPECT_TRUE(IsTimeLine(kSrtTime + "  X1:010 X2:710"));
+    EXPECT_TRUE(IsTimeLine("ab:cd:ef,ghi --> jk:lm:no,p")); // only separators are tested
+    EXPECT_TRUE(IsTimeLine(kSubTime));
+    EXPECT_FALSE(IsTimeLine("00:00:01.000 --> 00:00:02,000")); // "." before milliseconds
+    EXPECT_FALSE(IsTimeLine("00:00:01,00 --> 00:00:02,000"));  // two millisecond digits
+    EXPECT_FALSE(IsTimeLine("00:00:01,000 --> 00:00:0"));      // shorter than 26
+    EXPECT_FALSE(IsTimeLine("00:00:01,00,00:00:02.00"));       // 23 long, "," at 9
+    EXPECT_FALSE(IsTimeLine("0::00:01,000 --> 00:00:02,000")); // a ":" before position 3
+    EXPECT_FALSE(IsTimeLine(""));
+}
+
+TEST(LineTests, IntegerLines) {
+    EXPECT_TRUE(IsIntegerLine("12"));
+    EXPECT_TRUE(IsIntegerLine("  -3"));
+    EXPECT_FALSE(IsIntegerLine("12 "));
+    EXPECT_FALSE(IsIntegerLine("\xE2\x80\x8F"
+                               "1")); // a right-to-left mark before the counter
+}
+
+TEST(MicroDVDDetection, EmptyDocumentAndBlankLinesAreMicroDVD) {
+    EXPECT_EQ(Detect({}).detection.format, sfMicroDVD);
+    EXPECT_EQ(Detect({"", "", ""}).detection.format, sfMicroDVD);
+    EXPECT_EQ(Detect({"{1}{2}a", "", "{3}{4}b"}).detection.format, sfMicroDVD);
+}
+
+TEST(MicroDVDDetection, BracesBeyondTheShortStringAreNotSeen) {
+    EXPECT_EQ(Detect({std::string(255, 'a') + "{1}{2}"}).detection.format, sfSubRip);
+    EXPECT_EQ(Detect({std::string(240, 'a') + "{1}{2}"}).detection.format, sfMicroDVD);
+}
+
+TEST(SubViewerDetection, StrictBlocksAfterTheTag) {
+    auto d = Detect({"[INFORMATION]", "[subtitle]", "style", kSubTime, "one", "", kSubTime, "two",
+                     "", kSubTime, "three"});
+    EXPECT_EQ(d.detection.format, sfSubViewer2);
+    // The header fails the MicroDVD check at line 0: recorded, though the line number is 0.
+    EXPECT_TRUE(d.detection.recorded[erMicroDVD]);
+    EXPECT_EQ(d.doc.ErrorLines[erMicroDVD], 0);
+    EXPECT_EQ(d.doc.ErrorTexts[erMicroDVD], "(Line:0)\n\r[INFORMATION]");
+}
+
+TEST(SubViewerDetection, TwoLineTextFailsAtTheSecondTextLine) {
+    auto d = Detect({"[SUBTITLE]", "style", kSubTime, "one", "more", "", kSubTime, "two", "", "x"});
+    EXPECT_NE(d.detection.format, sfSubViewer2);
+    EXPECT_EQ(d.doc.ErrorLines[erSubViewer2], 4);
+    EXPECT_EQ(d.doc.ErrorTexts[erSubViewer2], "(Line:4)\n\rmore");
+}
+
+TEST(SubViewerDetection, TagWithLeadingBlankIsNotFound) {
+    auto d = Detect({" [SUBTITLE]", "style", kSubTime, "one", "", kSubTime, "two", "", "x"});
+    EXPECT_NE(d.detection.format, sfSubViewer2);
+    EXPECT_FALSE(d.detection.recorded[erSubViewer2]);
+}
+
+TEST(SubViewerDetection, TagAmongTheLastThreeLinesPassesUntested) {
+    EXPECT_EQ(Detect({"junk", "more junk", "", "[SUBTITLE]", "x", "y"}).detection.format,
+              sfSubViewer2);
+}
+
+TEST(SubRipDetection, BlocksFromTheFirstLine) {
+    auto d = Detect({"1", kSrtTime, "Hello", "World", "", "2", kSrtTime, "Bye", ""});
+    EXPECT_EQ(d.detection.format, sfSubRip);
+}
+
+TEST(SubRipDetection, LastBlockWithoutEmptyLineIsNotTested) {
+    EXPECT_EQ(Detect({"1", kSrtTime, "Hello", "", "2", "broken time", "Bye"}).detection.format,
+              sfSubRip);
+}
+
+TEST(SubRipDetection, OneOrTwoLinesAndFilesWithoutEmptyLinesPass) {
+    EXPECT_EQ(Detect({"Hello"}).detection.format, sfSubRip);
+    EXPECT_EQ(Detect({"Hello", "World"}).detection.format, sfSubRip);
+    EXPECT_EQ(Detect({"a", "b", "c", "d"}).detection.format, sfSubRip);
+}
+
+TEST(SubRipDetection, FailuresNameTheFaultyLine) {
+    // A leading empty line fails the counter test at line 0.
+    auto leading = Detect({"", "1", kSrtTime, "Hi", "", "2", kSrtTime, "Yo", ""});
+    EXPECT_EQ(leading.detection.format, sfDamaged); // MicroDVD failed further in, at line 1
+    EXPECT_EQ(leading.doc.ErrorLines[erMicroDVD], 1);
+    EXPECT_TRUE(leading.detection.recorded[erSubRip]);
+    EXPECT_EQ(leading.doc.ErrorLines[erSubRip], 0);
+
+    auto dotMillis =
+        Detect({"1", kSrtTime, "Hi", "", "2", "00:00:03.000 --> 00:00:04,000", "Yo", "", "3"});
+    EXPECT_EQ(dotMillis.detection.format, sfDamaged);
+    EXPECT_EQ(dotMillis.doc.ErrorLines[erSubRip], 5);
+    EXPECT_EQ(dotMillis.doc.ErrorTexts[erSubRip], "(Line:5)\n\r00:00:03.000 --> 00:00:04,000");
+
+    // A second empty line makes the next counter test fail.
+    auto doubleBlank = Detect({"1", kSrtTime, "Hi", "", "", "2", kSrtTime, "Yo", "", "x"});
+    EXPECT_EQ(doubleBlank.doc.ErrorLines[erSubRip], 4);
+}
+
+TEST(SubRipDetection, BlockWithoutTextNamesItsThirdLine) {
+    auto d = Detect({"1", kSrtTime, "Hi", "", "2", kSrtTime, "", "3", kSrtTime, "x", "", "y"});
+    EXPECT_EQ(d.detection.format, sfDamaged);
+    EXPECT_EQ(d.doc.ErrorLines[erSubRip], 6);
+    EXPECT_EQ(d.doc.ErrorTexts[erSubRip], "(Line:6)\n\r");
+}
+
+TEST(Detection, AllChecksFailingIsDamagedOnlyWithALineAboveZero) {
+    auto unknown = Detect({"Hello", "", "World", "", "x"});
+    EXPECT_EQ(unknown.detection.format, sfUnknown);
+    EXPECT_EQ(unknown.doc.ErrorLines[erSubViewer2], 0); // no "[SUBTITLE]": no record
+    EXPECT_FALSE(unknown.detection.recorded[erSubViewer2]);
+
+    auto damaged = Detect({"{1}{2}a", "{3}{4}b", "oops", "", "x"});
+    EXPECT_EQ(damaged.detection.format, sfDamaged);
+    EXPECT_EQ(damaged.doc.ErrorLines[erMicroDVD], 2);
+    EXPECT_EQ(damaged.doc.ErrorTexts[erMicroDVD], "(Line:2)\n\roops");
+}
+
+TEST(Detection, ErrorTextIsCutTo255Characters) {
+    auto d = Detect({"{1}{2}a", std::string(400, 'z'), "", "x"});
+    EXPECT_EQ(d.doc.ErrorTexts[erMicroDVD].size(), 255u);
+    EXPECT_EQ(d.doc.ErrorTexts[erMicroDVD].substr(0, 10), "(Line:1)\n\r");
+}
+
+TEST(Detection, ChecksThatPassOrDoNotRunLeaveTheirRecordsAlone) {
+    SubtitleDocument doc;
+    doc.ErrorTexts = {"old0", "old1", "old2"};
+    doc.SubtitleLines = {"{1}{2}a"};
+    NoProgress progress;
+    Recognise(doc, progress);
+    EXPECT_EQ(doc.ErrorTexts[erSubViewer2], "old1");
+    EXPECT_EQ(doc.ErrorTexts[erSubRip], "old2");
+}
+
+class RecordingProgress : public Progress {
+  public:
+    void setMaximum(int m) override { maxima.push_back(m); }
+    void setPosition(int p) override { last = p; }
+    std::vector<int> maxima;
+    int last = -1;
+};
+
+TEST(Detection, ProgressEndsAtZero) {
+    SubtitleDocument doc;
+    doc.SubtitleLines = {"1", kSrtTime, "Hi", "", "2", kSrtTime, "Yo", ""};
+    RecordingProgress progress;
+    Recognise(doc, progress);
+    EXPECT_EQ(progress.last, 0);
+    EXPECT_EQ(progress.maxima, (std::vector<int>{8, 8}));
+}
+
+} // namespace
+} // namespace velkar

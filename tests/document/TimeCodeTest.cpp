@@ -1,0 +1,106 @@
+#include "document/TimeCode.h"
+#include "document/Errors.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace velkar {
+namespace {
+
+using testing::StrEq;
+using testing::ThrowsMessage;
+
+struct TextCase {
+    SubtitleFormat format;
+    std::int32_t value;
+    const char* text;
+};
+
+class TimeToTextForms : public testing::TestWithParam<TextCase> {};
+
+TEST_P(TimeToTextForms, WritesValue) {
+    EXPECT_EQ(TimeToText(GetParam().format, GetParam().value), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, TimeToTextForms,
+    testing::Values(
+        TextCase{sfSubRip, 0, "00:00:00,000"}, TextCase{sfSubRip, 3723045, "01:02:03,045"},
+        TextCase{sfSubRip, 86399999, "23:59:59,999"}, TextCase{sfSubViewer2, 1050, "00:00:01.05"},
+        // Hundredths round to nearest, ties to even.
+        TextCase{sfSubViewer2, 1015, "00:00:01.02"}, TextCase{sfSubViewer2, 1025, "00:00:01.02"},
+        TextCase{sfSubViewer2, 5, "00:00:00.00"}, TextCase{sfSubViewer2, 1026, "00:00:01.03"},
+        TextCase{sfSubViewer2, 1985, "00:00:01.98"},
+        // 995 ms and more carry into the seconds, minutes and hours.
+        TextCase{sfSubViewer2, 1995, "00:00:02.00"}, TextCase{sfSubViewer2, 59995, "00:01:00.00"},
+        TextCase{sfSubViewer2, 3599996, "01:00:00.00"},
+        TextCase{sfSubViewer2, 86399994, "23:59:59.99"},
+        // sfUnknown and sfDamaged use the hundredths form too.
+        TextCase{sfUnknown, 62340, "00:01:02.34"}, TextCase{sfDamaged, 0, "00:00:00.00"},
+        TextCase{sfMicroDVD, 1234, "1234"}, TextCase{sfMicroDVD, -1, "-1"},
+        TextCase{sfMicroDVD, 86400000, "86400000"},
+        TextCase{sfMicroDVD, -2147483647 - 1, "-2147483648"}));
+
+class TimeToTextOutsideADay : public testing::TestWithParam<TextCase> {};
+
+TEST_P(TimeToTextOutsideADay, Fails) {
+    EXPECT_THAT([&] { TimeToText(GetParam().format, GetParam().value); },
+                ThrowsMessage<TimeEncodeError>(StrEq("Invalid argument to time encode")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, TimeToTextOutsideADay,
+    testing::Values(TextCase{sfSubRip, -1, ""}, TextCase{sfSubRip, 86400000, ""},
+                    TextCase{sfSubViewer2, -1, ""}, TextCase{sfSubViewer2, 86400000, ""},
+                    // A carry that reaches 24 hours.
+                    TextCase{sfSubViewer2, 86399995, ""}, TextCase{sfUnknown, 2147483647, ""}));
+
+TEST(AppendTimeText, AppendsAfterExistingText) {
+    std::string text = "{";
+    AppendTimeText(text, sfSubViewer2, 3599996);
+    AppendTimeText(text, sfMicroDVD, 7);
+    EXPECT_EQ(text, "{01:00:00.007");
+}
+
+class TextToTimeForms : public testing::TestWithParam<TextCase> {};
+
+TEST_P(TextToTimeForms, ReadsValue) {
+    EXPECT_EQ(TextToTime(GetParam().format, GetParam().text), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, TextToTimeForms,
+                         testing::Values(TextCase{sfSubRip, 3600000, " 1:00:00,000"},
+                                         TextCase{sfSubRip, 3723045, "01:02:03,045"},
+                                         // Separators are not looked at.
+                                         TextCase{sfSubRip, 3723045, "01x02y03z045"},
+                                         TextCase{sfMicroDVD, 125, "      125"},
+                                         TextCase{sfMicroDVD, 0, ""},
+                                         TextCase{sfMicroDVD, 105, "1 5"},
+                                         TextCase{sfMicroDVD, -12, "-12"},
+                                         TextCase{sfSubViewer2, 62340, "00:01:02.34"},
+                                         TextCase{sfSubViewer2, 3600000, " 1:00:00.00"},
+                                         TextCase{sfUnknown, 0, "not looked at"},
+                                         TextCase{sfDamaged, 0, "12:00:00.00"}));
+
+TEST(TextToTime, FieldThatIsNotANumberNamesTheField) {
+    EXPECT_THAT([] { TextToTime(sfSubRip, "00:0 :00,000"); },
+                ThrowsMessage<ConversionError>(StrEq("'0 ' is not a valid integer value")));
+    EXPECT_THAT([] { TextToTime(sfSubViewer2, "00:00:00.  "); },
+                ThrowsMessage<ConversionError>(StrEq("'  ' is not a valid integer value")));
+    EXPECT_THAT([] { TextToTime(sfMicroDVD, "12a"); },
+                ThrowsMessage<ConversionError>(StrEq("'12a' is not a valid integer value")));
+    // A text too short for its fields gives empty fields.
+    EXPECT_THAT([] { TextToTime(sfSubRip, "00:00:01"); },
+                ThrowsMessage<ConversionError>(StrEq("'' is not a valid integer value")));
+}
+
+TEST(TimeCodes, ClockFormsRoundTripEveryFieldBoundary) {
+    for (std::int32_t v : {0, 999, 1000, 59999, 60000, 3599999, 3600000, 86399999}) {
+        EXPECT_EQ(TextToTime(sfSubRip, TimeToText(sfSubRip, v)), v);
+        const std::int32_t hundredths = v / 10 * 10;
+        EXPECT_EQ(TextToTime(sfSubViewer2, TimeToText(sfSubViewer2, hundredths)), hundredths);
+    }
+}
+
+} // namespace
+} // namespace velkar
