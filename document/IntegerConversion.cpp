@@ -19,6 +19,15 @@ int HexDigit(char c) {
 } // namespace
 
 std::optional<std::int32_t> TryStrToInt(std::string_view text) {
+    // Most fields are a few plain digits: read them without the general machinery.
+    if (!text.empty() && text.size() <= 9) {
+        std::int32_t value = 0;
+        std::size_t k = 0;
+        for (; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k)
+            value = value * 10 + (text[k] - '0');
+        if (k == text.size())
+            return value;
+    }
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;

@@ -2,34 +2,44 @@
 
 #include "document/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace velkar {
 
 std::vector<std::string> SplitLines(std::string_view bytes) {
-    if (auto nul = bytes.find('\0'); nul != std::string_view::npos)
-        bytes = bytes.substr(0, nul);
+    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
+        bytes = bytes.substr(0, static_cast<const char*>(nul) - bytes.data());
     std::vector<std::string> lines;
-    // A typical subtitle line is some 20 to 40 bytes; reserving avoids most regrowth.
-    lines.reserve(bytes.size() / 24 + 1);
+    // A typical subtitle line is some 15 to 40 bytes; reserving avoids most regrowth.
+    lines.reserve(bytes.size() / 16 + 1);
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
+    const char* lf = nullptr;
+    bool lfKnown = false; // lf is the next LF at or after p, or null when there is none
     while (p < end) {
-        const char* q = p;
-        while (q < end && *q != '\r' && *q != '\n')
-            ++q;
-        lines.emplace_back(p, q);
-        if (q < end && *q == '\r' && q + 1 < end && q[1] == '\n')
-            q += 2;
-        else if (q < end)
-            ++q;
-        p = q;
+        // The next LF, then any lone CR before it: both scans run at memory speed, and the LF
+        // found is kept while lone CRs split the text before it.
+        if (!lfKnown || (lf && lf < p)) {
+            lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+            lfKnown = true;
+        }
+        const char* stop = lf ? lf : end;
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', stop - p));
+        if (cr && cr + 1 < stop) {
+            lines.emplace_back(p, cr); // a lone CR ends this line
+            p = cr + 1;
+            continue;
+        }
+        lines.emplace_back(p, cr ? cr : stop);
+        p = lf ? lf + 1 : (cr ? cr + 1 : end);
     }
     return lines;
 }
@@ -40,11 +50,13 @@ std::string ReadWholeFile(const std::string& path) {
         throw FileOpenError(path);
     struct stat st {};
     std::string bytes;
+    std::size_t size = 0;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[1 << 16];
+        bytes.resize(static_cast<std::size_t>(st.st_size));
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (size == bytes.size())
+            bytes.resize(std::max<std::size_t>(2 * size, 1 << 16)); // the file grew, or a pipe
+        ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -53,15 +65,61 @@ std::string ReadWholeFile(const std::string& path) {
         }
         if (n == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        size += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    bytes.resize(size);
     return bytes;
 }
 
+namespace {
+
+// A regular file mapped into memory read-only (pages filled in one go), or nothing when the
+// file cannot be mapped (empty, a pipe, a device): then the caller reads it.
+class MappedFile {
+  public:
+    explicit MappedFile(const std::string& path) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw FileOpenError(path);
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ,
+                             MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (p != MAP_FAILED) {
+                m_data = static_cast<const char*>(p);
+                m_size = static_cast<std::size_t>(st.st_size);
+            }
+        }
+        ::close(fd);
+    }
+    ~MappedFile() {
+        if (m_data)
+            ::munmap(const_cast<char*>(m_data), m_size);
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool mapped() const { return m_data != nullptr; }
+    std::string_view bytes() const { return {m_data, m_size}; }
+
+  private:
+    const char* m_data = nullptr;
+    std::size_t m_size = 0;
+};
+
+} // namespace
+
 void ReadSubtitleLines(SubtitleDocument& doc, const std::string& path) {
-    std::string bytes = ReadWholeFile(path);
-    std::string_view view = bytes;
+    MappedFile mapped(path);
+    std::string read;
+    std::string_view view;
+    if (mapped.mapped()) {
+        view = mapped.bytes();
+    } else {
+        read = ReadWholeFile(path);
+        view = read;
+    }
     doc.ByteOrderMark.clear();
     if (view.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
         doc.ByteOrderMark = kUtf8ByteOrderMark;
@@ -84,18 +142,33 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view pr
     return bytes;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+namespace {
+
+// Writes all of `bytes` to `fd`; false on an error.
+bool WriteAll(int fd, const char* p, std::size_t left) {
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Creates a temporary file beside `path`, lets `fill` write into it, and renames it over
+// `path`. Throws FileCreateError (and removes the temporary file) on any failure.
+template <typename Fill> void ReplaceFile(const std::string& path, Fill fill) {
     namespace fs = std::filesystem;
     fs::path target(path);
     fs::path folder = target.parent_path();
     std::string pattern =
         (folder.empty() ? fs::path(".") : folder) / ("." + target.filename().string() + ".XXXXXX");
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
+    int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         throw FileCreateError(path);
-    const std::string temporary(name.data());
 
     // mkstemp makes the file private; give it the mode an ordinary new file would have, or the
     // mode of the file it replaces.
@@ -108,29 +181,43 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    bool ok = ::fchmod(fd, mode) == 0;
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (ok && left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    bool ok = ::fchmod(fd, mode) == 0 && fill(fd);
     ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    if (!ok || ::rename(pattern.c_str(), path.c_str()) != 0) {
+        ::unlink(pattern.c_str());
         throw FileCreateError(path);
     }
 }
 
+} // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    ReplaceFile(path, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
+}
+
+void WriteLinesAtomically(const std::string& path, const std::vector<std::string>& lines,
+                          std::string_view prefix) {
+    ReplaceFile(path, [&](int fd) {
+        // Lines go out through one buffer, so a large document needs no second copy.
+        std::string buffer;
+        constexpr std::size_t kChunk = 1 << 18;
+        buffer.reserve(kChunk + 4096);
+        buffer.append(prefix);
+        for (const auto& line : lines) {
+            buffer.append(line);
+            buffer.append("\r\n");
+            if (buffer.size() >= kChunk) {
+                if (!WriteAll(fd, buffer.data(), buffer.size()))
+                    return false;
+                buffer.clear();
+            }
+        }
+        return WriteAll(fd, buffer.data(), buffer.size());
+    });
+}
+
 void WriteSubtitleLines(const SubtitleDocument& doc, const std::string& path) {
-    WriteFileAtomically(path, JoinLines(doc.SubtitleLines, doc.ByteOrderMark));
+    WriteLinesAtomically(path, doc.SubtitleLines, doc.ByteOrderMark);
 }
 
 } // namespace velkar

@@ -28,6 +28,11 @@ std::string JoinLines(const std::vector<std::string>& lines, std::string_view pr
 // (an existing one keeps its own). Throws FileCreateError ("Cannot create file <path>").
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// Writes `prefix`, then every line followed by CR LF, to `path` atomically (as
+// WriteFileAtomically).
+void WriteLinesAtomically(const std::string& path, const std::vector<std::string>& lines,
+                          std::string_view prefix = {});
+
 // Writes the document's lines (after its byte-order mark, if it had one) to `path` atomically.
 void WriteSubtitleLines(const SubtitleDocument& doc, const std::string& path);
 

@@ -2,6 +2,8 @@
 
 #include "document/IntegerConversion.h"
 
+#include <cstring>
+
 namespace velkar {
 
 namespace {
@@ -16,20 +18,27 @@ bool BracePairPasses(std::string_view t) {
     return Pos(t, '}') > Pos(t, '{');
 }
 
+// A separator of a time line: its text and its position (from 1).
 struct Separator {
     std::string_view text;
-    std::size_t position; // from 1
+    std::size_t position;
 };
 
 // Each separator must stand at its position and be the first occurrence of its text after the
-// end of the previous separator.
+// end of the previous separator. The caller has checked that the line is long enough for the
+// last separator; the gaps between separators are a few characters.
 template <std::size_t N> bool SeparatorsInPlace(std::string_view t, const Separator (&layout)[N]) {
+    const char* c = t.data();
     std::size_t from = 0; // 0-based index where the search for the next separator starts
     for (const auto& sep : layout) {
-        auto found = t.find(sep.text, from);
-        if (found == std::string_view::npos || found + 1 != sep.position)
+        const std::size_t at = sep.position - 1;
+        const std::size_t len = sep.text.size();
+        if (std::memcmp(c + at, sep.text.data(), len) != 0)
             return false;
-        from = found + sep.text.size();
+        for (std::size_t k = from; k < at; ++k)
+            if (c[k] == sep.text[0] && std::memcmp(c + k, sep.text.data(), len) == 0)
+                return false;
+        from = at + len;
     }
     return true;
 }

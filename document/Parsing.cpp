@@ -7,13 +7,49 @@
 
 namespace velkar {
 
+namespace {
+
+// The value of `count` digits at `at`, or -1 when one of them is not a digit.
+int Digits(std::string_view line, std::size_t at, std::size_t count) {
+    int value = 0;
+    for (std::size_t k = at; k < at + count; ++k) {
+        const unsigned d = static_cast<unsigned char>(line[k]) - '0';
+        if (d > 9)
+            return -1;
+        value = value * 10 + static_cast<int>(d);
+    }
+    return value;
+}
+
+// A clock time written plainly with two-digit fields at `at` (and `fractionDigits` digits for the
+// fraction): read directly. Anything else (blanks, signs, hexadecimal) goes through the general
+// conversion. Gives -1 when the fast reading does not apply.
+std::int32_t PlainClock(std::string_view line, std::size_t at, std::size_t fractionDigits,
+                        std::int32_t fractionUnit) {
+    if (line.size() < at + 9 + fractionDigits)
+        return -1;
+    const int h = Digits(line, at, 2), m = Digits(line, at + 3, 2), s = Digits(line, at + 6, 2),
+              f = Digits(line, at + 9, fractionDigits);
+    if (h < 0 || m < 0 || s < 0 || f < 0)
+        return -1;
+    return h * 3600000 + m * 60000 + s * 1000 + f * fractionUnit;
+}
+
+} // namespace
+
 std::pair<std::int32_t, std::int32_t> ReadSubRipTimes(std::string_view line) {
+    const std::int32_t start = PlainClock(line, 0, 3, 1), end = PlainClock(line, 17, 3, 1);
+    if (start >= 0 && end >= 0)
+        return {start, end};
     return {
         ClockValue(Copy(line, 1, 2), Copy(line, 4, 2), Copy(line, 7, 2), Copy(line, 10, 3), 1),
         ClockValue(Copy(line, 18, 2), Copy(line, 21, 2), Copy(line, 24, 2), Copy(line, 27, 3), 1)};
 }
 
 std::pair<std::int32_t, std::int32_t> ReadSubViewerTimes(std::string_view line) {
+    const std::int32_t start = PlainClock(line, 0, 2, 10), end = PlainClock(line, 12, 2, 10);
+    if (start >= 0 && end >= 0)
+        return {start, end};
     return {
         ClockValue(Copy(line, 1, 2), Copy(line, 4, 2), Copy(line, 7, 2), Copy(line, 10, 2), 10),
         ClockValue(Copy(line, 13, 2), Copy(line, 16, 2), Copy(line, 19, 2), Copy(line, 22, 2), 10)};
@@ -32,20 +68,23 @@ class TableBuilder {
   public:
     TableBuilder(SubtitleDocument& doc, std::vector<std::string>* dialogs)
         : m_doc(doc), m_dialogs(dialogs) {
-        const std::size_t n = doc.SubtitleLines.size();
-        doc.TimingTable[0].assign(n, 0);
-        doc.TimingTable[1].assign(n, 0);
-        doc.SubtitleTexts.assign(n, std::string());
-        doc.SubtitleLineIndex.assign(n, 0);
+        doc.TimingTable[0].clear();
+        doc.TimingTable[1].clear();
+        doc.SubtitleTexts.clear();
+        doc.SubtitleLineIndex.clear();
         doc.SubtitleCount = 0;
         if (dialogs)
             dialogs->clear();
     }
 
-    // Adds a subtitle and gives its column; refuses the 65 536th.
+    // Adds a subtitle (zero times, empty text) and gives its column; refuses the 65 536th.
     std::size_t add() {
         if (m_doc.SubtitleCount == kMaxSubtitles)
             throw VelkarError("The Subtitle file holds more than 65535 subtitles");
+        m_doc.TimingTable[0].push_back(0);
+        m_doc.TimingTable[1].push_back(0);
+        m_doc.SubtitleTexts.emplace_back();
+        m_doc.SubtitleLineIndex.push_back(0);
         return m_doc.SubtitleCount++;
     }
 

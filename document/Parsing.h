@@ -25,7 +25,7 @@ std::string DialogEntry(std::size_t index, std::string_view text);
 
 // Builds SubtitleCount, TimingTable, SubtitleTexts, SubtitleLineIndex (and FirstTimeLine for
 // SubViewer 2.0) from doc.SubtitleLines by the rules of doc.SubtitleFormat; other formats give
-// an empty table. The arrays are sized to the number of lines. When `dialogs` is given it is
+// an empty table. The arrays hold one column per subtitle. When `dialogs` is given it is
 // emptied and receives one DialogEntry per subtitle.
 //
 // Throws ConversionError for a time or frame field that is not a number, ListIndexError for a

@@ -9,9 +9,10 @@ namespace velkar {
 
 namespace {
 
-void AppendTwoDigits(std::string& out, int v) {
-    out.push_back(static_cast<char>('0' + v / 10));
-    out.push_back(static_cast<char>('0' + v % 10));
+char* TwoDigits(char* out, int v) {
+    out[0] = static_cast<char>('0' + v / 10);
+    out[1] = static_cast<char>('0' + v % 10);
+    return out + 2;
 }
 
 } // namespace
@@ -22,9 +23,17 @@ std::string_view Copy(std::string_view text, std::size_t first, std::size_t coun
     return text.substr(first - 1, count);
 }
 
+bool CanEncode(SubtitleFormat format, std::int32_t value) {
+    if (format == sfMicroDVD)
+        return true;
+    // The hundredths form rounds 23:59:59.995 and later up to 24 hours.
+    const std::int32_t limit = format == sfSubRip ? kMillisecondsPerDay : kMillisecondsPerDay - 5;
+    return value >= 0 && value < limit;
+}
+
 void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value) {
+    char buffer[16];
     if (format == sfMicroDVD) {
-        char buffer[16];
         auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
         out.append(buffer, result.ptr);
         return;
@@ -38,15 +47,17 @@ void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value)
     int seconds = rest / 1000;
     int milliseconds = rest - seconds * 1000;
 
+    char* p = buffer;
     if (format == sfSubRip) {
-        AppendTwoDigits(out, hours);
-        out.push_back(':');
-        AppendTwoDigits(out, minutes);
-        out.push_back(':');
-        AppendTwoDigits(out, seconds);
-        out.push_back(',');
-        out.push_back(static_cast<char>('0' + milliseconds / 100));
-        AppendTwoDigits(out, milliseconds % 100);
+        p = TwoDigits(p, hours);
+        *p++ = ':';
+        p = TwoDigits(p, minutes);
+        *p++ = ':';
+        p = TwoDigits(p, seconds);
+        *p++ = ',';
+        *p++ = static_cast<char>('0' + milliseconds / 100);
+        p = TwoDigits(p, milliseconds % 100);
+        out.append(buffer, p);
         return;
     }
     // Hundredths, ties to even; 100 hundredths carry into the seconds and on up to the hours.
@@ -65,13 +76,14 @@ void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value)
             }
         }
     }
-    AppendTwoDigits(out, hours);
-    out.push_back(':');
-    AppendTwoDigits(out, minutes);
-    out.push_back(':');
-    AppendTwoDigits(out, seconds);
-    out.push_back('.');
-    AppendTwoDigits(out, hundredths);
+    p = TwoDigits(p, hours);
+    *p++ = ':';
+    p = TwoDigits(p, minutes);
+    *p++ = ':';
+    p = TwoDigits(p, seconds);
+    *p++ = '.';
+    p = TwoDigits(p, hundredths);
+    out.append(buffer, p);
 }
 
 std::string TimeToText(SubtitleFormat format, std::int32_t value) {

@@ -22,6 +22,9 @@ inline constexpr std::int32_t kMillisecondsPerDay = 86400000;
 // 00:00:02.00). Throws TimeEncodeError for a value (or a carry) outside one day.
 std::string TimeToText(SubtitleFormat format, std::int32_t value);
 
+// True when TimeToText(format, value) has a text (does not throw).
+bool CanEncode(SubtitleFormat format, std::int32_t value);
+
 // Appends TimeToText(format, value) to `out` without a temporary string.
 void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value);
 

@@ -56,13 +56,8 @@ long double Tolerance(int index) {
 }
 
 long double RoundHalfEven(long double x) {
-    long double floor = std::floor(x);
-    long double diff = x - floor;
-    if (diff > 0.5L)
-        return floor + 1;
-    if (diff < 0.5L)
-        return floor;
-    return std::fmod(floor, 2.0L) == 0 ? floor : floor + 1;
+    // The default rounding mode rounds to nearest with ties to even.
+    return std::nearbyint(x);
 }
 
 SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::string_view lastText,
@@ -139,11 +134,13 @@ SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::st
         }
     }
 
-    std::vector<LineEdit> edits = TimingLineEdits(doc, starts, ends, progress);
-    progress.setPosition(0);
+    // Every new time must have a text before anything changes; after the check the lines are
+    // rewritten in place and nothing can fail.
+    CheckTimingLines(doc, starts, ends);
     std::copy(starts.begin(), starts.end(), doc.TimingTable[0].begin());
     std::copy(ends.begin(), ends.end(), doc.TimingTable[1].begin());
-    ApplyLineEdits(doc, std::move(edits));
+    WriteTimingLines(doc, starts, ends, progress);
+    progress.setPosition(0);
     outcome.rebuilt = true;
     return outcome;
 }

@@ -5,33 +5,32 @@
 #include "document/SubtitleDocument.h"
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace velkar {
 
-// One line of the document replaced by a new text.
-struct LineEdit {
-    std::size_t line;
-    std::string text;
-};
+// Index of the line that carries subtitle `i`'s times: its own line (SubtitleLineIndex) for
+// MicroDVD and SubRip, line FirstTimeLine + 3i for SubViewer 2.0.
+long long TimingLineIndex(const SubtitleDocument& doc, std::size_t i);
 
-// The lines that carry the timing of `doc`'s subtitles, rewritten for the times in `starts`
-// and `ends` (columns 0 .. SubtitleCount - 1); no other byte of a line changes:
-//   MicroDVD: the subtitle's own line (SubtitleLineIndex) becomes "{start}{end}" followed by
-//     everything after the line's second "}".
-//   SubRip: the counter line before the time line becomes the 1-based number; the time line
-//     becomes start " --> " end followed by its characters after the 29th.
-//   SubViewer 2.0: line FirstTimeLine + 3i becomes start "," end followed by its characters
-//     after the 23rd.
-// Text, empty and header lines are never rewritten. Times are written by TimeToText (throws
-// TimeEncodeError); a subtitle whose line lies outside the document throws ListIndexError.
-std::vector<LineEdit> TimingLineEdits(const SubtitleDocument& doc,
-                                      const std::vector<std::int32_t>& starts,
-                                      const std::vector<std::int32_t>& ends, Progress& progress);
+// Checks that the times in `starts` and `ends` (columns 0 .. SubtitleCount - 1) can all be
+// written into `doc`'s lines: every value has a text in the document's form (else
+// TimeEncodeError) and every subtitle's timing line (and SubRip counter line) exists (else
+// ListIndexError). Subtitles are checked in order; the first fault throws.
+void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
+                      const std::vector<std::int32_t>& ends);
 
-// Replaces the edited lines of doc.SubtitleLines.
-void ApplyLineEdits(SubtitleDocument& doc, std::vector<LineEdit>&& edits);
+// Rewrites the timing of every subtitle in doc.SubtitleLines from `starts` and `ends`, in place;
+// no other byte of a line changes:
+//   MicroDVD: the line's two brace fields become "{start}{end}"; what follows its second "}"
+//     stays.
+//   SubRip: the counter line before the time line becomes the 1-based number; the time line's
+//     first 29 characters become start " --> " end.
+//   SubViewer 2.0: the time line's first 23 characters become start "," end.
+// Text, empty and header lines are never rewritten. Call only with values that passed
+// CheckTimingLines.
+void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
+                      const std::vector<std::int32_t>& ends, Progress& progress);
 
 // Rewrites doc.SubtitleLines from its own table; all or nothing (nothing changes on a throw).
 void RebuildLines(SubtitleDocument& doc, Progress& progress);

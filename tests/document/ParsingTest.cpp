@@ -39,9 +39,9 @@ TEST(MicroDVDParse, FramesTextAndLineIndex) {
         std::vector<std::int32_t>(doc.SubtitleLineIndex.begin(), doc.SubtitleLineIndex.begin() + 4),
         ElementsAre(0, 3, 4, 5));
     EXPECT_THAT(dialogs, ElementsAre("1) Hello|World", "2) ", "3) a", "4) ab"));
-    // The arrays are sized to the number of lines.
-    EXPECT_EQ(doc.TimingTable[0].size(), 6u);
-    EXPECT_EQ(doc.SubtitleTexts.size(), 6u);
+    // One column per subtitle.
+    EXPECT_EQ(doc.TimingTable[1].size(), 4u);
+    EXPECT_EQ(doc.SubtitleTexts.size(), 4u);
 }
 
 TEST(MicroDVDParse, StyleCodesStayInTheText) {

@@ -94,6 +94,21 @@ TEST(TextToTime, FieldThatIsNotANumberNamesTheField) {
                 ThrowsMessage<ConversionError>(StrEq("'' is not a valid integer value")));
 }
 
+TEST(CanEncode, AgreesWithTimeToTextAtTheEdgesOfTheDay) {
+    for (SubtitleFormat f : {sfMicroDVD, sfSubRip, sfSubViewer2, sfUnknown}) {
+        for (std::int32_t v : {-2147483647 - 1, -1, 0, 86399989, 86399994, 86399995, 86399999,
+                               86400000, 2147483647}) {
+            bool encodes = true;
+            try {
+                TimeToText(f, v);
+            } catch (const TimeEncodeError&) {
+                encodes = false;
+            }
+            EXPECT_EQ(CanEncode(f, v), encodes) << "format " << int(f) << " value " << v;
+        }
+    }
+}
+
 TEST(TimeCodes, ClockFormsRoundTripEveryFieldBoundary) {
     for (std::int32_t v : {0, 999, 1000, 59999, 60000, 3599999, 3600000, 86399999}) {
         EXPECT_EQ(TextToTime(sfSubRip, TimeToText(sfSubRip, v)), v);
