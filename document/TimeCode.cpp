@@ -32,12 +32,13 @@ bool CanEncode(SubtitleFormat format, std::int32_t value) {
 }
 
 void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value) {
-    char buffer[16];
-    if (format == sfMicroDVD) {
-        auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-        out.append(buffer, result.ptr);
-        return;
-    }
+    char buffer[kMaxTimeText];
+    out.append(buffer, FormatTime(buffer, format, value));
+}
+
+char* FormatTime(char* buffer, SubtitleFormat format, std::int32_t value) {
+    if (format == sfMicroDVD)
+        return std::to_chars(buffer, buffer + kMaxTimeText, value).ptr;
     if (value < 0 || value >= kMillisecondsPerDay)
         throw TimeEncodeError();
     int hours = value / 3600000;
@@ -56,9 +57,7 @@ void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value)
         p = TwoDigits(p, seconds);
         *p++ = ',';
         *p++ = static_cast<char>('0' + milliseconds / 100);
-        p = TwoDigits(p, milliseconds % 100);
-        out.append(buffer, p);
-        return;
+        return TwoDigits(p, milliseconds % 100);
     }
     // Hundredths, ties to even; 100 hundredths carry into the seconds and on up to the hours.
     int hundredths = milliseconds / 10;
@@ -82,8 +81,7 @@ void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value)
     *p++ = ':';
     p = TwoDigits(p, seconds);
     *p++ = '.';
-    p = TwoDigits(p, hundredths);
-    out.append(buffer, p);
+    return TwoDigits(p, hundredths);
 }
 
 std::string TimeToText(SubtitleFormat format, std::int32_t value) {

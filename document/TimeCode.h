@@ -25,6 +25,13 @@ std::string TimeToText(SubtitleFormat format, std::int32_t value);
 // True when TimeToText(format, value) has a text (does not throw).
 bool CanEncode(SubtitleFormat format, std::int32_t value);
 
+// The most characters a time text takes ("-2147483648").
+inline constexpr std::size_t kMaxTimeText = 12;
+
+// Writes TimeToText(format, value) at `buffer` (room for kMaxTimeText characters) and gives the
+// end of what it wrote. Throws TimeEncodeError as TimeToText does.
+char* FormatTime(char* buffer, SubtitleFormat format, std::int32_t value);
+
 // Appends TimeToText(format, value) to `out` without a temporary string.
 void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value);
 

@@ -3,7 +3,9 @@
 #include "document/Errors.h"
 #include "document/TimeCode.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string>
 
 namespace velkar {
@@ -41,9 +43,21 @@ std::size_t MicroDVDFieldsLength(const std::string& line) {
     return second == std::string::npos ? 0 : second + 1;
 }
 
-// Puts `fields` in place of the first `width` characters of `line` (all of a shorter line).
-void ReplaceFields(std::string& line, std::size_t width, const std::string& fields) {
-    line.replace(0, std::min(width, line.size()), fields);
+// Puts the `count` characters at `fields` in place of the first `width` characters of `line`
+// (all of a shorter line). Time lines keep their width, so most rewrites copy in place.
+void ReplaceFields(std::string& line, std::size_t width, const char* fields, std::size_t count) {
+    if (width == count && line.size() >= width)
+        std::memcpy(line.data(), fields, count);
+    else
+        line.replace(0, std::min(width, line.size()), fields, count);
+}
+
+// Writes "<start><separator><end>" at `out` and gives its end.
+char* TimePair(char* out, SubtitleFormat format, std::int32_t start, std::string_view separator,
+               std::int32_t end) {
+    out = FormatTime(out, format, start);
+    out = std::copy(separator.begin(), separator.end(), out);
+    return FormatTime(out, format, end);
 }
 
 } // namespace
@@ -55,38 +69,33 @@ void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& st
         return;
     const std::size_t n = doc.SubtitleCount;
     progress.setMaximum(static_cast<int>(n) + 1);
-    std::string fields;
-    fields.reserve(32);
+    char fields[2 * kMaxTimeText + 8];
     for (std::size_t i = 0; i < n; ++i) {
         progress.setPosition(static_cast<int>(i));
-        std::string& line = doc.SubtitleLines[static_cast<std::size_t>(TimingLineIndex(doc, i))];
-        fields.clear();
+        const std::size_t index = static_cast<std::size_t>(TimingLineIndex(doc, i));
+        std::string& line = doc.SubtitleLines[index];
         switch (format) {
-        case sfMicroDVD:
-            fields.push_back('{');
-            AppendTimeText(fields, format, starts[i]);
-            fields.append("}{");
-            AppendTimeText(fields, format, ends[i]);
-            fields.push_back('}');
-            ReplaceFields(line, MicroDVDFieldsLength(line), fields);
-            break;
-        case sfSubRip: {
-            AppendTimeText(fields, format, starts[i]);
-            fields.append(" --> ");
-            AppendTimeText(fields, format, ends[i]);
-            ReplaceFields(line, 29, fields);
-            char number[8];
-            auto result = std::to_chars(number, number + sizeof number, i + 1);
-            doc.SubtitleLines[static_cast<std::size_t>(TimingLineIndex(doc, i)) - 1].assign(
-                number, result.ptr);
+        case sfMicroDVD: {
+            fields[0] = '{';
+            char* end = TimePair(fields + 1, format, starts[i], "}{", ends[i]);
+            *end++ = '}';
+            const std::size_t count = static_cast<std::size_t>(end - fields);
+            ReplaceFields(line, MicroDVDFieldsLength(line), fields, count);
             break;
         }
-        default:
-            AppendTimeText(fields, format, starts[i]);
-            fields.push_back(',');
-            AppendTimeText(fields, format, ends[i]);
-            ReplaceFields(line, 23, fields);
+        case sfSubRip: {
+            char* end = TimePair(fields, format, starts[i], " --> ", ends[i]);
+            ReplaceFields(line, 29, fields, static_cast<std::size_t>(end - fields));
+            char number[8];
+            auto result = std::to_chars(number, number + sizeof number, i + 1);
+            doc.SubtitleLines[index - 1].assign(number, result.ptr);
             break;
+        }
+        default: {
+            char* end = TimePair(fields, format, starts[i], ",", ends[i]);
+            ReplaceFields(line, 23, fields, static_cast<std::size_t>(end - fields));
+            break;
+        }
         }
     }
 }
