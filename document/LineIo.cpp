@@ -14,12 +14,30 @@
 
 namespace velkar {
 
+namespace {
+
+// Asks the kernel to back a large block with huge pages: a 65,535-subtitle document's line
+// table then takes a handful of page faults instead of thousands. Only advice; nothing changes
+// when the kernel declines.
+void AdviseHugePages(void* data, std::size_t size) {
+    constexpr std::uintptr_t kHugePage = 2u << 20;
+    if (size < 2 * kHugePage)
+        return;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHugePage - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+} // namespace
+
 std::vector<std::string> SplitLines(std::string_view bytes) {
     if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
         bytes = bytes.substr(0, static_cast<const char*>(nul) - bytes.data());
     std::vector<std::string> lines;
     // A typical subtitle line is some 15 to 40 bytes; reserving avoids most regrowth.
     lines.reserve(bytes.size() / 16 + 1);
+    AdviseHugePages(lines.data(), lines.capacity() * sizeof(std::string));
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     const char* lf = nullptr;
