@@ -1,0 +1,13 @@
+// The player tests run in one application object. Headless (QT_QPA_PLATFORM=offscreen) unless
+// the platform is set: the picture tests run under Xvfb with the xcb platform.
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
