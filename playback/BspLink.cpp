@@ -1,0 +1,230 @@
+#include "playback/BspLink.h"
+
+#include "document/LineIo.h"
+
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <limits>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace velkar {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder only this user can read: under $XDG_RUNTIME_DIR when set, else a fresh private
+// folder in the system's temporary folder.
+std::string PrivateFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string base = runtime && *runtime ? runtime : fs::temp_directory_path().string();
+    std::string pattern = base + "/velkar-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        return {};
+    ::chmod(pattern.c_str(), 0700);
+    return pattern;
+}
+
+std::int32_t Milliseconds(const std::optional<nlohmann::json>& seconds) {
+    if (!seconds || !seconds->is_number())
+        return 0;
+    const double ms = std::round(seconds->get<double>() * 1000.0);
+    if (!(ms >= std::numeric_limits<std::int32_t>::min() &&
+          ms <= std::numeric_limits<std::int32_t>::max()))
+        return 0;
+    return static_cast<std::int32_t>(ms);
+}
+
+} // namespace
+
+BspLink::BspLink(BspTimeouts timeouts) : m_timeouts(timeouts) {}
+
+BspLink::~BspLink() {
+    m_client.close();
+    reap();
+    if (!m_socketFolder.empty()) {
+        std::error_code ec;
+        fs::remove_all(m_socketFolder, ec);
+    }
+}
+
+void BspLink::reap() {
+    if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == m_pid)
+        m_pid = -1;
+}
+
+bool BspLink::playerRunning() {
+    if (m_pid <= 0)
+        return false;
+    int status = 0;
+    if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+        m_pid = -1;
+        return false;
+    }
+    return true;
+}
+
+std::int32_t BspLink::Start(const std::string& bspPath,
+                            const std::vector<std::string>& extraArguments) {
+    m_window = 0;
+    m_client.close();
+    if (m_socketFolder.empty())
+        m_socketFolder = PrivateFolder();
+    if (m_socketFolder.empty())
+        return 0;
+    const std::string socket = m_socketFolder + "/player-" + std::to_string(++m_starts) + ".sock";
+    m_socket = socket;
+
+    std::vector<std::string> arguments{bspPath, "--idle=yes", "--force-window=yes", "--no-terminal",
+                                       "--input-ipc-server=" + socket};
+    arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+    std::vector<char*> argv;
+    for (auto& a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string folder = fs::path(bspPath).parent_path().string();
+    if (!folder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int failed =
+        ::posix_spawn(&pid, bspPath.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
+        return 0;
+    reap(); // the player of an earlier open, if it has ended since
+    m_pid = pid;
+
+    const auto deadline = std::chrono::steady_clock::now() + m_timeouts.start;
+    for (;;) {
+        if (m_client.connect(socket)) {
+            m_window = static_cast<std::int32_t>(pid);
+            return m_window;
+        }
+        if (!playerRunning() || std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(m_timeouts.poll);
+    }
+    if (playerRunning()) {
+        ::kill(pid, SIGTERM); // started, but it is no player we can talk to
+        ::waitpid(pid, nullptr, 0);
+        m_pid = -1;
+    }
+    return 0;
+}
+
+std::int32_t BspLink::FindPlayer() {
+    if (m_window == 0 || !m_client.connected() || !playerRunning())
+        return 0;
+    return m_client.request({"get_property", "pid"}, m_timeouts.reply) ? m_window : 0;
+}
+
+std::int32_t BspLink::SendCommand(BspCommandCode code, std::int32_t lParam) {
+    if (m_window == 0)
+        return 0;
+    const auto reply = m_timeouts.reply;
+    switch (code) {
+    case BspGetLength:
+        return Milliseconds(m_client.request({"get_property", "duration"}, reply));
+    case BspGetPosition:
+        return Milliseconds(m_client.request({"get_property", "time-pos"}, reply));
+    case BspSeek:
+        // The seek is done when the player restarts playback at the new place.
+        m_client.requestAndAwait({"seek", lParam / 1000.0, "absolute+exact"},
+                                 {"seek", "playback-restart"}, reply);
+        return 0;
+    case BspAfterOpen: {
+        // Wait until playback has a position, so that the first polls already find one.
+        const auto deadline = std::chrono::steady_clock::now() + reply;
+        while (m_client.connected() && std::chrono::steady_clock::now() < deadline) {
+            if (m_client.request({"get_property", "time-pos"}, reply))
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return 0;
+    }
+    case BspOnExit:
+        m_client.request({"quit"}, reply);
+        m_client.close();
+        // Give the player a moment to end, so it leaves no zombie behind.
+        for (int i = 0; i < 50 && playerRunning(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return 0;
+    }
+    return 0;
+}
+
+std::string BspLink::SendCopyData(BspCopyDataTag tag, const std::string& payload) {
+    if (m_window == 0)
+        return {};
+    const auto reply = m_timeouts.reply;
+    switch (tag) {
+    case BspOpenMovie:
+        // "loadfile" answers at once; the movie can be sought once it has loaded.
+        m_client.requestAndAwait({"loadfile", payload}, {"file-loaded"}, reply);
+        return {};
+    case BspLoadSubtitles:
+        m_client.request({"sub-add", payload, "select"}, reply);
+        return {};
+    case BspGetMovieName: {
+        auto path = m_client.request({"get_property", "path"}, reply);
+        if (!path || !path->is_string())
+            return {};
+        std::string name = path->get<std::string>();
+        if (name.size() > 259) // what a 260-byte buffer with its zero byte holds
+            name.resize(259);
+        return name;
+    }
+    }
+    return {};
+}
+
+void BspLink::LoadSubtitles(const std::vector<std::string>& lines, std::string_view prefix,
+                            const std::string& preferredFolder) {
+    std::string path;
+    int fd = -1;
+    if (!preferredFolder.empty() && ::access(preferredFolder.c_str(), W_OK) == 0) {
+        path = (fs::path(preferredFolder) / "tmp").string();
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    }
+    if (fd < 0) {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        path = std::string(runtime && *runtime ? runtime : fs::temp_directory_path().string()) +
+               "/velkar-subtitles-XXXXXX";
+        fd = ::mkstemp(path.data());
+    }
+    if (fd < 0)
+        return; // a failure to write the file is not reported
+    const std::string bytes = JoinLines(lines, prefix);
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    SendCopyData(BspLoadSubtitles, path);
+    ::unlink(path.c_str());
+}
+
+} // namespace velkar

@@ -1,0 +1,100 @@
+#pragma once
+// The external player link. The external player is mpv, started as a separate program and
+// driven over its JSON IPC socket; each request of the player protocol is carried as the
+// matching mpv command, and what the program relies on comes back the same way:
+//
+//   BspGetLength   0x10100  length of the movie, ms (0 when there is no answer)
+//   BspGetPosition 0x10101  current position, ms (0 when there is no answer)
+//   BspSeek        0x10103  moves the player to lParam ms
+//   BspAfterOpen   50       accepted (returns once playback has a position, or after the limit)
+//   BspOnExit      75       the player quits
+//   BspOpenMovie   0x10108  the player opens the movie at the given path (returns once loaded)
+//   BspLoadSubtitles 0x10109 the player reads the subtitle file at the given path before the
+//                           request returns, and shows it
+//   BspGetMovieName 0x1010B full path of the playing movie, at most 259 bytes (empty: none)
+//
+// Every request waits at most `reply` for its answer, so a hung player cannot freeze the
+// program; a request that gets no answer counts as 0 or empty.
+
+#include "playback/MpvIpc.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+namespace velkar {
+
+enum BspCommandCode : std::int32_t {
+    BspGetLength = 0x10100,
+    BspGetPosition = 0x10101,
+    BspSeek = 0x10103,
+    BspAfterOpen = 50,
+    BspOnExit = 75,
+};
+
+enum BspCopyDataTag : std::int32_t {
+    BspOpenMovie = 0x10108,
+    BspLoadSubtitles = 0x10109,
+    BspGetMovieName = 0x1010B,
+};
+
+struct BspTimeouts {
+    std::chrono::milliseconds start{10000}; // for the player's socket to appear
+    std::chrono::milliseconds poll{100};    // between looks for it
+    std::chrono::milliseconds reply{2000};  // for one request's answer
+};
+
+class BspLink {
+  public:
+    explicit BspLink(BspTimeouts timeouts = {});
+    ~BspLink();
+    BspLink(const BspLink&) = delete;
+    BspLink& operator=(const BspLink&) = delete;
+
+    // Starts `bspPath` as a separate process (no shell; arguments as a list; working folder
+    // the folder of `bspPath`) with an idle window and an IPC socket in a folder only this user
+    // can read, then waits for the socket. `extraArguments` follow the link's own (tests pass
+    // "--vo=null", "--ao=null"). Gives the player's process id, the link's BSPWindow, or 0 when
+    // no socket appeared within the time limit (the player ended, or is not mpv).
+    std::int32_t Start(const std::string& bspPath,
+                       const std::vector<std::string>& extraArguments = {});
+
+    // The linked player's process id, 0 while unlinked.
+    std::int32_t window() const { return m_window; }
+    // Where the linked player listens (for diagnostics and tests).
+    const std::string& socketPath() const { return m_socket; }
+
+    // Looks for the linked player again: its process id while it runs and answers, else 0.
+    std::int32_t FindPlayer();
+
+    // A command request; the reply (0 when there is none, or when unlinked).
+    std::int32_t SendCommand(BspCommandCode code, std::int32_t lParam = 0);
+
+    // A copy-data request with `payload` (a path); BspGetMovieName gives the movie's path,
+    // the other requests an empty text. Unlinked, or without an answer: empty.
+    std::string SendCopyData(BspCopyDataTag tag, const std::string& payload = {});
+
+    // Hands `lines` to the player as its subtitle file: writes `prefix` and the lines, each
+    // followed by CR LF, to a temporary file, sends BspLoadSubtitles with its path and deletes
+    // the file, whether or not the player read it. The file is "tmp" in `preferredFolder` when
+    // that folder is writable, otherwise a private temporary file made without a race.
+    void LoadSubtitles(const std::vector<std::string>& lines, std::string_view prefix,
+                       const std::string& preferredFolder);
+
+  private:
+    bool playerRunning();
+    void reap();
+
+    BspTimeouts m_timeouts;
+    MpvIpcClient m_client;
+    std::int32_t m_window = 0;
+    pid_t m_pid = -1;
+    std::string m_socketFolder; // private folder holding the sockets of this run
+    std::string m_socket;
+    int m_starts = 0;
+};
+
+} // namespace velkar

@@ -1,0 +1,169 @@
+// The external player link against a real mpv, started as the user's player would be.
+
+#include "TestSupport.h"
+
+#include "playback/BspLink.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace velkar {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kQuiet{"--vo=null", "--ao=null", "--force-window=no"};
+
+// A 10-second 320 x 240 clip made once for all tests of this file.
+class BspLinkTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        s_folder = new test::TempFolder;
+        s_clip = s_folder->path("clip.avi").string();
+        const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i "
+                                    "testsrc=duration=10:size=320x240:rate=25"
+                                    " -f lavfi -i sine=duration=10 -c:v mpeg4 -c:a pcm_s16le '" +
+                                    s_clip + "'";
+        s_haveClip = std::system(command.c_str()) == 0;
+    }
+    static void TearDownTestSuite() {
+        delete s_folder;
+        s_folder = nullptr;
+    }
+    void SetUp() override {
+        if (::access("/usr/bin/mpv", X_OK) != 0 || !s_haveClip)
+            GTEST_SKIP() << "mpv or ffmpeg is not installed";
+    }
+
+    static inline test::TempFolder* s_folder = nullptr;
+    static inline std::string s_clip;
+    static inline bool s_haveClip = false;
+};
+
+// A second client on the player's socket, to see what the player itself reports.
+nlohmann::json Property(const BspLink& link, const char* name) {
+    MpvIpcClient client;
+    if (!client.connect(link.socketPath()))
+        return {};
+    return client.request({"get_property", name}, 2s).value_or(nlohmann::json());
+}
+
+TEST_F(BspLinkTest, OpensAMovieAndAnswersInMilliseconds) {
+    BspLink link;
+    const std::int32_t window = link.Start("/usr/bin/mpv", kQuiet);
+    ASSERT_NE(window, 0);
+    EXPECT_EQ(link.window(), window);
+    link.SendCopyData(BspOpenMovie, s_clip);
+    link.SendCommand(BspAfterOpen);
+    EXPECT_EQ(link.SendCommand(BspGetLength), 10000);
+    // Paused, the position stays where the seek put it (playing, it runs on at once).
+    MpvIpcClient user;
+    ASSERT_TRUE(user.connect(link.socketPath()));
+    user.request({"set_property", "pause", true}, 2s);
+    link.SendCommand(BspSeek, 4000);
+    EXPECT_EQ(link.SendCommand(BspGetPosition), 4000);
+    link.SendCommand(BspSeek, 6520);
+    EXPECT_EQ(link.SendCommand(BspGetPosition), 6520);
+    EXPECT_EQ(link.SendCopyData(BspGetMovieName), s_clip);
+    EXPECT_EQ(link.FindPlayer(), window);
+    link.SendCommand(BspOnExit);
+    EXPECT_EQ(link.FindPlayer(), 0);
+    EXPECT_NE(::kill(window, 0), 0) << "the player quit";
+}
+
+TEST_F(BspLinkTest, LoadsSubtitlesAndDeletesTheTemporaryFile) {
+    BspLink link;
+    ASSERT_NE(link.Start("/usr/bin/mpv", kQuiet), 0);
+    link.SendCopyData(BspOpenMovie, s_clip);
+    link.SendCommand(BspAfterOpen);
+    test::TempFolder beside;
+    link.LoadSubtitles({"1", "00:00:01,000 --> 00:00:03,000", "Hello from Velkar", ""}, "",
+                       beside.path("").string());
+    EXPECT_FALSE(fs::exists(beside.path("tmp")));
+    const auto tracks = Property(link, "track-list");
+    bool found = false;
+    for (const auto& track : tracks)
+        found = found || (track.value("type", "") == "sub" && track.value("external", false));
+    EXPECT_TRUE(found) << tracks.dump();
+    link.SendCommand(BspOnExit);
+}
+
+TEST_F(BspLinkTest, FolderThatCannotHoldTheFileFallsBackToAPrivateTemporaryFile) {
+    BspLink link;
+    ASSERT_NE(link.Start("/usr/bin/mpv", kQuiet), 0);
+    link.SendCopyData(BspOpenMovie, s_clip);
+    link.SendCommand(BspAfterOpen);
+    link.LoadSubtitles({"1", "00:00:01,000 --> 00:00:03,000", "Hi", ""}, "", "/no/such/folder");
+    EXPECT_NE(Property(link, "track-list").dump().find("\"external\":true"), std::string::npos);
+    link.SendCommand(BspOnExit);
+}
+
+TEST_F(BspLinkTest, UnlinkedRequestsReachNobody) {
+    BspLink link;
+    EXPECT_EQ(link.window(), 0);
+    EXPECT_EQ(link.SendCommand(BspGetPosition), 0);
+    EXPECT_EQ(link.SendCopyData(BspGetMovieName), "");
+    test::TempFolder beside;
+    link.LoadSubtitles({"x"}, "", beside.path("").string()); // still written and deleted
+    EXPECT_FALSE(fs::exists(beside.path("tmp")));
+}
+
+TEST_F(BspLinkTest, ProgramThatIsNoPlayerGivesNoWindow) {
+    BspLink quick({1000ms, 100ms, 500ms});
+    EXPECT_EQ(quick.Start("/bin/true"), 0);
+
+    // A program that runs on but never opens the socket: the link gives up at the limit.
+    test::TempFolder folder;
+    const auto script = folder.path("sleeper");
+    std::ofstream(script) << "#!/bin/sh\nexec sleep 30\n";
+    ::chmod(script.c_str(), 0755);
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(quick.Start(script.string()), 0);
+    const auto waited = std::chrono::steady_clock::now() - before;
+    EXPECT_GE(waited, 900ms);
+    EXPECT_LT(waited, 5s);
+    EXPECT_EQ(quick.Start("/no/such/player"), 0);
+}
+
+TEST_F(BspLinkTest, KilledPlayerGivesZeroRepliesAtOnce) {
+    BspLink link;
+    const std::int32_t window = link.Start("/usr/bin/mpv", kQuiet);
+    ASSERT_NE(window, 0);
+    link.SendCopyData(BspOpenMovie, s_clip);
+    link.SendCommand(BspAfterOpen);
+    ::kill(window, SIGKILL);
+    std::this_thread::sleep_for(100ms);
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(link.SendCommand(BspGetLength), 0);
+    EXPECT_EQ(link.SendCommand(BspGetPosition), 0);
+    EXPECT_EQ(link.SendCopyData(BspGetMovieName), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+    EXPECT_EQ(link.FindPlayer(), 0);
+}
+
+TEST_F(BspLinkTest, MovieNameIsCutLikeTheFixedBuffer) {
+    // A path longer than the 260-byte buffer: the player loads it, the name comes back cut.
+    test::TempFolder folder;
+    fs::path deep = folder.path(std::string(120, 'a')) / std::string(120, 'b');
+    fs::create_directories(deep);
+    const std::string longPath = (deep / "clip.avi").string();
+    fs::copy_file(s_clip, longPath);
+    ASSERT_GT(longPath.size(), 259u);
+    BspLink link;
+    ASSERT_NE(link.Start("/usr/bin/mpv", kQuiet), 0);
+    link.SendCopyData(BspOpenMovie, longPath);
+    link.SendCommand(BspAfterOpen);
+    EXPECT_EQ(link.SendCopyData(BspGetMovieName), longPath.substr(0, 259));
+    link.SendCommand(BspOnExit);
+}
+
+} // namespace
+} // namespace velkar
