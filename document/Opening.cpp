@@ -19,7 +19,8 @@ Detection Recognise(SubtitleDocument& doc, Progress& progress) {
 
 void ResetAnchors(SubtitleDocument& doc) {
     doc.FirstAnchor = 0;
-    doc.LastAnchor = doc.SubtitleCount > 0 ? doc.SubtitleCount - 1 : 0;
+    const std::size_t finished = doc.FinishedCount();
+    doc.LastAnchor = finished > 0 ? static_cast<std::int32_t>(finished - 1) : 0;
 }
 
 void FinishOpen(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs) {

@@ -23,7 +23,7 @@ Detection Recognise(SubtitleDocument& doc, Progress& progress);
 void FinishOpen(SubtitleDocument& doc, Progress& progress,
                 std::vector<std::string>* dialogs = nullptr);
 
-// Puts the anchors on the first and the last subtitle (both 0 when there is none).
+// Puts the anchors on the first and the last finished subtitle (both 0 when there is none).
 void ResetAnchors(SubtitleDocument& doc);
 
 } // namespace velkar

@@ -14,6 +14,8 @@ void SubtitleDocument::Reset(const std::string& path) {
     FirstTimeLine = 0;
     SubtitleFormat = sfUnknown;
     SubtitleLoaded = false;
+    SubtitlePending = false;
+    PendingText.clear();
 }
 
 } // namespace velkar

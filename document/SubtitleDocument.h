@@ -48,9 +48,17 @@ struct SubtitleDocument {
     std::array<std::int32_t, 3> ErrorLines{}; // order MicroDVD, SubViewer 2.0, SubRip
     std::array<std::string, 3> ErrorTexts;
 
+    // While a subtitle is being created, the last one counted has a start but no end and no
+    // lines yet; FinishedCount() leaves it out.
+    bool SubtitlePending = false;
+    std::string PendingText; // its whole text, written at its end
+
     // A UTF-8 byte-order mark found at the start of the file: kept aside while the lines are
     // recognised and parsed, and written back in front of the first line.
     std::string ByteOrderMark;
+
+    // The subtitles that have their lines: all but one still being created.
+    std::size_t FinishedCount() const { return SubtitleCount - (SubtitlePending ? 1u : 0u); }
 
     std::int32_t start(std::size_t i) const { return TimingTable[0][i]; }
     std::int32_t end(std::size_t i) const { return TimingTable[1][i]; }

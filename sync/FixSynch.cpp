@@ -64,7 +64,7 @@ SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::st
                       int toleranceIndex, Progress& progress) {
     SynchOutcome outcome;
     const SubtitleFormat format = doc.SubtitleFormat;
-    const std::size_t n = doc.SubtitleCount;
+    const std::size_t n = doc.FinishedCount(); // a subtitle still being created has no lines
     if (!HasTimingTable(format) || n == 0)
         return outcome;
     // Anchors outside the table would read outside it; they are reset whenever the count

@@ -22,7 +22,7 @@ void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_
     if (!HasTimingTable(format))
         return;
     const long long lines = static_cast<long long>(doc.SubtitleLines.size());
-    for (std::size_t i = 0; i < doc.SubtitleCount; ++i) {
+    for (std::size_t i = 0; i < doc.FinishedCount(); ++i) {
         const long long line = TimingLineIndex(doc, i);
         const long long first = format == sfSubRip ? line - 1 : line; // the counter line
         if (first < 0)
@@ -62,42 +62,67 @@ char* TimePair(char* out, SubtitleFormat format, std::int32_t start, std::string
 
 } // namespace
 
-void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
-                      const std::vector<std::int32_t>& ends, Progress& progress) {
+namespace {
+
+// Writes subtitle i's times into its timing line; with `renumber`, a SubRip counter line also
+// becomes the subtitle's 1-based number.
+void WriteTimingLine(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
+                     bool renumber) {
     const SubtitleFormat format = doc.SubtitleFormat;
-    if (!HasTimingTable(format))
-        return;
-    const std::size_t n = doc.SubtitleCount;
-    progress.setMaximum(static_cast<int>(n) + 1);
+    const std::size_t index = static_cast<std::size_t>(TimingLineIndex(doc, i));
+    std::string& line = doc.SubtitleLines[index];
     char fields[2 * kMaxTimeText + 8];
-    for (std::size_t i = 0; i < n; ++i) {
-        progress.setPosition(static_cast<int>(i));
-        const std::size_t index = static_cast<std::size_t>(TimingLineIndex(doc, i));
-        std::string& line = doc.SubtitleLines[index];
-        switch (format) {
-        case sfMicroDVD: {
-            fields[0] = '{';
-            char* end = TimePair(fields + 1, format, starts[i], "}{", ends[i]);
-            *end++ = '}';
-            const std::size_t count = static_cast<std::size_t>(end - fields);
-            ReplaceFields(line, MicroDVDFieldsLength(line), fields, count);
-            break;
-        }
-        case sfSubRip: {
-            char* end = TimePair(fields, format, starts[i], " --> ", ends[i]);
-            ReplaceFields(line, 29, fields, static_cast<std::size_t>(end - fields));
+    switch (format) {
+    case sfMicroDVD: {
+        fields[0] = '{';
+        char* last = TimePair(fields + 1, format, start, "}{", end);
+        *last++ = '}';
+        ReplaceFields(line, MicroDVDFieldsLength(line), fields,
+                      static_cast<std::size_t>(last - fields));
+        break;
+    }
+    case sfSubRip: {
+        char* last = TimePair(fields, format, start, " --> ", end);
+        ReplaceFields(line, 29, fields, static_cast<std::size_t>(last - fields));
+        if (renumber) {
             char number[8];
             auto result = std::to_chars(number, number + sizeof number, i + 1);
             doc.SubtitleLines[index - 1].assign(number, result.ptr);
-            break;
         }
-        default: {
-            char* end = TimePair(fields, format, starts[i], ",", ends[i]);
-            ReplaceFields(line, 23, fields, static_cast<std::size_t>(end - fields));
-            break;
-        }
-        }
+        break;
     }
+    default: {
+        char* last = TimePair(fields, format, start, ",", end);
+        ReplaceFields(line, 23, fields, static_cast<std::size_t>(last - fields));
+        break;
+    }
+    }
+}
+
+} // namespace
+
+void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
+                      const std::vector<std::int32_t>& ends, Progress& progress) {
+    if (!HasTimingTable(doc.SubtitleFormat))
+        return;
+    const std::size_t n = doc.FinishedCount();
+    progress.setMaximum(static_cast<int>(n) + 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        progress.setPosition(static_cast<int>(i));
+        WriteTimingLine(doc, i, starts[i], ends[i], true);
+    }
+}
+
+void RewriteTimingLine(SubtitleDocument& doc, std::size_t k) {
+    const SubtitleFormat format = doc.SubtitleFormat;
+    if (!HasTimingTable(format) || k >= doc.FinishedCount())
+        return;
+    const long long line = TimingLineIndex(doc, k);
+    if (line < 0 || line >= static_cast<long long>(doc.SubtitleLines.size()))
+        throw ListIndexError(line);
+    if (!CanEncode(format, doc.start(k)) || !CanEncode(format, doc.end(k)))
+        throw TimeEncodeError();
+    WriteTimingLine(doc, k, doc.start(k), doc.end(k), false);
 }
 
 void RebuildLines(SubtitleDocument& doc, Progress& progress) {

@@ -32,6 +32,12 @@ void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_
 void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
                       const std::vector<std::int32_t>& ends, Progress& progress);
 
+// Rewrites the time line of the one subtitle `k` (0-based, a finished one) from its table values,
+// as WriteTimingLines would, but leaves a SubRip counter alone: only that line changes. Throws
+// TimeEncodeError or ListIndexError without changing anything; does nothing for a document
+// without a table or a `k` beyond the finished subtitles.
+void RewriteTimingLine(SubtitleDocument& doc, std::size_t k);
+
 // Rewrites doc.SubtitleLines from its own table; all or nothing (nothing changes on a throw).
 void RebuildLines(SubtitleDocument& doc, Progress& progress);
 
