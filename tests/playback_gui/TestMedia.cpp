@@ -39,7 +39,7 @@ QString Clip320() {
     return Made(QStringLiteral("clip320.avi"),
                 {"-f", "lavfi", "-i",
                  "nullsrc=size=320x240:rate=25:duration=10,format=gray,"
-                 "geq=lum='16+N/2',format=yuv420p",
+                 "geq=lum='16+mod(N*3,220)',format=yuv420p",
                  "-f", "lavfi", "-i", "sine=duration=10", "-c:v", "mpeg4", "-q:v", "2", "-c:a",
                  "pcm_s16le"});
 }

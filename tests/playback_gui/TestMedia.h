@@ -8,7 +8,8 @@
 namespace velkar::playback::test {
 
 // 10 seconds, 320 x 240, 25 fps, MPEG-4 video with PCM sound, in an AVI. The picture of frame
-// k is grey with luma 16 + k / 2 (so a picture tells which frame it is, roughly).
+// k is flat grey of level 16 + (3k mod 220) (full range), so a picture tells its frame apart
+// from its neighbours.
 QString Clip320();
 // 5 seconds, 640 x 480, 25 fps, the ffmpeg test pattern.
 QString Clip640();
