@@ -5,6 +5,10 @@
 #include <fstream>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace velkar {
 
 namespace {
@@ -79,8 +83,7 @@ std::int32_t KindOf(const unsigned char* b) {
     }
 }
 
-// The bytes a recognised code can begin with, in either case. Most bytes of movie data fail
-// this one lookup, which keeps the scan of a large file fast.
+// The bytes a recognised code can begin with, in either case.
 constexpr std::array<bool, 256> kCodeStart = [] {
     std::array<bool, 256> table{};
     for (unsigned char c : {'R', 'A', 'I', 'S', 'D', 'M', 'J', 'P', 'L'}) {
@@ -89,6 +92,40 @@ constexpr std::array<bool, 256> kCodeStart = [] {
     }
     return table;
 }();
+
+#if defined(__SSE2__)
+// For each of the 16 bytes at `at`, all bits set when it is a letter from "A" to `last` in
+// either case. Clearing bit 5 folds "a" .. "z" onto "A" .. "Z" and moves no other byte onto a
+// letter; after subtracting "A" the letters wanted are the bytes 0 .. last - "A".
+__m128i LettersUpTo(const unsigned char* at, char last) {
+    const __m128i folded = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
+                                         _mm_set1_epi8(static_cast<char>(0xDF)));
+    const __m128i offset = _mm_sub_epi8(folded, _mm_set1_epi8('A'));
+    return _mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(static_cast<char>(last - 'A'))),
+                          offset);
+}
+#endif
+
+// The first byte in [b, end) that can begin a recognised code, or `end`; the byte at `end` must
+// be readable too. Most bytes of movie data and all of a file's zeros fail this test, so it
+// decides the speed of a scan through a large file that is no AVI. With SSE2 a coarser test
+// passes over 16 bytes at a time: every code begins with a letter from "A" to "S" followed by
+// one from "A" to "V", and only the bytes that pass it are looked up one by one.
+const unsigned char* NextCodeStart(const unsigned char* b, const unsigned char* end) {
+#if defined(__SSE2__)
+    while (end - b >= 16) {
+        const __m128i pairs = _mm_and_si128(LettersUpTo(b, 'S'), LettersUpTo(b + 1, 'V'));
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(pairs)); mask != 0;
+             mask &= mask - 1)
+            if (const unsigned char* c = b + __builtin_ctz(mask); kCodeStart[*c])
+                return c;
+        b += 16;
+    }
+#endif
+    while (b != end && !kCodeStart[*b])
+        ++b;
+    return b;
+}
 
 // A folder opens like a file on some systems but has no bytes to read; it counts as a file that
 // cannot be opened.
@@ -314,9 +351,8 @@ AviChunks ScanAviChunks(const std::string& fileName, std::size_t blockBytes) {
         const unsigned char* const end = window + (file.windowEnd() - 8 - p) + 1;
         const unsigned char* b = window;
         std::int32_t kind = 0;
-        for (; b != end; ++b)
-            if (kCodeStart[*b] && (kind = KindOf(b)) != 0)
-                break;
+        while ((b = NextCodeStart(b, end)) != end && (kind = KindOf(b)) == 0)
+            ++b;
         p += b - window;
         if (b == end)
             continue; // the next window starts at p
