@@ -1,0 +1,57 @@
+#include "app/Application.h"
+
+#include "app/Guard.h"
+#include "app/Settings.h"
+#include "edit/TfrmEdit.h"
+#include "frmMain/TForm1.h"
+#include "mvd/TfrmMvd.h"
+#include "select/TForm2.h"
+#include "subs/TfrmSubs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QStyleFactory>
+
+namespace velkar::gui {
+
+VelkarApplication::VelkarApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool VelkarApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ShowFailure(activeWindow(), error);
+        return false;
+    }
+}
+
+Windows::Windows(const QString& settingsPath)
+    : m_form1(std::make_unique<TForm1>(settingsPath)), m_edit(std::make_unique<TfrmEdit>()),
+      m_subs(std::make_unique<TfrmSubs>()), m_form2(std::make_unique<TForm2>()),
+      m_mvd(std::make_unique<TfrmMvd>()) {
+    m_form1->attachWindows(m_edit.get(), m_subs.get(), m_form2.get(), m_mvd.get());
+}
+
+Windows::~Windows() {
+    // The main window goes first, so its shutdown still finds the others.
+    m_form1.reset();
+}
+
+void SetUpApplication(QApplication& app) {
+    app.setApplicationName(QStringLiteral("velkar"));
+    app.setApplicationDisplayName(kAppTitle);
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+        app.setStyle(fusion);
+}
+
+QString DefaultSettingsPath() {
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const QString configHome =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QFile::decodeName(velkar::SettingsFilePath(QFile::encodeName(exeDir).toStdString(),
+                                                      QFile::encodeName(configHome).toStdString())
+                                 .c_str());
+}
+
+} // namespace velkar::gui

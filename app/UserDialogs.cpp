@@ -1,0 +1,86 @@
+#include "app/UserDialogs.h"
+
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+namespace velkar::gui {
+
+namespace {
+
+class PlatformDialogs final : public UserDialogs {
+  public:
+    std::optional<QString> openFile(QWidget* parent, const FileRequest& request) override {
+        QFileDialog dialog(parent, request.title, QString(), request.filter);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.selectFile(request.fileName);
+        return run(dialog);
+    }
+
+    std::optional<QString> saveFile(QWidget* parent, const FileRequest& request) override {
+        QFileDialog dialog(parent, request.title, QString(), request.filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(request.defaultSuffix);
+        // The command replaces an existing file without a further question.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog.selectFile(request.fileName);
+        return run(dialog);
+    }
+
+    void information(QWidget* parent, const QString& title, const QString& text) override {
+        QMessageBox::information(parent, title, ScreenText(text));
+    }
+
+    Answer question(QWidget* parent, const QString& title, const QString& text,
+                    bool withCancel) override {
+        QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+        if (withCancel)
+            buttons |= QMessageBox::Cancel;
+        QMessageBox box(QMessageBox::Question, title, ScreenText(text), buttons, parent);
+        box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return withCancel ? Answer::Cancel : Answer::No;
+        }
+    }
+
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& current) override {
+        bool ok = false;
+        QFont font = QFontDialog::getFont(&ok, current, parent);
+        if (!ok)
+            return std::nullopt;
+        return font;
+    }
+
+  private:
+    static std::optional<QString> run(QFileDialog& dialog) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
+};
+
+PlatformDialogs g_platform;
+UserDialogs* g_current = &g_platform;
+
+} // namespace
+
+UserDialogs& Dialogs() {
+    return *g_current;
+}
+
+void SetUserDialogs(UserDialogs* dialogs) {
+    g_current = dialogs ? dialogs : &g_platform;
+}
+
+QString ScreenText(QString text) {
+    return text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+}
+
+} // namespace velkar::gui

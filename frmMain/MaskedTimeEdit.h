@@ -1,0 +1,44 @@
+#pragma once
+// The anchor time fields txtFirst and txtLast: edit fields that accept only what the
+// document's time form allows.
+//
+//   Mask              accepts                                         text after a reset
+//   SubRipClock       "hh:nn:ss,zzz"; the first hour digit may be     "00:00:00,000"
+//                     left blank, every other position needs a digit;
+//                     ":" and "," are fixed
+//   HundredthsClock   "hh:nn:ss.zz", same rules                       "00:00:00.00"
+//   Frames            up to nine digits, none required; an empty      "0"
+//                     field shows "0" and reads as 0
+//
+// fieldText() is the text as the field shows it, an unfilled clock position as a blank, so a
+// half-typed time reads as a field that does not convert rather than as a shifted one.
+
+#include "document/SubtitleDocument.h"
+
+#include <QLineEdit>
+
+namespace velkar::gui {
+
+class MaskedTimeEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    enum class Mask { SubRipClock, HundredthsClock, Frames };
+
+    explicit MaskedTimeEdit(QWidget* parent = nullptr);
+
+    // Sets the mask and the text after a reset.
+    void setMask(Mask mask);
+    Mask mask() const { return m_mask; }
+    // The mask of a document format: frames for MicroDVD, milliseconds for SubRip, hundredths
+    // for every other format.
+    static Mask MaskFor(velkar::SubtitleFormat format);
+    static QString ResetText(Mask mask);
+
+    QString fieldText() const;
+
+  private:
+    Mask m_mask = Mask::SubRipClock;
+    QValidator* m_frameDigits;
+};
+
+} // namespace velkar::gui

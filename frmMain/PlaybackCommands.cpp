@@ -1,0 +1,354 @@
+#include "frmMain/PlaybackCommands.h"
+
+#include "app/Guard.h"
+#include "app/UserDialogs.h"
+#include "avi/AviReport.h"
+#include "frmMain/TForm1.h"
+#include "playback/BarMath.h"
+#include "playback/OverlayCaption.h"
+#include "playback/PositionBar.h"
+#include "subs/TfrmSubs.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+#include <cmath>
+
+namespace velkar::gui {
+
+namespace {
+
+const QString kMediaFilter = QStringLiteral(
+    "Media Files (*.mp3 *.wav *.mpg *.mpeg *.avi *.mov *.divx *.asf *.dat);;All Files (*)");
+
+playback::PlayerUnit UnitOf(TimeUnit unit) {
+    return unit == TimeUnit::Frames ? playback::PlayerUnit::Frames
+                                    : playback::PlayerUnit::Milliseconds;
+}
+
+bool HasMp3Extension(const QString& path) {
+    return QFileInfo(path).suffix().toUpper() == QStringLiteral("MP3");
+}
+
+} // namespace
+
+PlaybackCommands::PlaybackCommands(TForm1& form) : QObject(&form), m_form(form) {
+    m_bar = new playback::PositionBar(&form);
+    const QRect label = form.lblSubs->geometry();
+    m_bar->setUp(label.left(), label.top() + label.height(), label.width());
+    wireControls();
+    form.setPlayer(this);
+}
+
+PlaybackCommands::~PlaybackCommands() {
+    m_form.setPlayer(nullptr);
+}
+
+void PlaybackCommands::wireControls() {
+    TForm1& f = m_form;
+    const TextCodec* codec = &f.codec();
+    const auto on = [&](auto* sender, auto signal, void (PlaybackCommands::*handler)()) {
+        QObject::connect(sender, signal, this, [this, handler, codec] {
+            Guarded(
+                &m_form, [this, handler] { (this->*handler)(); }, codec);
+        });
+    };
+    on(f.cmdOpenMovie, &QPushButton::clicked, &PlaybackCommands::cmdOpenMovieClick);
+    on(f.cmdMovieInfo, &QToolButton::clicked, &PlaybackCommands::cmdMovieInfoClick);
+    on(f.cboZoom, &QComboBox::activated, &PlaybackCommands::cboZoomClick);
+    on(f.VolBar, &QSlider::valueChanged, &PlaybackCommands::VolBarChange);
+    on(f.tmrScroll, &QTimer::timeout, &PlaybackCommands::tmrScrollTimer);
+    on(f.tmrSub, &QTimer::timeout, &PlaybackCommands::tmrSubTimer);
+
+    // The player's own buttons act on the open file by themselves.
+    const struct {
+        const char* name;
+        void (playback::MpvPlayer::*action)();
+    } buttons[] = {{"btPlay", &playback::MpvPlayer::play},
+                   {"btPause", &playback::MpvPlayer::pause},
+                   {"btStop", &playback::MpvPlayer::stop},
+                   {"btNext", &playback::MpvPlayer::next},
+                   {"btPrev", &playback::MpvPlayer::previous}};
+    for (const auto& b : buttons) {
+        auto* button = f.Mplayer->findChild<QToolButton*>(QString::fromLatin1(b.name));
+        if (!button)
+            continue;
+        const auto action = b.action;
+        QObject::connect(button, &QToolButton::clicked, this, [this, action] {
+            if (m_mpv)
+                (m_mpv.get()->*action)();
+        });
+    }
+    f.installEventFilter(this);
+    f.MoviePanel->installEventFilter(this);
+}
+
+bool PlaybackCommands::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->position().toPoint();
+    if (watched == m_form.MoviePanel) {
+        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+            m_form.MoviePanel->rect().contains(at))
+            Guarded(&m_form, [this] { MoviePanelClick(); });
+        return false;
+    }
+    if (watched != &m_form)
+        return false;
+    Guarded(&m_form, [&] {
+        if (type == QEvent::MouseButtonPress)
+            FormMouseDown(mouse->buttons(), at.x(), at.y());
+        else if (type == QEvent::MouseMove)
+            FormMouseMove(mouse->buttons(), at.x(), at.y());
+        else
+            FormMouseUp(at.x(), at.y());
+    });
+    return false;
+}
+
+// --- The media player seam -------------------------------------------------------------------
+
+std::int32_t PlaybackCommands::position() const {
+    return m_mpv ? m_mpv->position() : 0;
+}
+
+std::int32_t PlaybackCommands::length() const {
+    return m_mpv ? m_mpv->length() : 0;
+}
+
+void PlaybackCommands::setTimeUnit(TimeUnit unit) {
+    m_unit = unit;
+    if (m_mpv)
+        m_mpv->setUnit(UnitOf(unit));
+}
+
+void PlaybackCommands::seek(std::int32_t target) {
+    if (m_mpv)
+        m_mpv->seek(target);
+}
+
+// --- Opening, zoom, volume --------------------------------------------------------------------
+
+void PlaybackCommands::stepProgress() {
+    m_form.pgrBar->setValue(m_form.pgrBar->value() + 1);
+}
+
+void PlaybackCommands::cmdOpenMovieClick() {
+    TForm1& f = m_form;
+    f.OpenDialog.title = QStringLiteral("Open Video File");
+    f.OpenDialog.fileName.clear();
+    f.OpenDialog.filter = kMediaFilter;
+    const std::optional<QString> chosen = Dialogs().openFile(&f, f.OpenDialog);
+    if (!chosen)
+        return;
+    const QString path = *chosen;
+    MediaLoaded = false;
+    f.pgrBar->setMaximum(4);
+    const std::string file = QFile::encodeName(path).toStdString();
+    if (IsAviFileName(file)) {
+        // The report of "Video Information" comes from these headers; a file they cannot be
+        // read from still plays.
+        try {
+            m_aviChunks = ScanAviChunks(file);
+            stepProgress();
+            ReadAviHeaders(file, m_aviChunks, m_aviInfo);
+        } catch (const std::exception&) {
+        }
+    }
+    stepProgress();
+    if (f.UseBSP) {
+        // Debt: the external player link opens the movie here once it is part of the window.
+        f.pgrBar->setValue(0);
+        return;
+    }
+    if (!m_mpv) {
+        m_mpv = std::make_unique<playback::MpvPlayer>(PlayerOptions);
+        m_mpv->setVideoPanel(f.MoviePanel);
+    }
+    m_mpv->open(path); // a failure goes to the general error handler; MediaLoaded stays false
+    for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
+        button->setEnabled(true);
+    setTimeUnit(f.document().SubtitleFormat == velkar::sfMicroDVD ? TimeUnit::Frames
+                                                                  : TimeUnit::Milliseconds);
+    const QRect natural = m_mpv->naturalRect();
+    NaturalRect = {natural.left(), natural.top(), natural.left() + natural.width(),
+                   natural.top() + natural.height()};
+    if (HasMp3Extension(path)) {
+        NaturalRect.Right = 0;
+        NaturalRect.Bottom = 0;
+    }
+    stepProgress();
+    f.cboZoom->setEnabled(true);
+    f.cboZoom->setCurrentIndex(1);
+    cboZoomClick();
+    stepProgress();
+    f.setWindowTitle(QStringLiteral("Velkar - ") + QFileInfo(path).fileName());
+    if (const std::optional<double> volume = m_mpv->volume()) {
+        // The output's level as a 16-bit word, and the bar position it stands for. The bar
+        // does not write it back: MediaLoaded is still false.
+        const long double word = std::clamp(std::nearbyint(*volume * 655.35L), 0.0L, 65535.0L);
+        f.VolBar->setValue(VolumePosition(static_cast<std::uint16_t>(word)));
+        f.VolBar->setEnabled(true);
+        stepProgress();
+    }
+    f.pgrBar->setValue(0);
+    MediaLoaded = true;
+}
+
+void PlaybackCommands::cmdMovieInfoClick() {
+    if (!m_mpv || m_mpv->fileName().isEmpty())
+        return;
+    const std::string file = QFile::encodeName(m_mpv->fileName()).toStdString();
+    if (!IsAviFileName(file))
+        return;
+    Dialogs().information(
+        &m_form, kAppTitle,
+        QString::fromStdString(
+            VideoInformation(m_mpv->fileName().toStdString(), m_aviChunks.AviFileSize, m_aviInfo)));
+}
+
+void PlaybackCommands::cboZoomClick() {
+    TForm1& f = m_form;
+    f.update(); // the old bar goes with the black background
+    const velkar::ZoomLayout z = velkar::LayOutForZoom(NaturalRect, f.cboZoom->currentIndex(),
+                                                       f.lblSubs->height(), m_bar->BarHeight);
+    if (m_mpv)
+        m_mpv->setDisplayRect(
+            QRect(z.display.left, z.display.top, z.display.width, z.display.height));
+    f.MoviePanel->setGeometry(z.panel.left, z.panel.top, z.panel.width, z.panel.height);
+    const QRect panel = f.MoviePanel->geometry();
+    f.lblSubs->setGeometry(f.lblSubs->x(), panel.top() + panel.height(), panel.width(),
+                           f.lblSubs->height());
+    const QRect label = f.lblSubs->geometry();
+    m_bar->moveTo(label.left(), label.top() + label.height(), panel.width());
+    // The sizes are the window's outer ones; the frame the window system adds is taken off.
+    const QSize frame = f.frameGeometry().size() - f.geometry().size();
+    f.setFixedSize(z.outerWidth - frame.width(), z.outerHeight - frame.height());
+    PaintBar();
+}
+
+void PlaybackCommands::VolBarChange() {
+    if (!MediaLoaded)
+        return;
+    const std::uint16_t level = velkar::VolumeLevel(m_form.VolBar->value());
+    WaveLevel = velkar::StereoLevel(level);
+    if (m_mpv)
+        m_mpv->setVolume(level * 100.0 / 65535.0);
+}
+
+void PlaybackCommands::MoviePanelClick() {
+    // A separate player shows the file full screen; with no file there is nothing to show.
+    StartFullScreen(m_mpv ? m_mpv->fileName() : QString());
+}
+
+// --- The position bar ------------------------------------------------------------------------
+
+void PlaybackCommands::PaintBar() {
+    m_bar->PaintBar();
+}
+
+void PlaybackCommands::tmrScrollTimer() {
+    // Debt: with "Use BSP" the bar follows the external player once its link is part of the
+    // window; until then there is no player window, and such a tick does nothing.
+    if (m_form.UseBSP)
+        return;
+    playback::PositionBar& bar = *m_bar;
+    if (MediaLoaded && !Dragging) {
+        bar.redrawBackground();
+        const std::int32_t x =
+            velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), position(), length());
+        bar.drawThumb(x);
+        PaintBar();
+        ThumbX = velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), position(), length());
+    } else if (!MediaLoaded) {
+        ThumbX = 0;
+        bar.drawThumb(0);
+        PaintBar();
+    }
+}
+
+void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
+    if (m_form.UseBSP)
+        return;
+    playback::PositionBar& bar = *m_bar;
+    const bool onBar = bar.BarTop <= Y && Y <= bar.BarTop + bar.BarHeight;
+    if (MediaLoaded && (buttons & Qt::RightButton) && onBar) {
+        ModeBeforeSeek = m_mpv->mode();
+        const std::int32_t step = velkar::BarStep(m_form.document().SubtitleFormat);
+        if (X < bar.BarLeft + ThumbX)
+            PlayerPosition -= step;
+        else
+            PlayerPosition += step;
+        m_mpv->seek(PlayerPosition);
+        if (ModeBeforeSeek == playback::PlayerMode::Playing)
+            m_mpv->play();
+    }
+    if (MediaLoaded && (buttons & Qt::LeftButton) && onBar) {
+        Dragging = true;
+        ModeBeforeSeek = m_mpv->mode();
+        bar.redrawBackground();
+        const velkar::BarTarget t =
+            velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), length());
+        bar.drawThumb(t.thumbX);
+        PlayerPosition = t.position;
+        PaintBar();
+    }
+}
+
+void PlaybackCommands::FormMouseMove(Qt::MouseButtons buttons, int X, int) {
+    if (m_form.UseBSP)
+        return; // no player window to follow until the external player's link is here
+    playback::PositionBar& bar = *m_bar;
+    if (MediaLoaded && (buttons & Qt::LeftButton) && Dragging) {
+        bar.redrawBackground();
+        const velkar::BarTarget t =
+            velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), length());
+        bar.drawThumb(t.thumbX);
+        PlayerPosition = t.position;
+    }
+    PaintBar();
+}
+
+void PlaybackCommands::FormMouseUp(int X, int) {
+    if (m_form.UseBSP || !Dragging)
+        return;
+    playback::PositionBar& bar = *m_bar;
+    PlayerPosition =
+        velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), length()).position;
+    m_mpv->seek(PlayerPosition);
+    if (ModeBeforeSeek == playback::PlayerMode::Playing)
+        m_mpv->play();
+    Dragging = false;
+}
+
+// --- The overlay -----------------------------------------------------------------------------
+
+void PlaybackCommands::tmrSubTimer() {
+    if (!MediaLoaded || m_form.UseBSP)
+        return;
+    if (!Dragging)
+        PlayerPosition = position();
+    const std::int32_t line =
+        velkar::OverlayCaption(m_form.document(), PlayerPosition, length(), m_caption);
+    TfrmSubs* viewer = m_form.viewer();
+    if (line >= 0 && viewer && viewer->isVisible())
+        viewer->SelectLine(line);
+    // Only a changed text goes to the label, so a tick that changes nothing stays cheap.
+    if (m_caption == m_overlay)
+        return;
+    m_overlay = m_caption;
+    m_form.lblSubs->setText(ScreenText(m_form.screenText(m_overlay)));
+}
+
+} // namespace velkar::gui

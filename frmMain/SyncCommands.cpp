@@ -1,0 +1,113 @@
+// The two anchors, the dialog picker, "Set Time..." and Fix Synch.
+
+#include "app/Guard.h"
+#include "document/Opening.h"
+#include "document/TimeCode.h"
+#include "frmMain/BarProgress.h"
+#include "frmMain/MaskedTimeEdit.h"
+#include "frmMain/TForm1.h"
+#include "select/TForm2.h"
+#include "subs/TfrmSubs.h"
+#include "sync/FixSynch.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace velkar::gui {
+
+void TForm1::keepAnchorsInRange() {
+    const std::int32_t count = m_document.SubtitleCount;
+    const auto inRange = [count](std::int32_t anchor) { return anchor >= 0 && anchor < count; };
+    if (!inRange(m_document.FirstAnchor) || !inRange(m_document.LastAnchor))
+        velkar::ResetAnchors(m_document);
+}
+
+void TForm1::ShowAnchors() {
+    keepAnchorsInRange();
+    const auto show = [this](MaskedTimeEdit* field, std::int32_t anchor) {
+        if (m_document.SubtitleCount == 0) {
+            // A document without subtitles has no anchor to show.
+            field->setToolTip(QString());
+            field->setText(MaskedTimeEdit::ResetText(field->mask()));
+            return;
+        }
+        const auto i = static_cast<std::size_t>(anchor);
+        field->setToolTip(screenText(m_document.SubtitleTexts[i]));
+        field->setText(QString::fromStdString(
+            velkar::TimeToText(m_document.SubtitleFormat, m_document.start(i))));
+    };
+    show(txtFirst, m_document.FirstAnchor);
+    show(txtLast, m_document.LastAnchor);
+}
+
+void TForm1::SelectDialog(QObject* sender) {
+    if (!m_document.SubtitleLoaded)
+        return;
+    keepAnchorsInRange();
+    const bool last = sender == cmdSelect2;
+    QStringList entries;
+    entries.reserve(m_document.SubtitleCount);
+    for (std::size_t k = 0; k < m_document.SubtitleCount; ++k)
+        entries << QString::number(k + 1) + QStringLiteral(" --- ") +
+                       screenText(m_document.SubtitleTexts[k]);
+    const std::int32_t anchor = last ? m_document.LastAnchor : m_document.FirstAnchor;
+    const QString current = m_document.SubtitleCount == 0
+                                ? QString()
+                                : screenText(m_document.SubtitleTexts[std::size_t(anchor)]);
+    m_picker->setDocument(&m_document);
+    if (last)
+        m_picker->prepare(entries, QStringLiteral("Current last Dialog: ") + current, anchor,
+                          QStringLiteral("Select the Last dialog"), QStringLiteral("Select Last"));
+    else
+        m_picker->prepare(entries, QStringLiteral("Current 1st Dialog: ") + current, anchor,
+                          QStringLiteral("Select the first dialog"), QStringLiteral("Select 1st"));
+    m_picker->exec();
+    ShowAnchors();
+}
+
+void TForm1::setTimeFromPlayer(MaskedTimeEdit* field) {
+    // The external player's position comes with the link to it; with "Use BSP" and no link
+    // there is no position to offer.
+    if (UseBSP || !m_player->mediaLoaded())
+        return;
+    switch (m_document.SubtitleFormat) {
+    case velkar::sfMicroDVD:
+        field->setText(QString::number(m_player->position()));
+        break;
+    case velkar::sfSubRip:
+    case velkar::sfSubViewer2:
+        field->setText(QString::fromStdString(
+            velkar::TimeToText(m_document.SubtitleFormat, m_player->position())));
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::cmdFirstClick() {
+    setTimeFromPlayer(txtFirst);
+}
+
+void TForm1::cmdLastClick() {
+    setTimeFromPlayer(txtLast);
+}
+
+void TForm1::cmdStretchClick() {
+    if (!velkar::HasTimingTable(m_document.SubtitleFormat))
+        return;
+    keepAnchorsInRange();
+    const std::string first = txtFirst->fieldText().toStdString();
+    const std::string last = txtLast->fieldText().toStdString();
+    const velkar::SynchOutcome outcome =
+        velkar::FixSynch(m_document, first, last, cboRegression->currentIndex(), *m_progress);
+    pgrBar->setValue(0);
+    if (!outcome.rebuilt)
+        return;
+    fillViewer();
+    // The external player gets the re-timed lines here once it is driven from this window.
+}
+
+} // namespace velkar::gui

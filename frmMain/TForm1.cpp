@@ -1,0 +1,127 @@
+// Start-up, settings, shutdown, keys and the About box of the main window.
+
+#include "frmMain/TForm1.h"
+
+#include "app/Guard.h"
+#include "app/Settings.h"
+#include "frmMain/BarProgress.h"
+#include "frmMain/MaskedTimeEdit.h"
+#include "frmMain/PlaybackCommands.h"
+#include "subs/TfrmSubs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+
+namespace velkar::gui {
+
+template <class Handler> void TForm1::guard(Handler&& handler) {
+    Guarded(this, std::forward<Handler>(handler), &m_codec);
+}
+
+TForm1::TForm1(QString settingsPath, QWidget* parent)
+    : QWidget(parent), m_settingsPath(std::move(settingsPath)) {
+    buildLayout();
+    m_progress = std::make_unique<BarProgress>(pgrBar);
+    // Key preview: the window sees every key before the focused control.
+    qApp->installEventFilter(this);
+    guard([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() {
+    qApp->removeEventFilter(this);
+    if (!m_destroyed)
+        guard([this] { FormDestroy(); });
+}
+
+void TForm1::attachWindows(TfrmEdit* editor, TfrmSubs* viewer, TForm2* picker, TfrmMvd* mvd) {
+    m_editor = editor;
+    m_viewer = viewer;
+    m_picker = picker;
+    m_mvd = mvd;
+}
+
+void TForm1::setPlayer(MediaPlayer* player) {
+    m_player = player ? player : &m_noMedia;
+}
+
+void TForm1::FormCreate() {
+    LoadSettings();
+    m_document = velkar::SubtitleDocument();
+    m_codec = TextCodec();
+    txtFirst->setMask(MaskedTimeEdit::Mask::SubRipClock);
+    txtLast->setMask(MaskedTimeEdit::Mask::SubRipClock);
+    // The position bar, the built-in player and the overlay; the external player hooks in here
+    // when it comes.
+    m_playback = std::make_unique<PlaybackCommands>(*this);
+}
+
+void TForm1::FormDestroy() {
+    m_destroyed = true;
+    // The external player is told to exit here once it is driven from this window.
+    SaveSettings();
+}
+
+void TForm1::LoadSettings() {
+    const velkar::Settings settings = velkar::ReadSettings(m_settingsPath.toStdString());
+    BSPPath = QString::fromStdString(settings.BSPPath);
+    chkBSP->setChecked(settings.UseBSP); // fires chkBspClick, which sets UseBSP
+    UseBSP = chkBSP->isChecked();
+    // An index outside the list leaves it without a selected item.
+    const bool inList = settings.Agression >= 0 && settings.Agression < cboRegression->count();
+    cboRegression->setCurrentIndex(inList ? settings.Agression : -1);
+}
+
+void TForm1::SaveSettings() {
+    velkar::Settings settings;
+    settings.BSPPath = BSPPath.toStdString();
+    settings.UseBSP = UseBSP;
+    settings.Agression = cboRegression->currentIndex();
+    // A settings file that cannot be written is not worth a message at exit.
+    velkar::WriteSettings(m_settingsPath.toStdString(), settings);
+}
+
+void TForm1::chkBspClick() {
+    UseBSP = chkBSP->isChecked();
+}
+
+QString TForm1::AboutText() {
+    const QString br = QStringLiteral("\n\r");
+    return QStringLiteral("Velkar Version:1.4.0") + br + br +
+           QStringLiteral("Subtitle timing repair, written for the Velkar project") + br +
+           QStringLiteral("Supported Subtitle Formats: Subviewer2, Subrip, MicroDVD") + br +
+           QStringLiteral("Released 2026") + br + br +
+           QStringLiteral("webpage:\thttps://velkar.example.org") + br +
+           QStringLiteral("email:\t\tvelkar@example.org") + br;
+}
+
+void TForm1::cmdAboutClick() {
+    Dialogs().information(this, kAppTitle, AboutText());
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // FormKeyPress: Escape closes the window (and so the program); other keys go on.
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            close();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!m_destroyed)
+        guard([this] { FormDestroy(); });
+    event->accept();
+    // The list viewer is the one secondary window that may be open; with it gone the
+    // program ends.
+    if (m_viewer)
+        m_viewer->hide();
+}
+
+} // namespace velkar::gui

@@ -1,0 +1,178 @@
+#pragma once
+// The main window. It holds the one subtitle document and the playback state, shows the
+// controls, and runs every command as an event handler that calls the core and shows its
+// results. The handlers are split by concern:
+//
+//   TForm1.cpp            start-up, settings, shutdown, keys, About
+//   Layout.cpp            the controls: place, size, captions, colours, fonts, wiring
+//   DocumentCommands.cpp  Open Subtitle, Edit..., Save As..., Subtitle Information
+//   SyncCommands.cpp      the anchors, the dialog picker, Set Time..., Fix Synch
+//   ViewerCommands.cpp    the overlay tick and the list viewer's View button
+
+#include "app/DocumentText.h"
+#include "app/UserDialogs.h"
+#include "document/SubtitleDocument.h"
+#include "frmMain/MediaPlayer.h"
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QTimer;
+class QToolButton;
+
+namespace velkar::gui {
+
+class BarProgress;
+class MaskedTimeEdit;
+class TForm2;
+class TfrmEdit;
+class TfrmMvd;
+class TfrmSubs;
+class PlaybackCommands;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+  public:
+    // Builds the window and runs FormCreate, which reads the settings from `settingsPath`.
+    explicit TForm1(QString settingsPath, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The windows created after this one (start-up order: TForm1, TfrmEdit, TfrmSubs, TForm2,
+    // TfrmMvd). Not owned.
+    void attachWindows(TfrmEdit* editor, TfrmSubs* viewer, TForm2* picker, TfrmMvd* mvd);
+    // The player the window asks for position and length (not owned); nullptr: no media.
+    void setPlayer(MediaPlayer* player);
+    MediaPlayer& player() const { return *m_player; }
+    // The built-in player, the position bar and the overlay label (PlaybackCommands.cpp).
+    PlaybackCommands& playback() const { return *m_playback; }
+    TfrmSubs* viewer() const { return m_viewer; }
+
+    velkar::SubtitleDocument& document() { return m_document; }
+    const TextCodec& codec() const { return m_codec; }
+    // The bytes of the document as the screen shows them.
+    QString screenText(std::string_view bytes) const { return Decode(m_codec, bytes); }
+    const QString& settingsPath() const { return m_settingsPath; }
+
+    // Controls, named as everywhere in this program. Positions and captions: Layout.cpp.
+    QPushButton* cmdOpenMovie = nullptr;
+    QToolButton* cmdMovieInfo = nullptr;
+    QCheckBox* chkBSP = nullptr;
+    QPushButton* cmdBSP = nullptr;
+    QPushButton* cmdOpenSubtitle = nullptr;
+    QPushButton* cmdLoadText = nullptr;
+    QToolButton* cmdSubInfo = nullptr;
+    QPushButton* cmdCreate = nullptr;
+    QPushButton* cmdEdit = nullptr;
+    QPushButton* cmdView = nullptr;
+    QPushButton* cmdSelect1 = nullptr;
+    QPushButton* cmdFirst = nullptr;
+    MaskedTimeEdit* txtFirst = nullptr;
+    QPushButton* cmdStartEnd = nullptr;
+    QPushButton* cmdSelect2 = nullptr;
+    QPushButton* cmdLast = nullptr;
+    MaskedTimeEdit* txtLast = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* cboRegression = nullptr;
+    QPushButton* cmdStretch = nullptr;
+    QProgressBar* pgrBar = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* Button1 = nullptr;
+    QWidget* Mplayer = nullptr;
+    QLabel* Label1 = nullptr;
+    QSlider* VolBar = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* cboZoom = nullptr;
+    QPushButton* cmdAbout = nullptr;
+    QFrame* MoviePanel = nullptr;
+    QLabel* lblSubs = nullptr;
+    QCheckBox* chkRepair = nullptr;
+    QComboBox* cboDialogs = nullptr;
+    QTimer* tmrSub = nullptr;
+    QTimer* tmrScroll = nullptr;
+    // The two file dialogs, shared by the commands that use them.
+    FileRequest OpenDialog;
+    FileRequest SaveDialog;
+
+    // Settings and playback fields.
+    bool UseBSP = false;
+    QString BSPPath;
+
+    // Start-up and shutdown.
+    void FormCreate();
+    void FormDestroy();
+    void LoadSettings();
+    void SaveSettings();
+    void cmdAboutClick();
+    void chkBspClick();
+
+    // Document commands.
+    void cmdOpenSubtitleClick();
+    void cmdEditClick();
+    void cmdSaveClick();
+    void cmdSubInfoClick();
+
+    // Anchors and Fix Synch.
+    void ShowAnchors();
+    void SelectDialog(QObject* sender);
+    void cmdFirstClick();
+    void cmdLastClick();
+    void cmdStretchClick();
+
+    // Overlay and list viewer.
+    void tmrSubTimer();
+    void cmdShowSubsClick();
+
+    // The About box text, lines ended by LF CR.
+    static QString AboutText();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildLayout();
+    // Runs `handler` inside the general error handler.
+    template <class Handler> void guard(Handler&& handler);
+
+    // Masks, texts and the player's time unit for the document's format; the "not supported"
+    // message for an unknown file.
+    void applyFormatSetup();
+    // Asks the damaged-file question while the document is damaged; on Yes the editor opens at
+    // the error and the lines are recognised again.
+    void repairLoop();
+    // The editor, shown modally on the document with the error information given.
+    void runEditor();
+    // Recognises the lines again (ErrorLines zeroed first).
+    void recognise();
+    // The lines, as the list viewer shows them.
+    void fillViewer();
+    // The dialog list of the repair mode.
+    void fillDialogs(const std::vector<std::string>& entries);
+    // Puts the anchors on the first and the last subtitle when they lie outside the document.
+    void keepAnchorsInRange();
+    void setTimeFromPlayer(MaskedTimeEdit* field);
+
+    QString m_settingsPath;
+    velkar::SubtitleDocument m_document;
+    TextCodec m_codec;
+    std::unique_ptr<BarProgress> m_progress;
+    NoMedia m_noMedia;
+    MediaPlayer* m_player = &m_noMedia;
+    TfrmEdit* m_editor = nullptr;
+    TfrmSubs* m_viewer = nullptr;
+    TForm2* m_picker = nullptr;
+    TfrmMvd* m_mvd = nullptr;
+    bool m_destroyed = false;
+    std::unique_ptr<PlaybackCommands> m_playback;
+};
+
+} // namespace velkar::gui

@@ -1,0 +1,467 @@
+#include "GuiTest.h"
+
+#include "document/LineIo.h"
+#include "edit/TfrmEdit.h"
+#include "frmMain/MaskedTimeEdit.h"
+#include "subs/TfrmSubs.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QToolButton>
+
+namespace velkar::gui::test {
+namespace {
+
+const char* const kSubRip = "srt/gaupol-2008-subrip.sample.srt";
+const char* const kMicroDVD = "microdvd/gaupol-2008-microdvd.sample.sub";
+const char* const kSubViewer = "subviewer/mantasdone-subviewer-with-headers-utf8bom.sub";
+
+// Three subtitles; the worked example of the re-timing.
+const std::string kThreeSubtitles = "1\r\n00:00:01,000 --> 00:00:03,000\r\nOne\r\n\r\n"
+                                    "2\r\n00:00:04,000 --> 00:00:06,000\r\nTwo\r\n\r\n"
+                                    "3\r\n00:00:10,000 --> 00:00:12,000\r\nThree\r\n";
+
+QStringList ViewerLines(Windows& w) {
+    QStringList lines;
+    for (int i = 0; i < w.frmSubs().lstSubs->count(); ++i)
+        lines << w.frmSubs().lstSubs->item(i)->text();
+    return lines;
+}
+
+TfrmEdit* Editor(QWidget* modal) {
+    auto* editor = qobject_cast<TfrmEdit*>(modal);
+    EXPECT_NE(editor, nullptr) << "the modal window is not the editor";
+    return editor;
+}
+
+// Presses "Save Changes" in the editor and answers the question with `answer`.
+void SaveEditor(ScriptedDialogs& dialogs, TfrmEdit* editor, Answer answer) {
+    dialogs.answers.push_back(answer);
+    editor->cmdSave->click();
+}
+
+class OpenSubtitle : public GuiTest {};
+
+TEST_F(OpenSubtitle, ASubRipFileFillsTheViewerAndShowsTheAnchors) {
+    start();
+    VELKAR_OPEN_CORPUS(kSubRip);
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].title, "Open Subtitle File");
+    EXPECT_EQ(dialogs.fileRequests[0].filter, "Subtitles (*.sub *.srt *.txt);;All Files (*)");
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, "");
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    const SubtitleDocument& doc = form().document();
+    EXPECT_TRUE(doc.SubtitleLoaded);
+    EXPECT_EQ(doc.SubtitleFormat, sfSubRip);
+    EXPECT_EQ(doc.SubtitleCount, 10);
+    EXPECT_EQ(doc.FirstAnchor, 0);
+    EXPECT_EQ(doc.LastAnchor, 9);
+    EXPECT_EQ(ViewerLines(windows()).size(), 44);
+    EXPECT_EQ(ViewerLines(windows())[1], "00:00:59,188 --> 00:01:03,198");
+    EXPECT_EQ(form().txtFirst->mask(), MaskedTimeEdit::Mask::SubRipClock);
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:59,188");
+    EXPECT_EQ(form().txtFirst->toolTip(),
+              "I always wanted to leave my country[br]and go somewhere else.");
+    EXPECT_EQ(form().txtLast->displayText(), "00:01:38,764");
+    EXPECT_EQ(form().txtLast->toolTip(), "<i>Obviously, it was a big shock.</i>");
+    EXPECT_EQ(form().cboDialogs->count(), 10);
+    EXPECT_EQ(form().pgrBar->value(), 0);
+    EXPECT_EQ(form().player().timeUnit(), TimeUnit::Milliseconds);
+}
+
+TEST_F(OpenSubtitle, AMicroDVDFileTakesFrameNumbers) {
+    start();
+    VELKAR_OPEN_CORPUS(kMicroDVD);
+    EXPECT_EQ(form().document().SubtitleFormat, sfMicroDVD);
+    EXPECT_EQ(form().txtFirst->mask(), MaskedTimeEdit::Mask::Frames);
+    EXPECT_EQ(form().txtFirst->displayText(), "1419");
+    EXPECT_EQ(form().txtLast->displayText(), "2368");
+    EXPECT_EQ(form().txtFirst->toolTip(),
+              "I always wanted to leave my country|and go somewhere else.");
+    EXPECT_EQ(form().player().timeUnit(), TimeUnit::Frames);
+}
+
+TEST_F(OpenSubtitle, ASubViewerFileTakesHundredths) {
+    start();
+    VELKAR_OPEN_CORPUS(kSubViewer);
+    EXPECT_EQ(form().document().SubtitleFormat, sfSubViewer2);
+    EXPECT_EQ(form().txtFirst->mask(), MaskedTimeEdit::Mask::HundredthsClock);
+    EXPECT_EQ(form().txtFirst->displayText(), "00:02:17.44");
+    EXPECT_EQ(form().txtFirst->toolTip(),
+              "Senator, we're making[br]our final approach into Coruscant.");
+    EXPECT_EQ(form().player().timeUnit(), TimeUnit::Milliseconds);
+}
+
+TEST_F(OpenSubtitle, AnUnsupportedFileIsNamedAfterTheFieldsAreSet) {
+    start();
+    VELKAR_OPEN_CORPUS(kMicroDVD);
+    QString fieldAtMessage;
+    dialogs.onInformation = [&](const QString&) {
+        fieldAtMessage = form().txtFirst->displayText();
+    };
+    VELKAR_OPEN_CORPUS("microdvd/subtitlesparser-20140120-074450-NOT-microdvd-mpl2.txt");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "The Subtitle file you selected is not supported by Velkar");
+    EXPECT_EQ(dialogs.titles[0], "Velkar");
+    EXPECT_EQ(fieldAtMessage, "00:00:00.00");
+    EXPECT_FALSE(form().document().SubtitleLoaded);
+    EXPECT_EQ(form().document().SubtitleFormat, sfUnknown);
+    EXPECT_EQ(form().player().timeUnit(), TimeUnit::Milliseconds);
+}
+
+TEST_F(OpenSubtitle, CancellingLeavesTheLoadedDocument) {
+    start();
+    VELKAR_OPEN_CORPUS(kSubRip);
+    dialogs.files.push_back(QString());
+    form().cmdOpenSubtitle->click();
+    EXPECT_TRUE(form().document().SubtitleLoaded);
+    EXPECT_EQ(form().document().SubtitleCount, 10);
+}
+
+TEST_F(OpenSubtitle, AnEmptyFileUnloadsSilentlyAndLeavesTheFields) {
+    start();
+    VELKAR_OPEN_CORPUS(kSubRip);
+    openBytes("");
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(form().document().SubtitleLoaded);
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:59,188");
+}
+
+TEST_F(OpenSubtitle, ADocumentWithoutSubtitlesOpensWithEmptyAnchors) {
+    start();
+    // A time line without a counter: SubRip, but no subtitle.
+    openBytes("00:00:01,000 --> 00:00:02,000\r\nText\r\n");
+    const SubtitleDocument& doc = form().document();
+    ASSERT_EQ(doc.SubtitleFormat, sfSubRip);
+    EXPECT_TRUE(doc.SubtitleLoaded);
+    EXPECT_EQ(doc.SubtitleCount, 0);
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:00,000");
+    EXPECT_EQ(form().txtFirst->toolTip(), "");
+    EXPECT_EQ(form().txtLast->toolTip(), "");
+    form().cmdSubInfo->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Subtitle Format:\tSubrip\n\rTotal Lines:\t2\n\r"
+                                   "First Subtitle:\t\n\rLast Subtitle:\t");
+    form().cmdStretch->click();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(form().document().SubtitleLines[0], "00:00:01,000 --> 00:00:02,000");
+}
+
+class DamagedFile : public GuiTest {};
+
+TEST_F(DamagedFile, AskingNoLeavesItNotLoaded) {
+    start();
+    dialogs.answers.push_back(Answer::No);
+    VELKAR_OPEN_CORPUS("srt/pysrt-invalid.srt");
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions[0],
+              "The Subtitle file seems to be a SubRip file, but it has at least one error:"
+              "(Line:1)\n\r00:00:01 --> 00:00:10\n\r\n\rTry to fix errors?");
+    EXPECT_EQ(dialogs.titles[0], "Velkar");
+    EXPECT_FALSE(form().document().SubtitleLoaded);
+    EXPECT_EQ(form().document().SubtitleFormat, sfDamaged);
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:00.00");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(DamagedFile, YesOpensTheEditorAtTheErrorAndTheRepairLoads) {
+    start();
+    dialogs.answers.push_back(Answer::Yes);
+    modal.then([&](QWidget* w) {
+        TfrmEdit* editor = Editor(w);
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->lblInfo->text(), "SubRip file");
+        EXPECT_EQ(editor->lblError->text(), "Error at: (Line:1)\n00:00:01 --> 00:00:10");
+        EXPECT_EQ(editor->memoEdit->textCursor().blockNumber(), 1);
+        EXPECT_EQ(editor->memoEdit->textCursor().positionInBlock(), 0);
+        QTextCursor line = editor->memoEdit->textCursor();
+        line.select(QTextCursor::LineUnderCursor);
+        line.insertText(QStringLiteral("00:00:01,000 --> 00:00:10,000"));
+        SaveEditor(dialogs, editor, Answer::Yes);
+    });
+    VELKAR_OPEN_CORPUS("srt/pysrt-invalid.srt");
+    EXPECT_EQ(dialogs.questions.size(), 2u); // the question, then the editor's save question
+    EXPECT_TRUE(form().document().SubtitleLoaded);
+    EXPECT_EQ(form().document().SubtitleFormat, sfSubRip);
+    EXPECT_EQ(form().document().SubtitleCount, 1);
+    EXPECT_EQ(form().txtLast->displayText(), "00:00:01,000");
+    EXPECT_EQ(ViewerLines(windows())[1], "00:00:01,000 --> 00:00:10,000");
+}
+
+TEST_F(DamagedFile, TheQuestionIsAskedAgainWhileTheFileStaysDamaged) {
+    start();
+    dialogs.answers.push_back(Answer::Yes);
+    modal.then([&](QWidget* w) { Editor(w)->cmdCancel->click(); });
+    dialogs.answers.push_back(Answer::No);
+    VELKAR_OPEN_CORPUS("srt/pysrt-invalid.srt");
+    EXPECT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_FALSE(form().document().SubtitleLoaded);
+}
+
+TEST_F(DamagedFile, ALongErrorLineCutsTheQuestionAt255Characters) {
+    start();
+    dialogs.answers.push_back(Answer::No);
+    const std::string longLine = "00:00:01.000 --> 00:00:10,000 " + std::string(300, 'x');
+    openBytes("1\r\n" + longLine +
+              "\r\nOne\r\n\r\n2\r\n00:00:04,000 --> 00:00:06,000\r\nTwo\r\n\r\n");
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    const std::string expected =
+        ("The Subtitle file seems to be a SubRip file, but it has at least one error:(Line:1)\n\r" +
+         longLine)
+            .substr(0, 255);
+    EXPECT_EQ(dialogs.questions[0].size(), 255);
+    EXPECT_EQ(dialogs.questions[0].toStdString(), expected);
+}
+
+class SaveAs : public GuiTest {
+  protected:
+    void saveAs(const QString& name) {
+        dialogs.files.push_back(tempPath(name));
+        form().cmdSave->click();
+    }
+};
+
+TEST_F(SaveAs, DoesNothingWithoutALoadedDocument) {
+    start();
+    form().cmdSave->click();
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+}
+
+TEST_F(SaveAs, ANameWithoutExtensionTakesTheFormatsOne) {
+    start();
+    openBytes(kThreeSubtitles, QStringLiteral("in.srt"));
+    saveAs(QStringLiteral("subs"));
+    ASSERT_EQ(dialogs.fileRequests.size(), 2u);
+    EXPECT_EQ(dialogs.fileRequests[1].title, "Save the fixed Subtitle to a new file");
+    EXPECT_EQ(dialogs.fileRequests[1].filter, "Subtitles (*.sub *.srt *.txt);;All Files (*)");
+    EXPECT_EQ(dialogs.fileRequests[1].defaultSuffix, "");
+    EXPECT_EQ(ReadBytes(tempPath("subs.srt")), kThreeSubtitles);
+    EXPECT_EQ(form().document().SubtitleFileName, tempPath("subs.srt").toStdString());
+    EXPECT_FALSE(QFile::exists(tempPath("subs")));
+}
+
+TEST_F(SaveAs, ANameWithAnExtensionIsKept) {
+    start();
+    openBytes(kThreeSubtitles, QStringLiteral("in.srt"));
+    saveAs(QStringLiteral("subs.txt"));
+    EXPECT_EQ(ReadBytes(tempPath("subs.txt")), kThreeSubtitles);
+}
+
+TEST_F(SaveAs, TheSharedDialogsMvdSuffixWins) {
+    start();
+    openBytes(kThreeSubtitles, QStringLiteral("in.srt"));
+    form().SaveDialog.defaultSuffix = QStringLiteral("mvd"); // as "Make MVD File" leaves it
+    saveAs(QStringLiteral("subs"));
+    EXPECT_EQ(dialogs.fileRequests[1].defaultSuffix, "mvd");
+    EXPECT_EQ(ReadBytes(tempPath("subs.mvd")), kThreeSubtitles);
+}
+
+TEST_F(SaveAs, WritesLinesWithCrLfWhateverTheFileHad) {
+    start();
+    openBytes("1\n00:00:01,000 --> 00:00:02,000\nA\n", QStringLiteral("in.srt"));
+    saveAs(QStringLiteral("out.srt"));
+    EXPECT_EQ(ReadBytes(tempPath("out.srt")), "1\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n");
+    EXPECT_EQ(ReadBytes(tempPath("in.srt")), "1\n00:00:01,000 --> 00:00:02,000\nA\n");
+}
+
+TEST_F(SaveAs, UsesTheWholeOfALongPath) {
+    start();
+    openBytes(kThreeSubtitles, QStringLiteral("in.srt"));
+    QString folder = tempPath(QString(120, QLatin1Char('d')));
+    folder += QLatin1Char('/') + QString(120, QLatin1Char('e'));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString target = folder + QStringLiteral("/subs");
+    ASSERT_GT(target.size(), 255);
+    dialogs.files.push_back(target);
+    form().cmdSave->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(ReadBytes(target + ".srt"), kThreeSubtitles);
+}
+
+TEST_F(SaveAs, AFolderThatCannotBeWrittenIsReported) {
+    start();
+    openBytes(kThreeSubtitles, QStringLiteral("in.srt"));
+    const QString target = tempPath("no/such/folder/subs.srt");
+    dialogs.files.push_back(target);
+    form().cmdSave->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Cannot create file " + target);
+    EXPECT_EQ(form().document().SubtitleFileName, tempPath("in.srt").toStdString());
+}
+
+class SubtitleInformation : public GuiTest {};
+
+TEST_F(SubtitleInformation, ReportsFormatLinesAndTheFirstAndLastStart) {
+    start();
+    VELKAR_OPEN_CORPUS(kSubRip);
+    form().cmdSubInfo->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0],
+              "Subtitle Format:\tSubrip\n\rTotal Lines:\t44\n\r"
+              "First Subtitle:\t00:00:59,188  I always wanted to leave my country[br]and go "
+              "somewhere else.\n\rLast Subtitle:\t00:01:38,764  <i>Obviously, it was a big "
+              "shock.</i>");
+}
+
+TEST_F(SubtitleInformation, GivesMicroDVDStartsAsFrames) {
+    start();
+    VELKAR_OPEN_CORPUS(kMicroDVD);
+    form().cmdSubInfo->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("Subtitle Format:\tMicroDVD player\n\r"));
+    EXPECT_TRUE(dialogs.messages[0].contains("Last Subtitle:\t2368  {Y:i}Obviously"));
+}
+
+TEST_F(SubtitleInformation, DoesNothingWithoutALoadedDocument) {
+    start();
+    form().cmdSubInfo->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+class EditCommand : public GuiTest {};
+
+TEST_F(EditCommand, ReChecksAndReParsesTheEditedLines) {
+    start();
+    openBytes(kThreeSubtitles);
+    modal.then([&](QWidget* w) {
+        TfrmEdit* editor = Editor(w);
+        EXPECT_EQ(editor->lblError->text(), "");
+        QString text = editor->editorText();
+        text.replace(QStringLiteral("00:00:10,000"), QStringLiteral("00:00:11,000"));
+        editor->memoEdit->setPlainText(text);
+        SaveEditor(dialogs, editor, Answer::Yes);
+    });
+    form().cmdEdit->click();
+    EXPECT_EQ(form().document().start(2), 11000);
+    EXPECT_EQ(form().txtLast->displayText(), "00:00:11,000");
+    EXPECT_EQ(ViewerLines(windows())[9], "00:00:11,000 --> 00:00:12,000");
+    EXPECT_EQ(form().document().LastAnchor, 2);
+}
+
+TEST_F(EditCommand, AnchorsFollowARemovedSubtitle) {
+    start();
+    openBytes(kThreeSubtitles);
+    form().document().FirstAnchor = 1;
+    modal.then([&](QWidget* w) {
+        TfrmEdit* editor = Editor(w);
+        QString text = editor->editorText();
+        text.truncate(text.indexOf(QStringLiteral("\n\n3")) + 1);
+        editor->memoEdit->setPlainText(text);
+        SaveEditor(dialogs, editor, Answer::Yes);
+    });
+    form().cmdEdit->click();
+    const SubtitleDocument& doc = form().document();
+    EXPECT_EQ(doc.SubtitleCount, 2);
+    EXPECT_EQ(doc.FirstAnchor, 0);
+    EXPECT_EQ(doc.LastAnchor, 1);
+    EXPECT_EQ(form().txtLast->displayText(), "00:00:04,000");
+    EXPECT_EQ(form().txtLast->toolTip(), "Two");
+}
+
+TEST_F(EditCommand, AnUnchangedCountKeepsThePickedAnchorsAndShowsThem) {
+    start();
+    openBytes(kThreeSubtitles);
+    form().document().FirstAnchor = 1;
+    modal.then([&](QWidget* w) { Editor(w)->cmdCancel->click(); });
+    form().cmdEdit->click();
+    EXPECT_EQ(form().document().FirstAnchor, 1);
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:04,000");
+}
+
+TEST_F(EditCommand, ALoadedDocumentMadeUnknownIsReportedAsUnknown) {
+    start();
+    openBytes(kThreeSubtitles);
+    modal.then([&](QWidget* w) {
+        TfrmEdit* editor = Editor(w);
+        editor->memoEdit->setPlainText(QStringLiteral("just text\n\nmore\n"));
+        SaveEditor(dialogs, editor, Answer::Yes);
+    });
+    form().cmdEdit->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "The Subtitle file you selected is not supported by Velkar");
+    EXPECT_TRUE(form().document().SubtitleLoaded);
+    form().cmdSubInfo->click();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_TRUE(dialogs.messages[1].startsWith("Subtitle Format:\tUnknown\n\rTotal Lines:\t3"));
+    EXPECT_EQ(ViewerLines(windows()), (QStringList{"just text", "", "more"}));
+}
+
+TEST_F(EditCommand, ALoadedDocumentLeftDamagedIsReportedAsDamaged) {
+    start();
+    openBytes(kThreeSubtitles);
+    modal.then([&](QWidget* w) {
+        TfrmEdit* editor = Editor(w);
+        QString text = editor->editorText();
+        text.replace(QStringLiteral("00:00:04,000"), QStringLiteral("00:00:04"));
+        editor->memoEdit->setPlainText(text);
+        SaveEditor(dialogs, editor, Answer::Yes);
+        dialogs.answers.push_back(Answer::No); // do not fix
+    });
+    form().cmdEdit->click();
+    form().cmdSubInfo->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("Subtitle Format:\tDamaged\n\r"));
+}
+
+TEST_F(EditCommand, DoesNothingWithoutALoadedDocument) {
+    start();
+    form().cmdEdit->click();
+    EXPECT_FALSE(windows().frmEdit().isVisible());
+}
+
+// Opening the editor and saving without a change gives back the same bytes.
+class EditorRoundTrip : public GuiTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(EditorRoundTrip, SavingUnchangedTextKeepsEveryByte) {
+    start();
+    const QString path = CorpusFile(GetParam());
+    if (path.isEmpty())
+        GTEST_SKIP() << "corpus file missing";
+    open(path);
+    if (!form().document().SubtitleLoaded)
+        GTEST_SKIP() << "not a loadable document";
+    const std::vector<std::string> before = form().document().SubtitleLines;
+    modal.then([&](QWidget* w) { SaveEditor(dialogs, Editor(w), Answer::Yes); });
+    form().cmdEdit->click();
+    EXPECT_TRUE(form().document().SubtitleLines == before);
+    dialogs.files.push_back(tempPath("out"));
+    form().cmdSave->click();
+    const std::string saved =
+        ReadBytes(tempPath("out") + (path.endsWith(".srt", Qt::CaseInsensitive) ? ".srt" : ".sub"));
+    EXPECT_EQ(velkar::SplitLines(saved), FileLines(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, EditorRoundTrip,
+    testing::Values("srt/charsetnormalizer-sample.1.he-cp1255-crlf.srt",
+                    "srt/gnomesubtitles-cc-mayer-bettle-cp1252-crlf.srt",
+                    "srt/subtitlesparser-wiedzmin-hu-latin2.srt",
+                    "srt/subtitlesparser-salvage-ar-cp1256.SRT", "srt/cdown-srt-gb2312.srt",
+                    "srt/aegisub-format_srt.srt", "srt/subtitlejs-wonder-woman-crlf-utf8bom.srt",
+                    "microdvd/subtitlesparser-20140116-152304-pl-cp1250.sub",
+                    "subviewer/subtitlesparser-battlestar-galactica-s03e09.sub"));
+
+TEST_F(EditCommand, EveryByteOfAnEightBitDocumentSurvivesTheEditor) {
+    start();
+    std::string text;
+    for (int b = 0x20; b < 0x100; ++b)
+        if (b != 0x7F)
+            text += static_cast<char>(b);
+    text += "\t\x01\x0B\x0C\x1F\x7F";
+    openBytes("1\r\n00:00:01,000 --> 00:00:02,000\r\n" + text + "\r\n");
+    ASSERT_TRUE(form().document().SubtitleLoaded);
+    ASSERT_FALSE(form().codec().IsUtf8());
+    modal.then([&](QWidget* w) { SaveEditor(dialogs, Editor(w), Answer::Yes); });
+    form().cmdEdit->click();
+    ASSERT_EQ(form().document().SubtitleLines.size(), 3u);
+    EXPECT_EQ(form().document().SubtitleLines[2], text);
+}
+
+} // namespace
+} // namespace velkar::gui::test

@@ -1,0 +1,176 @@
+#include "GuiTest.h"
+
+#include "frmMain/MaskedTimeEdit.h"
+#include "subs/TfrmSubs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace velkar::gui::test {
+namespace {
+
+const std::string kThreeSubtitles = "1\r\n00:00:01,000 --> 00:00:03,000\r\nOne\r\n\r\n"
+                                    "2\r\n00:00:04,000 --> 00:00:06,000\r\nTwo\r\n\r\n"
+                                    "3\r\n00:00:10,000 --> 00:00:12,000\r\nThree\r\n";
+
+class FixSynchButton : public GuiTest {
+  protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        start();
+        openBytes(kThreeSubtitles);
+        ASSERT_TRUE(form().document().SubtitleLoaded);
+    }
+    void fix(const QString& first, const QString& last) {
+        form().txtFirst->setText(first);
+        form().txtLast->setText(last);
+        form().cmdStretch->click();
+    }
+    QStringList viewer() const {
+        QStringList lines;
+        for (int i = 0; i < windows().frmSubs().lstSubs->count(); ++i)
+            lines << windows().frmSubs().lstSubs->item(i)->text();
+        return lines;
+    }
+};
+
+TEST_F(FixSynchButton, RetimesTheWorkedExampleAndRefreshesTheViewer) {
+    fix(QStringLiteral("00:00:02,000"), QStringLiteral("00:00:20,000"));
+    EXPECT_TRUE(dialogs.messages.empty());
+    const QStringList expected{"1", "00:00:02,000 --> 00:00:06,000", "One",  "",
+                               "2", "00:00:08,000 --> 00:00:12,000", "Two",  "",
+                               "3", "00:00:20,000 --> 00:00:24,000", "Three"};
+    EXPECT_EQ(viewer(), expected);
+    EXPECT_EQ(form().document().SubtitleLines[9], "00:00:20,000 --> 00:00:24,000");
+    EXPECT_EQ(form().pgrBar->value(), 0);
+    // The typed times stay in the fields.
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:02,000");
+    EXPECT_EQ(form().txtLast->displayText(), "00:00:20,000");
+}
+
+TEST_F(FixSynchButton, TheResultCanBeSaved) {
+    fix(QStringLiteral("00:00:02,000"), QStringLiteral("00:00:20,000"));
+    dialogs.files.push_back(tempPath("fixed"));
+    form().cmdSave->click();
+    EXPECT_EQ(ReadBytes(tempPath("fixed.srt")), "1\r\n00:00:02,000 --> 00:00:06,000\r\nOne\r\n\r\n"
+                                                "2\r\n00:00:08,000 --> 00:00:12,000\r\nTwo\r\n\r\n"
+                                                "3\r\n00:00:20,000 --> 00:00:24,000\r\nThree\r\n");
+}
+
+TEST_F(FixSynchButton, ReadsTheSelectedTolerance) {
+    // 4.3 % too long: within "0.1%" (a tenth), so nothing moves.
+    form().cboRegression->setCurrentIndex(0);
+    fix(QStringLiteral("00:00:01,000"), QStringLiteral("00:00:10,387"));
+    EXPECT_EQ(form().document().start(2), 10000);
+    form().cboRegression->setCurrentIndex(3);
+    form().cmdStretch->click();
+    EXPECT_EQ(form().document().start(2), 10387);
+}
+
+TEST_F(FixSynchButton, EqualTimesShowTheDivisionMessageAndChangeNothing) {
+    fix(QStringLiteral("00:00:02,000"), QStringLiteral("00:00:02,000"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Floating point division by zero");
+    EXPECT_EQ(dialogs.titles[0], "Velkar");
+    EXPECT_EQ(form().document().SubtitleLines[1], "00:00:01,000 --> 00:00:03,000");
+    EXPECT_EQ(viewer()[1], "00:00:01,000 --> 00:00:03,000");
+}
+
+TEST_F(FixSynchButton, AHalfTypedTimeShowsTheConversionMessage) {
+    fix(QStringLiteral("00:0 :02,000"), QStringLiteral("00:00:20,000"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "'0 ' is not a valid integer value");
+    EXPECT_EQ(form().document().start(0), 1000);
+}
+
+TEST_F(FixSynchButton, ANegativeResultShowsTheTimeMessageAndChangesNothing) {
+    form().document().FirstAnchor = 1;
+    // Twice the span from 0.5 s on: subtitle 0 is laid out backwards to -5.5 s.
+    fix(QStringLiteral("00:00:00,500"), QStringLiteral("00:00:12,500"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Invalid argument to time encode");
+    EXPECT_EQ(form().document().start(0), 1000);
+    EXPECT_EQ(form().document().SubtitleLines[5], "00:00:04,000 --> 00:00:06,000");
+}
+
+TEST_F(FixSynchButton, WithNoSelectedToleranceUsesTheDefault) {
+    form().cboRegression->setCurrentIndex(-1);
+    fix(QStringLiteral("00:00:01,000"), QStringLiteral("00:00:10,387"));
+    EXPECT_EQ(form().document().start(2), 10387);
+}
+
+class FixSynchMicroDVD : public GuiTest {};
+
+TEST_F(FixSynchMicroDVD, AnEmptyFrameFieldCountsAsZero) {
+    start();
+    openBytes("{100}{150}One\r\n{200}{250}Two\r\n{400}{450}Three\r\n", QStringLiteral("subs.sub"));
+    ASSERT_EQ(form().document().SubtitleFormat, sfMicroDVD);
+    form().txtFirst->clear();
+    form().txtLast->setText(QStringLiteral("600"));
+    form().cmdStretch->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form().document().SubtitleLines[0], "{0}{100}One");
+    EXPECT_EQ(form().document().SubtitleLines[2], "{600}{700}Three");
+}
+
+// A player with a movie open at a fixed position.
+class StillPlayer final : public MediaPlayer {
+  public:
+    explicit StillPlayer(std::int32_t position) : m_position(position) {}
+    bool mediaLoaded() const override { return true; }
+    std::int32_t position() const override { return m_position; }
+    std::int32_t length() const override { return 100000000; }
+    TimeUnit timeUnit() const override { return m_unit; }
+    void setTimeUnit(TimeUnit unit) override { m_unit = unit; }
+    void seek(std::int32_t position) override { m_position = position; }
+
+  private:
+    std::int32_t m_position;
+    TimeUnit m_unit = TimeUnit::Milliseconds;
+};
+
+class SetTime : public GuiTest {};
+
+TEST_F(SetTime, WritesThePlayersPositionInTheDocumentsForm) {
+    start();
+    StillPlayer player(15237);
+    form().setPlayer(&player);
+    openBytes("{100}{150}One\r\n{200}{250}Two\r\n", QStringLiteral("subs.sub"));
+    form().cmdFirst->click();
+    EXPECT_EQ(form().txtFirst->displayText(), "15237");
+    openBytes(kThreeSubtitles);
+    form().cmdLast->click();
+    EXPECT_EQ(form().txtLast->displayText(), "00:00:15,237");
+    form().setPlayer(nullptr);
+}
+
+TEST_F(SetTime, DoesNothingWithoutMediaOrWithTheExternalPlayer) {
+    start();
+    openBytes(kThreeSubtitles);
+    form().cmdFirst->click();
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:01,000");
+    StillPlayer player(15237);
+    form().setPlayer(&player);
+    form().chkBSP->click();
+    form().cmdFirst->click();
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:01,000");
+    form().setPlayer(nullptr);
+}
+
+TEST_F(SetTime, APositionOfADayOrMoreIsReportedAndTheFieldKeepsItsText) {
+    start();
+    StillPlayer player(86400000);
+    form().setPlayer(&player);
+    openBytes(kThreeSubtitles);
+    form().cmdFirst->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Invalid argument to time encode");
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:01,000");
+    form().setPlayer(nullptr);
+}
+
+} // namespace
+} // namespace velkar::gui::test
