@@ -1,0 +1,81 @@
+// The main window playing a 640 x 480 movie at "1.0x" with a SubRip document loaded, with the
+// picture: runs under Xvfb (see CMakeLists.txt). With VELKAR_SCREENSHOT set, the window's
+// picture is saved there (docs/playing.png is made this way).
+
+#include "TestMedia.h"
+#include "app/Application.h"
+#include "app/UserDialogs.h"
+#include "frmMain/PlaybackCommands.h"
+#include "frmMain/TForm1.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace velkar::playback::test {
+namespace {
+
+class OneFile : public gui::UserDialogs {
+  public:
+    QString path;
+    std::optional<QString> openFile(QWidget*, const gui::FileRequest&) override { return path; }
+    std::optional<QString> saveFile(QWidget*, const gui::FileRequest&) override {
+        return std::nullopt;
+    }
+    void information(QWidget*, const QString&, const QString& text) override {
+        ADD_FAILURE() << text.toStdString();
+    }
+    gui::Answer question(QWidget*, const QString&, const QString&, bool) override {
+        return gui::Answer::No;
+    }
+    std::optional<QFont> chooseFont(QWidget*, const QFont&) override { return std::nullopt; }
+};
+
+TEST(PlayingWindow, ShowsThePictureTheSubtitleAndTheThumb) {
+    QTemporaryDir folder;
+    OneFile dialogs;
+    gui::SetUserDialogs(&dialogs);
+    {
+        gui::Windows windows(folder.filePath(QStringLiteral("tavrel.ini")));
+        gui::TForm1& form = windows.Form1();
+        form.playback().PlayerOptions.audioOutput = QStringLiteral("null");
+        form.move(0, 0);
+        form.show();
+        dialogs.path = folder.filePath(QStringLiteral("harbour.srt"));
+        QFile subs(dialogs.path);
+        ASSERT_TRUE(subs.open(QIODevice::WriteOnly));
+        subs.write("1\r\n00:00:00,500 --> 00:00:04,000\r\n"
+                   "Where are you going tonight?[br]Down to the harbour.\r\n");
+        subs.close();
+        form.cmdOpenSubtitleClick();
+        dialogs.path = Clip640();
+        form.playback().cmdOpenMovieClick();
+        ASSERT_TRUE(form.playback().MediaLoaded);
+        ASSERT_TRUE(form.playback().Mplayer()->hasPicture());
+        form.playback().Mplayer()->play();
+        ASSERT_TRUE(WaitFor([&] { return form.playback().position() >= 2000; }));
+        form.playback().Mplayer()->pause();
+        Pump(300);
+
+        EXPECT_EQ(form.frameGeometry().size(), QSize(760, 617));
+        EXPECT_TRUE(form.lblSubs->text().contains(
+            QStringLiteral("Where are you going tonight?\nDown to the harbour.")));
+        EXPECT_GT(form.playback().ThumbX, 0);
+        const QImage window = form.grab().toImage();
+        // the test pattern in the panel, the green thumb on the bar
+        const QColor picture = window.pixelColor(115 + 200, 32 + 100);
+        EXPECT_GT(picture.hsvSaturation(), 100) << picture.name().toStdString();
+        const QColor thumb = window.pixelColor(115 + form.playback().ThumbX, 562 + 10);
+        EXPECT_EQ(thumb.green(), 0xE0);
+        const QByteArray shot = qgetenv("VELKAR_SCREENSHOT");
+        if (!shot.isEmpty()) {
+            EXPECT_TRUE(window.save(QString::fromLocal8Bit(shot)));
+        }
+    }
+    gui::SetUserDialogs(nullptr);
+}
+
+} // namespace
+} // namespace velkar::playback::test
