@@ -390,7 +390,8 @@ std::int32_t MpvPlayer::length() const {
 void MpvPlayer::seek(std::int32_t position) {
     if (!m_open)
         return;
-    const double target = seconds(position);
+    // mpv reads a negative absolute time from the end of the file; before the start is the start.
+    const double target = std::max(0.0, seconds(position));
     const QByteArray text = QByteArray::number(target, 'f', 6);
     const char* argv[] = {"seek", text.constData(), "absolute+exact", nullptr};
     if (mpv_command(m_mpv, argv) < 0)

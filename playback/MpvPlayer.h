@@ -84,8 +84,8 @@ class MpvPlayer : public QObject {
     // `position` in frames, and the position reads back as the start of the frame shown
     // (1010 ms in a 25 fps movie reads 1040 once the player has landed). Positions outside
     // the file are left to mpv (it clamps); a seek onto the last frame reaches the end, which
-    // reads as the length. The position reads as the target at once, and as the player's
-    // again once mpv has moved.
+    // reads as the length; a position before 0 seeks to the start. The position reads as the
+    // target at once, and as the player's again once mpv has moved.
     void seek(std::int32_t position);
     PlayerUnit unit() const { return m_unit; }
     void setUnit(PlayerUnit unit) { m_unit = unit; }

@@ -65,6 +65,9 @@ TEST_F(MpvPlayerTest, SeeksInMillisecondsAndReadsThePositionBack) {
     EXPECT_EQ(player->position(), 7240);
     seekAndSettle(0);
     EXPECT_EQ(player->position(), 0);
+    // Before the start is the start (not, as mpv reads a negative time, the end).
+    seekAndSettle(-1000);
+    EXPECT_EQ(player->position(), 0);
     // Between two pictures the player lands on the next one: 1010 ms shows frame 26.
     seekAndSettle(1010);
     EXPECT_EQ(player->position(), 1040);
