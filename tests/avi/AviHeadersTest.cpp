@@ -1,4 +1,5 @@
 #include "AviTestFiles.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ AviInfo Read(const std::string& path, AviInfo info = {}) {
     return info;
 }
 
-AviInfo ReadBytes(std::string_view bytes, const AviInfo& info = {}) {
+AviInfo ReadAviBytes(std::string_view bytes, const AviInfo& info = {}) {
     return Read(WriteTestFile("read.avi", bytes), info);
 }
 
@@ -75,7 +76,7 @@ TEST(AviHeaders, HandlerCodeKeepsItsCaseAndGetsTheDescriptionOfItsUpperCase) {
         EXPECT_EQ(info.ColourDepth, 24) << m.name;
     }
     VELKAR_MADE_AVI(path, "xvid.avi", kVideoOnlyXvid);
-    std::string bytes = test::ReadBytes(path);
+    std::string bytes = ReadBytes(path);
     const std::size_t handler = DataOf(bytes, "strh") + 4;
     const std::pair<std::string, std::string> patched[] = {
         {"RGB ", "RGB  - Uncompressed"},   {"dib ", "dib  - MPEG4 V2"},
@@ -83,15 +84,15 @@ TEST(AviHeaders, HandlerCodeKeepsItsCaseAndGetsTheDescriptionOfItsUpperCase) {
         {"H264", "H264 - Unknown"},        {std::string("\tA\0\xE9", 4), "?A?? - Unknown"}};
     for (const auto& [code, text] : patched) {
         bytes.replace(handler, 4, code);
-        EXPECT_EQ(ReadBytes(bytes).CompressionText, text);
+        EXPECT_EQ(ReadAviBytes(bytes).CompressionText, text);
     }
 }
 
 TEST(AviHeaders, WaveTypeAndDelayOfTheAudioStream) {
     VELKAR_MADE_AVI(path, "pcm.avi", kVideoPcmStereo);
-    std::string bytes = test::ReadBytes(path);
+    std::string bytes = ReadBytes(path);
     PutU32(bytes, DataOf(bytes, "strh", 1) + 28, 22050); // dwStart, in samples of 44100 Hz
-    EXPECT_EQ(ReadBytes(bytes).AudioDelay, 0.5f);
+    EXPECT_EQ(ReadAviBytes(bytes).AudioDelay, 0.5f);
     const std::pair<std::uint16_t, std::string> tags[] = {
         {65, "Wave Type: 65 - IBM mu-law format"},
         {353, "Wave Type: 353 - Windows Media Audio Format"},
@@ -100,7 +101,7 @@ TEST(AviHeaders, WaveTypeAndDelayOfTheAudioStream) {
     for (const auto& [tag, text] : tags) {
         bytes[DataOf(bytes, "strf", 1)] = static_cast<char>(tag);
         bytes[DataOf(bytes, "strf", 1) + 1] = static_cast<char>(tag >> 8);
-        EXPECT_EQ(ReadBytes(bytes).WaveTypeText, text);
+        EXPECT_EQ(ReadAviBytes(bytes).WaveTypeText, text);
     }
 }
 
@@ -122,13 +123,13 @@ TEST(AviHeaders, LastStreamOfEachTypeWinsAndLaterFilesKeepWhatTheyDoNotSupply) {
 
 TEST(AviHeaders, ZeroScaleOrRateStopsTheReadingSilently) {
     VELKAR_MADE_AVI(path, "pcm.avi", kVideoPcmStereo);
-    const std::string avi = test::ReadBytes(path);
+    const std::string avi = ReadBytes(path);
     const std::size_t video = DataOf(avi, "strh", 0);
     const std::size_t audio = DataOf(avi, "strh", 1);
 
     std::string bytes = avi;
     PutU32(bytes, video + 20, 0); // dwScale
-    AviInfo info = ReadBytes(bytes, Earlier());
+    AviInfo info = ReadAviBytes(bytes, Earlier());
     EXPECT_EQ(info.TotalFrames, 10); // the main header comes first
     EXPECT_EQ(info.CompressionText, "FMP4 - Unknown");
     EXPECT_EQ(info.FramesPerSecond, 77);
@@ -137,7 +138,7 @@ TEST(AviHeaders, ZeroScaleOrRateStopsTheReadingSilently) {
 
     bytes = avi;
     PutU32(bytes, video + 24, 0); // dwRate
-    info = ReadBytes(bytes, Earlier());
+    info = ReadAviBytes(bytes, Earlier());
     EXPECT_EQ(info.FramesPerSecond, 0);
     EXPECT_EQ(info.DurationSec, 77);
     EXPECT_EQ(info.VideoQuality, 77);
@@ -146,7 +147,7 @@ TEST(AviHeaders, ZeroScaleOrRateStopsTheReadingSilently) {
     for (std::size_t field : {audio + 20, audio + 24}) {
         bytes = avi;
         PutU32(bytes, field, 0);
-        info = ReadBytes(bytes, Earlier());
+        info = ReadAviBytes(bytes, Earlier());
         EXPECT_EQ(info.ColourDepth, 24);
         EXPECT_EQ(info.AudioDelay, 77);
         EXPECT_EQ(info.WaveTypeText, "earlier");
@@ -155,14 +156,14 @@ TEST(AviHeaders, ZeroScaleOrRateStopsTheReadingSilently) {
 
 TEST(AviHeaders, DamagedFilesGiveWhatTheyHold) {
     VELKAR_MADE_AVI(path, "pcm.avi", kVideoPcmStereo);
-    const std::string avi = test::ReadBytes(path);
+    const std::string avi = ReadBytes(path);
     const std::size_t video = DataOf(avi, "strh", 0);
 
     // Cut short anywhere in the headers: a field is stored when all its bytes are there and its
     // header is not the last entry listed (an entry is listed with its whole size field).
     const std::size_t audioFormat = DataOf(avi, "strf", 1);
     for (std::size_t cut = 0; cut < audioFormat + 20; cut += 3) {
-        const AviInfo info = ReadBytes(avi.substr(0, cut), Earlier());
+        const AviInfo info = ReadAviBytes(avi.substr(0, cut), Earlier());
         EXPECT_EQ(info.TotalFrames, cut >= DataOf(avi, "LIST", 1) ? 10 : 77) << cut;
         EXPECT_EQ(info.FramesPerSecond, cut >= DataOf(avi, "strf", 0) ? 25 : 77) << cut;
         EXPECT_EQ(info.ColourDepth, cut >= video + 80 ? 24 : 77) << cut;
@@ -172,14 +173,14 @@ TEST(AviHeaders, DamagedFilesGiveWhatTheyHold) {
     // A chunk that reaches beyond the end ends the scan; what it found before is read.
     std::string bytes = avi;
     PutU32(bytes, bytes.find("JUNK") + 4, 0xFFFFFFF0);
-    AviInfo info = ReadBytes(bytes, Earlier());
+    AviInfo info = ReadAviBytes(bytes, Earlier());
     EXPECT_EQ(info.FramesPerSecond, 25);
     EXPECT_EQ(info.WaveTypeText, "earlier");
 
     // Only the last entry holds the main header: it is not read.
     const std::string header = Chunk("avih", avi.substr(0x20, 56));
-    EXPECT_EQ(ReadBytes(header, Earlier()).TotalFrames, 77);
-    EXPECT_EQ(ReadBytes(header + Chunk("JUNK", ""), Earlier()).TotalFrames, 10);
+    EXPECT_EQ(ReadAviBytes(header, Earlier()).TotalFrames, 77);
+    EXPECT_EQ(ReadAviBytes(header + Chunk("JUNK", ""), Earlier()).TotalFrames, 10);
 }
 
 TEST(AviHeaders, NonAviFilesAreReadForWhatCodesTheyHappenToHold) {
@@ -187,18 +188,18 @@ TEST(AviHeaders, NonAviFilesAreReadForWhatCodesTheyHappenToHold) {
     std::string noise(1 << 16, '\0');
     for (char& c : noise)
         c = static_cast<char>(random());
-    ReadBytes(noise); // anything may come of it, but no crash and no read past the end
+    ReadAviBytes(noise); // anything may come of it, but no crash and no read past the end
 
     const std::string text = "A note on the avih" + U32(4) + U32(33333) + " and a strh" + U32(0);
-    const AviInfo info = ReadBytes(text, Earlier());
+    const AviInfo info = ReadAviBytes(text, Earlier());
     EXPECT_EQ(info.MicroSecPerFrame, 33333);
     EXPECT_EQ(info.TotalFrames, 77); // past the end of the file: the reading stops
 }
 
 TEST(AviHeaders, CorpusFiles) {
-    const std::filesystem::path folder = std::filesystem::path(VELKAR_CORPUS_DIR) / "avi";
-    if (!std::filesystem::is_directory(folder))
-        GTEST_SKIP() << "no corpus at " << folder;
+    const std::filesystem::path corpus = CorpusFolder();
+    if (corpus.empty())
+        GTEST_SKIP() << "no corpus";
     const struct {
         const char* file;
         const char* compression;
@@ -210,7 +211,7 @@ TEST(AviHeaders, CorpusFiles) {
         {"mimetype-2019-divx5-512x384-25fps.avi", "DX50 - Unknown", 600, 512, 384, 44100, 25},
         {"mimetype-2024-fmp4-96x54-15fps-odml.avi", "FMP4 - Unknown", 51, 96, 54, 48000, 15}};
     for (const auto& f : files) {
-        const std::string path = (folder / f.file).string();
+        const std::string path = (corpus / "avi" / f.file).string();
         if (!std::filesystem::exists(path))
             continue;
         const AviInfo info = Read(path);

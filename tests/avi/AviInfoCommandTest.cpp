@@ -1,4 +1,5 @@
 #include "AviTestFiles.h"
+#include "TestSupport.h"
 #include "cli/Cli.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "AviTestFiles.h"
+#include "TestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,12 +1,11 @@
 #include "AviTestFiles.h"
 
+#include "TestSupport.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <random>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -30,32 +29,15 @@ const char* const kMp3MonoThenPcmStereo =
 
 namespace {
 
-class TestFolder {
-  public:
-    TestFolder() {
-        std::random_device seed;
-        m_path = fs::temp_directory_path() / ("velkar-avi-test-" + std::to_string(seed()));
-        fs::create_directories(m_path);
-    }
-    ~TestFolder() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-  private:
-    fs::path m_path;
-};
-
-const TestFolder& Folder() {
-    static const TestFolder folder;
+const TempFolder& Folder() {
+    static const TempFolder folder;
     return folder;
 }
 
 } // namespace
 
 std::string MadeAvi(const std::string& name, const std::string& arguments) {
-    const std::string path = Folder().file(name);
+    const std::string path = Folder().path(name).string();
     if (!fs::exists(path)) {
         const std::string command =
             "ffmpeg -nostdin -y -loglevel error " + arguments + " '" + path + "' >/dev/null 2>&1";
@@ -66,15 +48,9 @@ std::string MadeAvi(const std::string& name, const std::string& arguments) {
 }
 
 std::string WriteTestFile(const std::string& name, std::string_view bytes) {
-    const std::string path = Folder().file(name);
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes));
-    return path;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
+    const fs::path path = Folder().path(name);
+    WriteBytes(path, std::string(bytes));
+    return path.string();
 }
 
 std::string U32(std::uint32_t value) {

@@ -1,6 +1,6 @@
 #pragma once
 // Test files for the AVI reader: AVIs made by ffmpeg on first use, damaged copies of them and
-// hand-built chunk sequences, all in a folder of the test process that goes when it ends.
+// hand-built chunk sequences, all in one TempFolder of the test process.
 
 #include "avi/AviPars.h"
 
@@ -25,7 +25,6 @@ std::string MadeAvi(const std::string& name, const std::string& arguments);
 
 // Writes `bytes` as `name` in the test folder; returns its path.
 std::string WriteTestFile(const std::string& name, std::string_view bytes);
-std::string ReadBytes(const std::string& path);
 
 std::string U32(std::uint32_t value);
 void PutU32(std::string& bytes, std::size_t offset, std::uint32_t value);
