@@ -245,6 +245,7 @@ void TForm1::buildLayout() {
     on(cmdStretch, &QPushButton::clicked, &TForm1::cmdStretchClick);
     on(cmdSave, &QPushButton::clicked, &TForm1::cmdSaveClick);
     on(cmdAbout, &QPushButton::clicked, &TForm1::cmdAboutClick);
+    on(Button1, &QPushButton::clicked, &TForm1::cmdMakeMVDClick);
     on(chkBSP, &QCheckBox::toggled, &TForm1::chkBspClick);
     on(tmrSub, &QTimer::timeout, &TForm1::tmrSubTimer);
     ConnectGuarded(

@@ -8,6 +8,8 @@
 //   DocumentCommands.cpp  Open Subtitle, Edit..., Save As..., Subtitle Information
 //   SyncCommands.cpp      the anchors, the dialog picker, Set Time..., Fix Synch
 //   ViewerCommands.cpp    the overlay tick and the list viewer's View button
+//   AuthoringCommands.cpp Make MVD File, Create Subs, Load Text, the Dialog Start/End button
+//                         and the repair of a single dialog
 
 #include "app/DocumentText.h"
 #include "app/UserDialogs.h"
@@ -130,6 +132,10 @@ class TForm1 : public QWidget {
     // Overlay and list viewer.
     void tmrSubTimer();
     void cmdShowSubsClick();
+
+    // Authoring and single-dialog repair.
+    // Fills the descriptor window from the movie and the subtitle file and shows it modally.
+    void cmdMakeMVDClick();
 
     // The About box text, lines ended by LF CR.
     static QString AboutText();
