@@ -1,11 +1,23 @@
 // "Make MVD File", "Create Subs", "Load Text", the two-state button cmdStartEnd and the repair
 // of a single dialog.
 
+#include "authoring/Creation.h"
+#include "document/LineIo.h"
+#include "document/TimeCode.h"
+#include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/PlaybackCommands.h"
 #include "frmMain/TForm1.h"
 #include "mvd/TfrmMvd.h"
+#include "subs/TfrmSubs.h"
+#include "sync/RebuildLines.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
 
 namespace velkar::gui {
 
@@ -19,6 +31,93 @@ void TForm1::cmdMakeMVDClick() {
                    QFile::decodeName(QByteArray::fromStdString(m_document.SubtitleFileName)));
     m_mvd->setSaveDialog(&SaveDialog);
     m_mvd->exec();
+}
+
+namespace {
+
+const QString kDialogStart = QStringLiteral("Dialog Start");
+const QString kDialogEnd = QStringLiteral("Dialog End");
+const QString kRepairStart = QStringLiteral("Repair Dialog Start");
+const QString kRepairEnd = QStringLiteral("Repair Dialog End");
+
+// Makes `entry` the viewer's top item and selects it, whatever "Auto Scroll" says; an entry
+// outside the list (-1: none) is ignored.
+void ShowViewerEntry(TfrmSubs& viewer, std::int32_t entry) {
+    if (entry < 0 || entry >= viewer.lstSubs->count())
+        return;
+    QListWidgetItem* item = viewer.lstSubs->item(entry);
+    viewer.lstSubs->scrollToItem(item, QAbstractItemView::PositionAtTop);
+    viewer.lstSubs->setCurrentItem(item);
+    viewer.LastSelectedLine = entry;
+}
+
+} // namespace
+
+void TForm1::cmdCreateClick() {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
+             cmdOpenSubtitle, cmdCreate, cmdSubInfo})
+        w->hide();
+    cmdLoadText->show();
+    cmdStartEnd->setText(kDialogStart);
+    cmdStartEnd->show();
+    cmdView->setGeometry(cmdCreate->x(), cmdCreate->y(), cmdCreate->width(), cmdView->height());
+
+    velkar::StartCreation(m_document);
+    // The texts of the new document come from the plain text.
+    m_codec = DetectCodec(PlainTextLines);
+    cboDialogs->clear();
+    for (MaskedTimeEdit* field : {txtFirst, txtLast}) {
+        field->setMask(MaskedTimeEdit::Mask::HundredthsClock);
+        field->setToolTip(QString());
+    }
+    m_player->setTimeUnit(TimeUnit::Milliseconds);
+}
+
+void TForm1::cmdLoadTextClick() {
+    OpenDialog.title = QStringLiteral("Open Subtitle Plain Text File");
+    OpenDialog.fileName.clear();
+    OpenDialog.filter = QStringLiteral("Text Files (*.txt);;All Files (*)");
+    const std::optional<QString> path = Dialogs().openFile(this, OpenDialog);
+    if (!path)
+        return;
+    // Read aside first: a file that cannot be read leaves the old text and viewer in place.
+    velkar::SubtitleDocument text;
+    velkar::ReadSubtitleLines(text, QFile::encodeName(*path).toStdString());
+    PlainTextLines = std::move(text.SubtitleLines);
+    const TextCodec codec = DetectCodec(PlainTextLines);
+    QStringList entries;
+    entries.reserve(qsizetype(2 * PlainTextLines.size()));
+    for (const std::string& line : PlainTextLines)
+        entries << QString() << Decode(codec, line);
+    m_viewer->setLines(entries);
+}
+
+void TForm1::cmdStartEndClick() {
+    if (!m_player->mediaLoaded())
+        return;
+    const QString state = cmdStartEnd->text();
+    const velkar::SubtitleFormat format = m_document.SubtitleFormat;
+    if (state == kDialogStart) {
+        cmdStartEnd->setText(kDialogEnd);
+        const velkar::DialogStarted started =
+            velkar::DialogStart(m_document, PlainTextLines, m_player->position());
+        const std::size_t n = m_document.SubtitleCount;
+        txtFirst->setText(
+            QString::fromStdString(velkar::TimeToText(format, m_document.start(n - 1))));
+        ShowViewerEntry(*m_viewer, started.viewerEntry);
+    } else if (state == kDialogEnd) {
+        cmdStartEnd->setText(kDialogStart);
+        const std::int32_t position = m_player->position();
+        if (!m_document.SubtitlePending)
+            return;
+        const std::size_t n = m_document.SubtitleCount;
+        const velkar::DialogEnded ended = velkar::DialogEnd(m_document, PlainTextLines, position);
+        txtLast->setText(QString::fromStdString(velkar::TimeToText(format, m_document.end(n - 1))));
+        cboDialogs->addItem(screenText(ended.dialogEntry));
+        cboDialogs->setCurrentIndex(cboDialogs->count() - 1);
+        ShowViewerEntry(*m_viewer, ended.viewerEntry);
+    }
 }
 
 } // namespace velkar::gui

@@ -246,6 +246,9 @@ void TForm1::buildLayout() {
     on(cmdSave, &QPushButton::clicked, &TForm1::cmdSaveClick);
     on(cmdAbout, &QPushButton::clicked, &TForm1::cmdAboutClick);
     on(Button1, &QPushButton::clicked, &TForm1::cmdMakeMVDClick);
+    on(cmdCreate, &QPushButton::clicked, &TForm1::cmdCreateClick);
+    on(cmdLoadText, &QPushButton::clicked, &TForm1::cmdLoadTextClick);
+    on(cmdStartEnd, &QPushButton::clicked, &TForm1::cmdStartEndClick);
     on(chkBSP, &QCheckBox::toggled, &TForm1::chkBspClick);
     on(tmrSub, &QTimer::timeout, &TForm1::tmrSubTimer);
     ConnectGuarded(

@@ -107,6 +107,8 @@ class TForm1 : public QWidget {
     // Settings and playback fields.
     bool UseBSP = false;
     QString BSPPath;
+    // The plain text's lines, one dialog each, as "Load Text" last read them.
+    std::vector<std::string> PlainTextLines;
 
     // Start-up and shutdown.
     void FormCreate();
@@ -136,6 +138,15 @@ class TForm1 : public QWidget {
     // Authoring and single-dialog repair.
     // Fills the descriptor window from the movie and the subtitle file and shows it modally.
     void cmdMakeMVDClick();
+    // Replaces the document by an empty created SubViewer 2.0 one, in the creation layout.
+    void cmdCreateClick();
+    // Reads a plain text file into PlainTextLines and shows it in the viewer, two entries a
+    // line (an empty one, then the line). Throws FileOpenError; nothing changes then.
+    void cmdLoadTextClick();
+    // The two-state button: "Dialog Start" / "Dialog End" while creating, "Repair Dialog
+    // Start" / "Repair Dialog End" in repair mode; positions from the built-in player (ms,
+    // or frames for a MicroDVD document). Does nothing without a movie.
+    void cmdStartEndClick();
 
     // The About box text, lines ended by LF CR.
     static QString AboutText();

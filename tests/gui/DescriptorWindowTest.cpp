@@ -2,9 +2,12 @@
 // ID button, and the ".mvd" file "Save" writes.
 
 #include "GuiTest.h"
+#include "PlayingMovie.h"
 #include "mvd/TfrmMvd.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -178,6 +181,29 @@ TEST_F(DescriptorWindow, EveryMakeMvdFileRefillsTheFields) {
     form().Button1->click();
     EXPECT_TRUE(modal.done());
     EXPECT_EQ(modal.unexpected(), 0);
+}
+
+class DescriptorWithMovie : public PlayingMovieTest {};
+
+TEST_F(DescriptorWithMovie, TheMovieFieldsComeFromTheBuiltInPlayer) {
+    VELKAR_START_WITH_MOVIE();
+    const QString movie = HundredSecondMovie();
+    TfrmMvd& mvd = windows().frmMvd();
+    modal.then([&](QWidget*) {
+        EXPECT_EQ(mvd.txtTitle->text(), "grey100");
+        EXPECT_EQ(mvd.txtAviName->text(), "grey100.avi");
+        EXPECT_EQ(mvd.txtMovieDir->text(), QFileInfo(movie).absolutePath() + "/");
+        mvd.cmdCancel->click();
+    });
+    form().Button1->click();
+    // With "Use BSP" the movie's name is the external player's, and none answers here.
+    form().chkBSP->setChecked(true);
+    modal.then([&](QWidget*) {
+        EXPECT_EQ(mvd.txtAviName->text(), "");
+        mvd.cmdCancel->click();
+    });
+    form().Button1->click();
+    EXPECT_TRUE(modal.done());
 }
 
 } // namespace
