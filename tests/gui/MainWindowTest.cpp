@@ -293,3 +293,27 @@ TEST_F(AnchorFields, TheFrameFieldTakesUpToNineDigits) {
 
 } // namespace
 } // namespace velkar::gui::test
+
+namespace velkar::gui::test {
+namespace {
+
+class Screenshot : public GuiTest {};
+
+// The main window draws with a document loaded; VELKAR_SCREENSHOT names a file to keep the
+// picture in (docs/main-window.png is made this way under Xvfb).
+TEST_F(Screenshot, MainWindowWithASubRipDocumentDraws) {
+    start();
+    VELKAR_OPEN_CORPUS("srt/gaupol-2008-subrip.sample.srt");
+    form().lblSubs->setText(QStringLiteral("00:01:04,900 / 00:01:45,000\nI always wanted to come "
+                                           "to France."));
+    const QImage picture = form().grab().toImage();
+    ASSERT_EQ(picture.size(), QSize(592, 399));
+    EXPECT_EQ(picture.pixelColor(300, 360), QColor(Qt::black)); // between the label and the list
+    const QString keep = qEnvironmentVariable("VELKAR_SCREENSHOT");
+    if (!keep.isEmpty()) {
+        EXPECT_TRUE(picture.save(keep));
+    }
+}
+
+} // namespace
+} // namespace velkar::gui::test
