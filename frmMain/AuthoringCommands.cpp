@@ -117,7 +117,56 @@ void TForm1::cmdStartEndClick() {
         cboDialogs->addItem(screenText(ended.dialogEntry));
         cboDialogs->setCurrentIndex(cboDialogs->count() - 1);
         ShowViewerEntry(*m_viewer, ended.viewerEntry);
+    } else if (state == kRepairStart || state == kRepairEnd) {
+        const bool start = state == kRepairStart;
+        cmdStartEnd->setText(start ? kRepairEnd : kRepairStart);
+        // The dialog picked at this press; a subtitle still being created has no lines to
+        // rewrite and is not in the list.
+        const int k = cboDialogs->currentIndex();
+        if (k < 0 || std::size_t(k) >= m_document.FinishedCount())
+            return;
+        const auto i = std::size_t(k);
+        m_document.TimingTable[start ? 0 : 1][i] = m_player->position();
+        MaskedTimeEdit* field = start ? txtFirst : txtLast;
+        field->setText(QString::fromStdString(
+            velkar::TimeToText(format, start ? m_document.start(i) : m_document.end(i))));
+        if (!start)
+            velkar::RewriteTimingLine(m_document, i);
+        if (PlainTextLines.size() >= m_document.SubtitleCount)
+            ShowViewerEntry(*m_viewer, std::int32_t(2 * i + (start ? 1 : 2)));
     }
+}
+
+void TForm1::chkRepairClick() {
+    const bool repair = chkRepair->isChecked();
+    cboDialogs->setEnabled(repair);
+    cmdStartEnd->setText(repair ? kRepairStart : kDialogStart);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
+             cmdOpenSubtitle, cmdCreate, cmdSubInfo, cmdView})
+        w->setVisible(!repair);
+    cmdLoadText->setVisible(repair);
+    cmdStartEnd->setVisible(repair);
+    // Unticking always ends in the synchronisation layout, also when creating moved "View".
+    if (!repair)
+        cmdView->setGeometry(56, 102, 55, cmdView->height());
+}
+
+void TForm1::cboDialogsClick() {
+    const int k = cboDialogs->currentIndex();
+    if (k < 0 || std::size_t(k) >= m_document.FinishedCount())
+        return;
+    const auto i = std::size_t(k);
+    const velkar::SubtitleFormat format = m_document.SubtitleFormat;
+    txtFirst->setText(QString::fromStdString(velkar::TimeToText(format, m_document.start(i))));
+    txtLast->setText(QString::fromStdString(velkar::TimeToText(format, m_document.end(i))));
+    if (!m_player->mediaLoaded())
+        return;
+    // With "Use BSP" the seek belongs to the external player, sent once it is driven from this
+    // window; the built-in player stays where it is.
+    if (UseBSP)
+        return;
+    m_player->seek(m_document.start(i));
 }
 
 } // namespace velkar::gui

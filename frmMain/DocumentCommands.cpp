@@ -154,6 +154,8 @@ void TForm1::cmdSaveClick() {
         cmdLoadText->hide();
         cmdStartEnd->hide();
         cmdView->setGeometry(56, 102, 55, cmdView->height());
+        // The repair layout hides "View" as well.
+        cmdView->show();
         cboDialogs->hide();
         chkRepair->hide();
     }

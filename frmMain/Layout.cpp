@@ -249,6 +249,9 @@ void TForm1::buildLayout() {
     on(cmdCreate, &QPushButton::clicked, &TForm1::cmdCreateClick);
     on(cmdLoadText, &QPushButton::clicked, &TForm1::cmdLoadTextClick);
     on(cmdStartEnd, &QPushButton::clicked, &TForm1::cmdStartEndClick);
+    on(chkRepair, &QCheckBox::toggled, &TForm1::chkRepairClick);
+    // A pick by the user only: the list selecting its new entry after "Dialog End" seeks nothing.
+    on(cboDialogs, &QComboBox::activated, &TForm1::cboDialogsClick);
     on(chkBSP, &QCheckBox::toggled, &TForm1::chkBspClick);
     on(tmrSub, &QTimer::timeout, &TForm1::tmrSubTimer);
     ConnectGuarded(

@@ -147,6 +147,11 @@ class TForm1 : public QWidget {
     // Start" / "Repair Dialog End" in repair mode; positions from the built-in player (ms,
     // or frames for a MicroDVD document). Does nothing without a movie.
     void cmdStartEndClick();
+    // Switches the repair of a single dialog on or off, with its layout.
+    void chkRepairClick();
+    // Shows the picked dialog's start and end in the anchor fields and moves the player to its
+    // start (the external player with "Use BSP"); playback goes on or stays paused.
+    void cboDialogsClick();
 
     // The About box text, lines ended by LF CR.
     static QString AboutText();

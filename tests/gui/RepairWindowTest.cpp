@@ -1,0 +1,192 @@
+// "Repair Single Dialog": the two layouts, picking a dialog, and the two repair presses with
+// the real player paused at known positions, on an opened SubRip file and on a created
+// document.
+
+#include "PlayingMovie.h"
+#include "frmMain/MaskedTimeEdit.h"
+#include "frmMain/PlaybackCommands.h"
+#include "subs/TfrmSubs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <gmock/gmock.h>
+
+namespace velkar::gui::test {
+namespace {
+
+const char kCorpusSubRip[] = "srt/gaupol-2008-subrip.sample.srt";
+
+class Repair : public PlayingMovieTest {
+  protected:
+    // Shown in the synchronisation layout, hidden in the repair layout.
+    std::vector<QWidget*> syncControls() const {
+        TForm1& f = form();
+        return {f.cmdEdit,   f.cmdSelect1,      f.cmdSelect2, f.cboRegression,
+                f.Label3,    f.cmdStretch,      f.cmdFirst,   f.cmdLast,
+                f.cmdCreate, f.cmdOpenSubtitle, f.cmdSubInfo, f.cmdView};
+    }
+    void expectSyncLayout() const {
+        for (QWidget* control : syncControls())
+            EXPECT_FALSE(control->isHidden()) << control->objectName().toStdString();
+        EXPECT_TRUE(form().cmdLoadText->isHidden());
+        EXPECT_TRUE(form().cmdStartEnd->isHidden());
+        EXPECT_EQ(form().cmdView->geometry(), QRect(56, 102, 55, 18));
+    }
+    // Picks entry `k` of the dialog list as the user does.
+    void pick(int k) {
+        form().cboDialogs->setCurrentIndex(k);
+        emit form().cboDialogs->activated(k);
+    }
+    QListWidget& viewerList() const { return *form().viewer()->lstSubs; }
+};
+
+TEST_F(Repair, TickingSwitchesToTheRepairLayoutAndUntickingBack) {
+    start();
+    VELKAR_OPEN_CORPUS(kCorpusSubRip);
+    form().chkRepair->click();
+    EXPECT_TRUE(form().cboDialogs->isEnabled());
+    EXPECT_EQ(form().cmdStartEnd->text(), "Repair Dialog Start");
+    for (QWidget* control : syncControls())
+        EXPECT_TRUE(control->isHidden()) << control->objectName().toStdString();
+    EXPECT_FALSE(form().cmdLoadText->isHidden());
+    EXPECT_FALSE(form().cmdStartEnd->isHidden());
+    EXPECT_FALSE(form().txtFirst->isHidden());
+    EXPECT_FALSE(form().txtLast->isHidden());
+
+    form().chkRepair->click();
+    EXPECT_FALSE(form().cboDialogs->isEnabled());
+    EXPECT_EQ(form().cmdStartEnd->text(), "Dialog Start");
+    expectSyncLayout();
+}
+
+TEST_F(Repair, UntickingDuringCreationReturnsToTheSynchronisationLayout) {
+    start();
+    form().cmdCreate->click();
+    form().chkRepair->click();
+    EXPECT_EQ(form().cmdStartEnd->text(), "Repair Dialog Start");
+    form().chkRepair->click();
+    expectSyncLayout();
+}
+
+TEST_F(Repair, PickingDialogSevenShowsItsTimesAndMovesThePlayerWithoutPlaying) {
+    VELKAR_START_WITH_MOVIE();
+    VELKAR_OPEN_CORPUS(kCorpusSubRip);
+    form().chkRepair->click();
+    const playback::PlayerMode mode = form().playback().Mplayer()->mode();
+    pick(6);
+    EXPECT_EQ(form().txtFirst->text(), "00:01:25,124");
+    EXPECT_EQ(form().txtLast->text(), "00:01:29,341");
+    // The frame holding 85 124 ms starts at 85 120 ms.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form().playback().position() == 85120; }, 5000))
+        << form().playback().position();
+    EXPECT_EQ(form().playback().Mplayer()->mode(), mode);
+}
+
+TEST_F(Repair, PickingWithoutAMovieShowsTheTimesOnly) {
+    start();
+    VELKAR_OPEN_CORPUS(kCorpusSubRip);
+    form().chkRepair->click();
+    pick(1);
+    EXPECT_EQ(form().txtFirst->text(), "00:01:04,583");
+    EXPECT_EQ(form().txtLast->text(), "00:01:07,012");
+    EXPECT_EQ(form().player().position(), 0);
+}
+
+TEST_F(Repair, TheExternalPlayerGetsTheSeekNotTheBuiltInOne) {
+    VELKAR_START_WITH_MOVIE();
+    VELKAR_OPEN_CORPUS(kCorpusSubRip);
+    form().chkBSP->setChecked(true);
+    form().chkRepair->click();
+    pick(6);
+    EXPECT_EQ(form().txtFirst->text(), "00:01:25,124");
+    QTest::qWait(200);
+    EXPECT_EQ(form().playback().position(), 0);
+    // The presses still read the built-in player.
+    pressAt(40000);
+    EXPECT_EQ(form().document().start(6), 40000);
+}
+
+TEST_F(Repair, RepairingDialogSevenAndSavingChangesOnlyItsTimeLine) {
+    VELKAR_START_WITH_MOVIE();
+    VELKAR_OPEN_CORPUS(kCorpusSubRip);
+    form().chkRepair->click();
+    pick(6);
+    pressAt(80000);
+    EXPECT_EQ(form().cmdStartEnd->text(), "Repair Dialog End");
+    EXPECT_EQ(form().txtFirst->text(), "00:01:20,000");
+    pressAt(81040);
+    EXPECT_EQ(form().cmdStartEnd->text(), "Repair Dialog Start");
+    EXPECT_EQ(form().txtLast->text(), "00:01:21,040");
+    EXPECT_EQ(form().document().start(6), 80000);
+    EXPECT_EQ(form().document().end(6), 81040);
+
+    std::vector<std::string> expected = FileLines(CorpusFile(kCorpusSubRip));
+    ASSERT_EQ(expected[27], "00:01:25,124 --> 00:01:29,341");
+    expected[27] = "00:01:20,000 --> 00:01:21,040";
+    EXPECT_EQ(saveAs(QStringLiteral("repaired.srt")), expected);
+    // Saving leaves the repair layout for good.
+    expectSyncLayout();
+    EXPECT_TRUE(form().chkRepair->isHidden());
+    EXPECT_TRUE(form().cboDialogs->isHidden());
+}
+
+TEST_F(Repair, SwitchingDialogsBetweenThePressesSendsTheEndToTheNewDialog) {
+    VELKAR_START_WITH_MOVIE();
+    VELKAR_OPEN_CORPUS(kCorpusSubRip);
+    const velkar::SubtitleDocument& doc = form().document();
+    const std::int32_t end1 = doc.end(1);
+    const std::int32_t start2 = doc.start(2);
+    form().chkRepair->click();
+    pick(1);
+    pressAt(10000);
+    pick(2);
+    // A start later than the end is stored as it is.
+    pressAt(5000);
+    EXPECT_EQ(doc.start(1), 10000);
+    EXPECT_EQ(doc.end(1), end1);
+    EXPECT_EQ(doc.start(2), start2);
+    EXPECT_EQ(doc.end(2), 5000);
+    EXPECT_EQ(doc.SubtitleLines[10], "00:01:07,281 --> 00:00:05,000");
+    // Only the end press rewrites a line: dialog 2's start waits in the table.
+    EXPECT_EQ(doc.SubtitleLines[6], "00:01:04,583 --> 00:01:07,012");
+}
+
+TEST_F(Repair, RepairingACreatedDialogSelectsItsViewerEntriesAndRewritesItsLine) {
+    VELKAR_START_WITH_MOVIE();
+    form().cmdCreate->click();
+    loadText("First\r\nSecond\r\n");
+    pressAt(1000);
+    pressAt(2000);
+    pressAt(3000);
+    pressAt(4000);
+    form().viewer()->chkScroll->setChecked(false);
+    form().chkRepair->click();
+    pick(0);
+    EXPECT_EQ(form().txtFirst->text(), "00:00:01.00");
+    pressAt(5000);
+    EXPECT_EQ(viewerList().currentRow(), 1);
+    pressAt(6000);
+    EXPECT_EQ(viewerList().currentRow(), 2);
+    const std::vector<std::string>& lines = form().document().SubtitleLines;
+    EXPECT_EQ(lines[12], "00:00:05.00,00:00:06.00");
+    EXPECT_EQ(lines[15], "00:00:03.00,00:00:04.00");
+    EXPECT_EQ(lines.size(), 18u);
+}
+
+TEST_F(Repair, PressesDoNothingWithoutAMovie) {
+    start();
+    VELKAR_OPEN_CORPUS(kCorpusSubRip);
+    form().chkRepair->click();
+    pick(6);
+    form().cmdStartEnd->click();
+    EXPECT_EQ(form().cmdStartEnd->text(), "Repair Dialog Start");
+    EXPECT_EQ(form().document().start(6), 85124);
+}
+
+} // namespace
+} // namespace velkar::gui::test
