@@ -19,7 +19,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct Spec {
+struct Case {
     SubtitleFormat format;
     int count;
     unsigned seed;
@@ -50,18 +50,18 @@ std::vector<std::pair<std::int32_t, std::int32_t>> Times(std::mt19937& random, i
     return times;
 }
 
-Lines Generate(const Spec& spec, std::mt19937& random) {
+Lines Generate(const Case& generated, std::mt19937& random) {
     Lines lines;
-    if (spec.format == sfMicroDVD) {
-        for (auto [s, e] : Times(random, spec.count, 40)) {
+    if (generated.format == sfMicroDVD) {
+        for (auto [s, e] : Times(random, generated.count, 40)) {
             lines.push_back("{" + std::to_string(s) + "}{" + std::to_string(e) + "}" +
                             Text(random, static_cast<int>(lines.size())));
             if (random() % 20 == 0)
                 lines.push_back(""); // blank lines between subtitles are allowed
         }
-    } else if (spec.format == sfSubRip) {
+    } else if (generated.format == sfSubRip) {
         int k = 0;
-        for (auto [s, e] : Times(random, spec.count, 1)) {
+        for (auto [s, e] : Times(random, generated.count, 1)) {
             lines.push_back(std::to_string(random() % 3 == 0 ? 1000 - k : k + 1));
             std::string time = TimeToText(sfSubRip, s) + " --> " + TimeToText(sfSubRip, e);
             if (random() % 10 == 0)
@@ -80,11 +80,11 @@ Lines Generate(const Spec& spec, std::mt19937& random) {
                  "[COMMENT]",     "[END INFORMATION]",
                  "[SUBTITLE]",    "[COLF]&HFFFFFF,[STYLE]bd,[SIZE]18,[FONT]Arial"};
         int k = 0;
-        for (auto [s, e] : Times(random, spec.count, 10)) {
+        for (auto [s, e] : Times(random, generated.count, 10)) {
             lines.push_back(TimeToText(sfSubViewer2, s * 10) + "," +
                             TimeToText(sfSubViewer2, e * 10));
             lines.push_back(Text(random, k++) + "[br]second");
-            if (k < spec.count)
+            if (k < generated.count)
                 lines.push_back("");
         }
     }
@@ -101,20 +101,20 @@ std::string Rest(SubtitleFormat format, const std::string& line) {
     return line.size() > width ? line.substr(width) : std::string();
 }
 
-class GeneratedDocuments : public testing::TestWithParam<Spec> {};
+class GeneratedDocuments : public testing::TestWithParam<Case> {};
 
 TEST_P(GeneratedDocuments, FixSynchHitsTheAnchorsAndChangesOnlyTimingFields) {
-    const Spec spec = GetParam();
-    std::mt19937 random(spec.seed);
-    const Lines input = Generate(spec, random);
+    const Case generated = GetParam();
+    std::mt19937 random(generated.seed);
+    const Lines input = Generate(generated, random);
     SubtitleDocument doc = test::OpenLines(input);
-    ASSERT_EQ(doc.SubtitleFormat, spec.format);
-    ASSERT_EQ(doc.SubtitleCount, spec.count);
+    ASSERT_EQ(doc.SubtitleFormat, generated.format);
+    ASSERT_EQ(doc.SubtitleCount, generated.count);
 
-    const SubtitleFormat f = spec.format;
+    const SubtitleFormat f = generated.format;
     for (int round = 0; round < 3; ++round) {
-        doc.FirstAnchor = static_cast<std::int32_t>(random() % spec.count);
-        doc.LastAnchor = static_cast<std::int32_t>(random() % spec.count);
+        doc.FirstAnchor = static_cast<std::int32_t>(random() % generated.count);
+        doc.LastAnchor = static_cast<std::int32_t>(random() % generated.count);
         // Typed times: a stretch of a few percent and a shift, kept inside the day.
         const long double ratio = 0.95L + (random() % 1000) / 10000.0L;
         const std::int32_t shift = static_cast<std::int32_t>(random() % 2001) - 1000;
@@ -177,21 +177,21 @@ TEST_P(GeneratedDocuments, FixSynchHitsTheAnchorsAndChangesOnlyTimingFields) {
     }
 }
 
-std::vector<Spec> Specs() {
-    std::vector<Spec> specs;
+std::vector<Case> Cases() {
+    std::vector<Case> cases;
     unsigned seed = 1;
     for (SubtitleFormat f : {sfMicroDVD, sfSubRip, sfSubViewer2})
         for (int count : {1, 2, 3, 17, 250, 4000, 65535})
-            specs.push_back({f, count, seed++});
-    return specs;
+            cases.push_back({f, count, seed++});
+    return cases;
 }
 
-std::string SpecName(const testing::TestParamInfo<Spec>& info) {
+std::string CaseName(const testing::TestParamInfo<Case>& info) {
     const char* names[] = {"", "MicroDVD", "SubRip", "SubViewer2"};
     return std::string(names[info.param.format]) + "_" + std::to_string(info.param.count);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, GeneratedDocuments, testing::ValuesIn(Specs()), SpecName);
+INSTANTIATE_TEST_SUITE_P(Sizes, GeneratedDocuments, testing::ValuesIn(Cases()), CaseName);
 
 } // namespace
 } // namespace velkar
