@@ -14,6 +14,8 @@ class PlatformDialogs final : public UserDialogs {
         QFileDialog dialog(parent, request.title, QString(), request.filter);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
+        if (!request.folder.isEmpty())
+            dialog.setDirectory(request.folder);
         dialog.selectFile(request.fileName);
         return run(dialog);
     }
@@ -25,6 +27,8 @@ class PlatformDialogs final : public UserDialogs {
         dialog.setDefaultSuffix(request.defaultSuffix);
         // The command replaces an existing file without a further question.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!request.folder.isEmpty())
+            dialog.setDirectory(request.folder);
         dialog.selectFile(request.fileName);
         return run(dialog);
     }

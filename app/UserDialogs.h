@@ -21,6 +21,8 @@ struct FileRequest {
     QString title;
     QString filter; // Qt form: "Subtitles (*.sub *.srt *.txt);;All Files (*)"
     QString fileName;
+    // The folder the dialog starts in; empty: the platform's choice.
+    QString folder;
     // Added by the dialog to a name typed without extension; empty for none.
     QString defaultSuffix;
 };

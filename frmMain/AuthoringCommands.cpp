@@ -22,10 +22,13 @@
 namespace velkar::gui {
 
 void TForm1::cmdMakeMVDClick() {
-    // The external player names its movie once it is driven from this window; until then a
-    // movie played there gives empty movie fields, as an unanswered request does.
+    // The movie is the one playing: in the external player, which names it itself (nothing
+    // when it does not answer), or in the built-in one.
     QString movie;
-    if (!UseBSP && m_playback && m_playback->Mplayer())
+    if (UseBSP)
+        movie = QFile::decodeName(
+            QByteArray::fromStdString(bsp().SendCopyData(velkar::BspGetMovieName)));
+    else if (m_playback && m_playback->Mplayer())
         movie = m_playback->Mplayer()->fileName();
     m_mvd->Prepare(movie,
                    QFile::decodeName(QByteArray::fromStdString(m_document.SubtitleFileName)));
@@ -162,11 +165,12 @@ void TForm1::cboDialogsClick() {
     txtLast->setText(QString::fromStdString(velkar::TimeToText(format, m_document.end(i))));
     if (!m_player->mediaLoaded())
         return;
-    // With "Use BSP" the seek belongs to the external player, sent once it is driven from this
-    // window; the built-in player stays where it is.
+    // With "Use BSP" the external player goes there (in milliseconds, as it counts); the
+    // built-in player stays where it is.
     if (UseBSP)
-        return;
-    m_player->seek(m_document.start(i));
+        bsp().SendCommand(velkar::BspSeek, m_document.start(i));
+    else
+        m_player->seek(m_document.start(i));
 }
 
 } // namespace velkar::gui

@@ -97,7 +97,8 @@ void TForm1::cmdOpenSubtitleClick() {
     applyFormatSetup();
     if (velkar::HasTimingTable(m_document.SubtitleFormat)) {
         fillViewer();
-        // The external player gets the lines here once it is driven from this window.
+        if (UseBSP)
+            HandLinesToPlayer();
         std::vector<std::string> entries;
         velkar::FinishOpen(m_document, *m_progress, &entries);
         fillDialogs(entries);

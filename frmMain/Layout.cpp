@@ -253,6 +253,7 @@ void TForm1::buildLayout() {
     // A pick by the user only: the list selecting its new entry after "Dialog End" seeks nothing.
     on(cboDialogs, &QComboBox::activated, &TForm1::cboDialogsClick);
     on(chkBSP, &QCheckBox::toggled, &TForm1::chkBspClick);
+    on(cmdBSP, &QPushButton::clicked, &TForm1::cmdBSPClick);
     on(tmrSub, &QTimer::timeout, &TForm1::tmrSubTimer);
     ConnectGuarded(
         cmdSelect1, &QPushButton::clicked, this, [this] { SelectDialog(cmdSelect1); }, &m_codec);

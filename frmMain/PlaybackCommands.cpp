@@ -46,6 +46,7 @@ PlaybackCommands::PlaybackCommands(TForm1& form) : QObject(&form), m_form(form) 
     m_bar->setUp(label.left(), label.top() + label.height(), label.width());
     wireControls();
     form.setPlayer(this);
+    paceSubtitleTick();
 }
 
 PlaybackCommands::~PlaybackCommands() {
@@ -66,7 +67,6 @@ void PlaybackCommands::wireControls() {
     on(f.cboZoom, &QComboBox::activated, &PlaybackCommands::cboZoomClick);
     on(f.VolBar, &QSlider::valueChanged, &PlaybackCommands::VolBarChange);
     on(f.tmrScroll, &QTimer::timeout, &PlaybackCommands::tmrScrollTimer);
-    on(f.tmrSub, &QTimer::timeout, &PlaybackCommands::tmrSubTimer);
 
     // The player's own buttons act on the open file by themselves.
     const struct {
@@ -140,6 +140,12 @@ void PlaybackCommands::seek(std::int32_t target) {
 
 // --- Opening, zoom, volume --------------------------------------------------------------------
 
+void PlaybackCommands::paceSubtitleTick() {
+    const int interval = MediaLoaded ? 1 : kIdleTickMs;
+    if (m_form.tmrSub->interval() != interval)
+        m_form.tmrSub->setInterval(interval);
+}
+
 void PlaybackCommands::stepProgress() {
     m_form.pgrBar->setValue(m_form.pgrBar->value() + 1);
 }
@@ -155,6 +161,7 @@ void PlaybackCommands::cmdOpenMovieClick() {
     const QString path = *chosen;
     MediaLoaded = false;
     f.pgrBar->setMaximum(4);
+    paceSubtitleTick();
     const std::string file = QFile::encodeName(path).toStdString();
     if (IsAviFileName(file)) {
         // The report of "Video Information" comes from these headers; a file they cannot be
@@ -168,8 +175,11 @@ void PlaybackCommands::cmdOpenMovieClick() {
     }
     stepProgress();
     if (f.UseBSP) {
-        // Debt: the external player link opens the movie here once it is part of the window.
+        // The caption, the zoom and the volume stay as they are on this path.
+        const bool opened = f.OpenInExternalPlayer(path);
         f.pgrBar->setValue(0);
+        MediaLoaded = opened;
+        paceSubtitleTick();
         return;
     }
     if (!m_mpv) {
@@ -204,6 +214,7 @@ void PlaybackCommands::cmdOpenMovieClick() {
     }
     f.pgrBar->setValue(0);
     MediaLoaded = true;
+    paceSubtitleTick();
 }
 
 void PlaybackCommands::cmdMovieInfoClick() {
@@ -258,20 +269,41 @@ void PlaybackCommands::PaintBar() {
     m_bar->PaintBar();
 }
 
+bool PlaybackCommands::askExternalPlayer() {
+    // Asked at most every kExternalPollMs: a round trip to the player on every 1 ms tick would
+    // keep both programs busy for a label that changes 25 times a second.
+    if (m_externalPoll.isValid() && m_externalPoll.elapsed() < kExternalPollMs)
+        return false;
+    m_externalPoll.start();
+    velkar::BspLink& link = m_form.bsp();
+    m_form.BSPPosition = link.SendCommand(velkar::BspGetPosition);
+    m_externalLength = link.SendCommand(velkar::BspGetLength);
+    return true;
+}
+
 void PlaybackCommands::tmrScrollTimer() {
-    // Debt: with "Use BSP" the bar follows the external player once its link is part of the
-    // window; until then there is no player window, and such a tick does nothing.
-    if (m_form.UseBSP)
-        return;
     playback::PositionBar& bar = *m_bar;
-    if (MediaLoaded && !Dragging) {
+    if (m_form.UseBSP) {
+        // The bar shows the external player's position; it cannot be dragged in this mode.
+        if (m_form.BSPWindow == 0)
+            return;
+        if (MediaLoaded && !Dragging) {
+            askExternalPlayer();
+            bar.redrawBackground();
+            ThumbX = velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), m_form.BSPPosition,
+                                       m_externalLength);
+            bar.drawThumb(ThumbX);
+            PaintBar();
+        }
+    } else if (MediaLoaded && !Dragging) {
         bar.redrawBackground();
         const std::int32_t x =
             velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), position(), length());
         bar.drawThumb(x);
         PaintBar();
         ThumbX = velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), position(), length());
-    } else if (!MediaLoaded) {
+    }
+    if (!MediaLoaded) {
         ThumbX = 0;
         bar.drawThumb(0);
         PaintBar();
@@ -279,7 +311,9 @@ void PlaybackCommands::tmrScrollTimer() {
 }
 
 void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
-    if (m_form.UseBSP)
+    // Only the built-in player is moved from the bar; after "Use BSP" is unticked a movie that
+    // only the external player has leaves it without a file, and nothing to move.
+    if (m_form.UseBSP || !m_mpv)
         return;
     playback::PositionBar& bar = *m_bar;
     const bool onBar = bar.BarTop <= Y && Y <= bar.BarTop + bar.BarHeight;
@@ -307,8 +341,11 @@ void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
 }
 
 void PlaybackCommands::FormMouseMove(Qt::MouseButtons buttons, int X, int) {
-    if (m_form.UseBSP)
-        return; // no player window to follow until the external player's link is here
+    if (m_form.UseBSP) {
+        if (m_form.BSPWindow != 0)
+            PaintBar();
+        return;
+    }
     playback::PositionBar& bar = *m_bar;
     if (MediaLoaded && (buttons & Qt::LeftButton) && Dragging) {
         bar.redrawBackground();
@@ -321,7 +358,7 @@ void PlaybackCommands::FormMouseMove(Qt::MouseButtons buttons, int X, int) {
 }
 
 void PlaybackCommands::FormMouseUp(int X, int) {
-    if (m_form.UseBSP || !Dragging)
+    if (m_form.UseBSP || !Dragging || !m_mpv)
         return;
     playback::PositionBar& bar = *m_bar;
     PlayerPosition =
@@ -334,21 +371,35 @@ void PlaybackCommands::FormMouseUp(int X, int) {
 
 // --- The overlay -----------------------------------------------------------------------------
 
-void PlaybackCommands::tmrSubTimer() {
-    if (!MediaLoaded || m_form.UseBSP)
-        return;
-    if (!Dragging)
-        PlayerPosition = position();
-    const std::int32_t line =
-        velkar::OverlayCaption(m_form.document(), PlayerPosition, length(), m_caption);
+bool PlaybackCommands::tmrSubTimer() {
+    if (!MediaLoaded)
+        return true;
+    std::int32_t pos = 0;
+    std::int32_t len = 0;
+    if (m_form.UseBSP) {
+        // Nothing is asked, and the tick ends here, while no external player is linked.
+        if (m_form.BSPWindow == 0)
+            return false;
+        if (!Dragging)
+            askExternalPlayer();
+        pos = m_form.BSPPosition;
+        len = m_externalLength;
+    } else {
+        if (!Dragging)
+            PlayerPosition = position();
+        pos = PlayerPosition;
+        len = length();
+    }
+    const std::int32_t line = velkar::OverlayCaption(m_form.document(), pos, len, m_caption);
     TfrmSubs* viewer = m_form.viewer();
     if (line >= 0 && viewer && viewer->isVisible())
         viewer->SelectLine(line);
     // Only a changed text goes to the label, so a tick that changes nothing stays cheap.
-    if (m_caption == m_overlay)
-        return;
-    m_overlay = m_caption;
-    m_form.lblSubs->setText(ScreenText(m_form.screenText(m_overlay)));
+    if (m_caption != m_overlay) {
+        m_overlay = m_caption;
+        m_form.lblSubs->setText(ScreenText(m_form.screenText(m_overlay)));
+    }
+    return true;
 }
 
 } // namespace velkar::gui

@@ -16,6 +16,7 @@
 #include "playback/PlayerLayout.h"
 #include "playback/PositionBar.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
@@ -51,7 +52,9 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     void MoviePanelClick();
     void tmrScrollTimer();
     // The overlay part of the subtitle tick: the label under the picture and the viewer's line.
-    void tmrSubTimer();
+    // False when the tick ends early (the external player in use but not linked), so the
+    // viewer does not move along on it.
+    bool tmrSubTimer();
     // Mouse over the window's own surface, X and Y in client pixels.
     void FormMouseDown(Qt::MouseButtons buttons, int X, int Y);
     void FormMouseMove(Qt::MouseButtons buttons, int X, int Y);
@@ -77,11 +80,23 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     // Starts the separate full-screen playback of a file (tests look at the path instead).
     std::function<bool(const QString&)> StartFullScreen = playback::PlayFullScreen;
 
+    // How often the ticks ask the external player for its position and length, at most.
+    static constexpr int kExternalPollMs = 20;
+    // The subtitle tick's interval while no movie is open: it then only moves the viewer
+    // along, and a millisecond timer would keep an idle program awake a thousand times a
+    // second. With a movie open it ticks every millisecond.
+    static constexpr int kIdleTickMs = 20;
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void stepProgress();
+    // The subtitle tick's interval for the present MediaLoaded.
+    void paceSubtitleTick();
+    // Asks the external player for position (into BSPPosition) and length, unless it was
+    // asked less than kExternalPollMs ago; true when it was asked now.
+    bool askExternalPlayer();
     void wireControls();
 
     TForm1& m_form;
@@ -90,6 +105,8 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     TimeUnit m_unit = TimeUnit::Milliseconds;
     std::string m_overlay; // the label's text as bytes of the document, as last set
     std::string m_caption; // the tick's work buffer
+    QElapsedTimer m_externalPoll;
+    std::int32_t m_externalLength = 0; // the external player's last reported length, ms
     AviChunks m_aviChunks;
     AviInfo m_aviInfo; // kept across movies: a file only overwrites what it supplies
 };

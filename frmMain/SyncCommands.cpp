@@ -69,9 +69,17 @@ void TForm1::SelectDialog(QObject* sender) {
 }
 
 void TForm1::setTimeFromPlayer(MaskedTimeEdit* field) {
-    // The external player's position comes with the link to it; with "Use BSP" and no link
-    // there is no position to offer.
-    if (UseBSP || !m_player->mediaLoaded())
+    if (UseBSP) {
+        // The external player answers in milliseconds, which only the clock forms can take;
+        // with no player linked there is no position to offer.
+        const velkar::SubtitleFormat format = m_document.SubtitleFormat;
+        if (BSPWindow == 0 || (format != velkar::sfSubRip && format != velkar::sfSubViewer2))
+            return;
+        const std::int32_t position = bsp().SendCommand(velkar::BspGetPosition);
+        field->setText(QString::fromStdString(velkar::TimeToText(format, position)));
+        return;
+    }
+    if (!m_player->mediaLoaded())
         return;
     switch (m_document.SubtitleFormat) {
     case velkar::sfMicroDVD:
@@ -107,7 +115,8 @@ void TForm1::cmdStretchClick() {
     if (!outcome.rebuilt)
         return;
     fillViewer();
-    // The external player gets the re-timed lines here once it is driven from this window.
+    if (UseBSP)
+        HandLinesToPlayer();
 }
 
 } // namespace velkar::gui

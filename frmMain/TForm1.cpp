@@ -53,14 +53,20 @@ void TForm1::FormCreate() {
     m_codec = TextCodec();
     txtFirst->setMask(MaskedTimeEdit::Mask::SubRipClock);
     txtLast->setMask(MaskedTimeEdit::Mask::SubRipClock);
-    // The position bar, the built-in player and the overlay; the external player hooks in here
-    // when it comes.
+    // The position bar, the built-in player and the overlay.
     m_playback = std::make_unique<PlaybackCommands>(*this);
 }
 
 void TForm1::FormDestroy() {
     m_destroyed = true;
-    // The external player is told to exit here once it is driven from this window.
+    if (UseBSP) {
+        // The player linked on an open, if it still runs, is told to exit; the message shows
+        // which one was found (0: none).
+        BSPWindow = bsp().FindPlayer();
+        if (BSPWindow != 0)
+            bsp().SendCommand(velkar::BspOnExit);
+        Dialogs().information(this, kAppTitle, QString::number(BSPWindow));
+    }
     SaveSettings();
 }
 
@@ -81,10 +87,6 @@ void TForm1::SaveSettings() {
     settings.Agression = cboRegression->currentIndex();
     // A settings file that cannot be written is not worth a message at exit.
     velkar::WriteSettings(m_settingsPath.toStdString(), settings);
-}
-
-void TForm1::chkBspClick() {
-    UseBSP = chkBSP->isChecked();
 }
 
 QString TForm1::AboutText() {

@@ -10,11 +10,13 @@
 //   ViewerCommands.cpp    the overlay tick and the list viewer's View button
 //   AuthoringCommands.cpp Make MVD File, Create Subs, Load Text, the Dialog Start/End button
 //                         and the repair of a single dialog
+//   ExternalPlayer.cpp    "Use BSP", "BSP" and the link to the external player
 
 #include "app/DocumentText.h"
 #include "app/UserDialogs.h"
 #include "document/SubtitleDocument.h"
 #include "frmMain/MediaPlayer.h"
+#include "playback/BspLink.h"
 
 #include <QWidget>
 #include <memory>
@@ -107,6 +109,14 @@ class TForm1 : public QWidget {
     // Settings and playback fields.
     bool UseBSP = false;
     QString BSPPath;
+    // The external player's process, 0 while none is linked. Set by a successful open and
+    // kept until the program ends; a player that has gone since simply answers nothing.
+    std::int32_t BSPWindow = 0;
+    std::int32_t BSPPosition = 0; // the external player's last reported position, ms
+    // How the external player is started and waited for (tests start it without picture or
+    // sound and shorten the waits).
+    velkar::BspTimeouts BspWaits;
+    std::vector<std::string> BspArguments;
     // The plain text's lines, one dialog each, as "Load Text" last read them.
     std::vector<std::string> PlainTextLines;
 
@@ -116,7 +126,19 @@ class TForm1 : public QWidget {
     void LoadSettings();
     void SaveSettings();
     void cmdAboutClick();
+
+    // The external player ("Use BSP").
     void chkBspClick();
+    // Lets the user locate the player's executable; BSPPath becomes the confirmed choice.
+    void cmdBSPClick();
+    // Opens `movie` in the external player, starting it first; locates it when BSPPath names
+    // no file. True when the player took the movie; false after the message (or silently when
+    // no executable was located).
+    bool OpenInExternalPlayer(const QString& movie);
+    // Hands the document's lines to the external player as its subtitle file.
+    void HandLinesToPlayer();
+    // The link to the external player (requests to an unlinked one reach nobody).
+    velkar::BspLink& bsp();
 
     // Document commands.
     void cmdOpenSubtitleClick();
@@ -195,6 +217,7 @@ class TForm1 : public QWidget {
     TfrmMvd* m_mvd = nullptr;
     bool m_destroyed = false;
     std::unique_ptr<PlaybackCommands> m_playback;
+    std::unique_ptr<velkar::BspLink> m_bsp;
 };
 
 } // namespace velkar::gui

@@ -1,13 +1,16 @@
 // The overlay tick and the list viewer's "View" button.
 
+#include "frmMain/PlaybackCommands.h"
 #include "frmMain/TForm1.h"
 #include "subs/TfrmSubs.h"
 
 namespace velkar::gui {
 
 void TForm1::tmrSubTimer() {
-    // The label under the picture follows the player once playback comes; the viewer rides
-    // along under the main window on every tick.
+    // The label under the picture follows the player; the viewer rides along under the main
+    // window on every tick that ran to its end.
+    if (m_playback && !m_playback->tmrSubTimer())
+        return;
     if (m_viewer && m_viewer->MoveAlong) {
         const QRect frame = frameGeometry();
         const QPoint dock(frame.left(), frame.bottom() + 1);

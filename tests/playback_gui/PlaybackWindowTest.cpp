@@ -137,6 +137,7 @@ TEST_F(PlaybackWindow, OpenMediaAsksForAMovieAndPutsItsNameInTheCaption) {
                 testing::StartsWith("Media Files (*.mp3 *.wav *.mpg *.mpeg *.avi *.mov *.divx "
                                     "*.asf *.dat)"));
     EXPECT_TRUE(playback().MediaLoaded);
+    EXPECT_EQ(form().tmrSub->interval(), 1); // the overlay follows every millisecond now
     EXPECT_EQ(form().windowTitle(), "Velkar - clip320.avi");
     EXPECT_EQ(form().pgrBar->value(), 0);
     EXPECT_TRUE(form().cboZoom->isEnabled());
