@@ -204,6 +204,7 @@ void MpvPlayer::open(const QString& path) {
     m_fps = 0.0;
     m_natural = QRect();
     m_hasVideo = false;
+    m_coverArt = false;
     m_eof = false;
     m_seeking = false;
     if (m_video && !m_video->ready()) {
@@ -238,11 +239,12 @@ void MpvPlayer::waitForLoad(const QString& path) {
     m_videoReady = false;
     const auto deadline = Clock::now() + std::chrono::milliseconds(m_options.openTimeout);
     // Once the file is loaded, its first picture gives the display size; a video output that
-    // cannot start must not hold the open for long.
+    // cannot start must not hold the open for long. A sound file's cover picture is decoded
+    // only when playback starts, and gives the movie no size: it is not waited for.
     auto pictureDeadline = Clock::time_point::max();
     for (;;) {
         const auto now = Clock::now();
-        if (m_open && (!m_hasVideo || m_videoReady || now >= pictureDeadline))
+        if (m_open && (!m_hasVideo || m_coverArt || m_videoReady || now >= pictureDeadline))
             break;
         if (now >= deadline) {
             m_loadEnded = true;
@@ -285,6 +287,9 @@ void MpvPlayer::handleEvent(const mpv_event& event) {
         char* vid = mpv_get_property_string(m_mpv, "vid");
         m_hasVideo = vid && std::string_view(vid) != "no";
         mpv_free(vid);
+        char* albumArt = mpv_get_property_string(m_mpv, "current-tracks/video/albumart");
+        m_coverArt = albumArt && std::string_view(albumArt) == "yes";
+        mpv_free(albumArt);
         mpv_get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &m_duration);
         mpv_get_property(m_mpv, "container-fps", MPV_FORMAT_DOUBLE, &m_fps);
         break;

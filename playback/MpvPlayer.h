@@ -141,6 +141,7 @@ class MpvPlayer : public QObject {
     bool m_seeking = false;
     std::chrono::steady_clock::time_point m_seekStarted;
     bool m_hasVideo = false;
+    bool m_coverArt = false; // the video track is a still picture stored with the sound
     bool m_videoReady = false;
     int m_loadError = 0;
     bool m_loadEnded = false;

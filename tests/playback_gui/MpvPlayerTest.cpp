@@ -135,6 +135,15 @@ TEST_F(MpvPlayerTest, AnAudioFileHasNoPictureAndCountsTwentyFiveFramesASecond) {
     EXPECT_EQ(player->position(), 50);
 }
 
+TEST_F(MpvPlayerTest, AnAudioFileWithACoverPictureOpensAndPlaysLikeAnyOther) {
+    open(ToneWithCoverMp3());
+    EXPECT_NEAR(player->length(), 5000, 60);
+    seekAndSettle(2000);
+    EXPECT_NEAR(player->position(), 2000, 40);
+    player->play();
+    EXPECT_TRUE(WaitFor([&] { return player->position() > 2100; }));
+}
+
 TEST_F(MpvPlayerTest, ANewFileReplacesTheOpenOne) {
     open(Clip320());
     seekAndSettle(3000);

@@ -55,6 +55,14 @@ QString ToneMp3() {
                 {"-f", "lavfi", "-i", "sine=frequency=440:duration=5", "-c:a", "libmp3lame"});
 }
 
+QString ToneWithCoverMp3() {
+    return Made(QStringLiteral("tone-cover.mp3"),
+                {"-f", "lavfi", "-i", "sine=frequency=440:duration=5", "-f", "lavfi", "-i",
+                 "color=red:size=64x64:duration=1", "-map", "0:a", "-map", "1:v", "-frames:v",
+                 "1", "-c:a", "libmp3lame", "-c:v", "mjpeg", "-disposition:v", "attached_pic",
+                 "-id3v2_version", "3"});
+}
+
 QString NotMedia() {
     const QString path = Folder().filePath(QStringLiteral("notes.txt"));
     QFile file(path);

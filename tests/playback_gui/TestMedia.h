@@ -15,6 +15,8 @@ QString Clip320();
 QString Clip640();
 // 5 seconds of a sine tone, MP3, no picture.
 QString ToneMp3();
+// The same tone with a 64 x 64 cover picture, as music files often carry.
+QString ToneWithCoverMp3();
 // A file mpv cannot play (plain text).
 QString NotMedia();
 
