@@ -56,11 +56,28 @@ QString ToneMp3() {
 }
 
 QString ToneWithCoverMp3() {
-    return Made(QStringLiteral("tone-cover.mp3"),
-                {"-f", "lavfi", "-i", "sine=frequency=440:duration=5", "-f", "lavfi", "-i",
-                 "color=red:size=64x64:duration=1", "-map", "0:a", "-map", "1:v", "-frames:v",
-                 "1", "-c:a", "libmp3lame", "-c:v", "mjpeg", "-disposition:v", "attached_pic",
-                 "-id3v2_version", "3"});
+    return Made(QStringLiteral("tone-cover.mp3"), {"-f",
+                                                   "lavfi",
+                                                   "-i",
+                                                   "sine=frequency=440:duration=5",
+                                                   "-f",
+                                                   "lavfi",
+                                                   "-i",
+                                                   "color=red:size=64x64:duration=1",
+                                                   "-map",
+                                                   "0:a",
+                                                   "-map",
+                                                   "1:v",
+                                                   "-frames:v",
+                                                   "1",
+                                                   "-c:a",
+                                                   "libmp3lame",
+                                                   "-c:v",
+                                                   "mjpeg",
+                                                   "-disposition:v",
+                                                   "attached_pic",
+                                                   "-id3v2_version",
+                                                   "3"});
 }
 
 QString NotMedia() {
