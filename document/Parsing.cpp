@@ -174,7 +174,7 @@ void ParseSubRip(SubtitleDocument& doc, TableBuilder& table, Progress& progress)
     progress.setPosition(0);
 }
 
-bool RestIsEmpty(const std::vector<std::string>& lines, std::size_t from) {
+bool RestIsEmpty(const LineStore& lines, std::size_t from) {
     for (std::size_t i = from; i < lines.size(); ++i)
         if (!lines[i].empty())
             return false;

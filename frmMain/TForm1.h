@@ -108,7 +108,7 @@ class TForm1 : public QWidget {
     bool UseBSP = false;
     QString BSPPath;
     // The plain text's lines, one dialog each, as "Load Text" last read them.
-    std::vector<std::string> PlainTextLines;
+    velkar::LineStore PlainTextLines;
 
     // Start-up and shutdown.
     void FormCreate();

@@ -37,19 +37,10 @@ void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_
 namespace {
 
 // The two brace fields of a MicroDVD line: up to and including its second "}".
-std::size_t MicroDVDFieldsLength(const std::string& line) {
+std::size_t MicroDVDFieldsLength(std::string_view line) {
     std::size_t first = line.find('}');
-    std::size_t second = first == std::string::npos ? first : line.find('}', first + 1);
-    return second == std::string::npos ? 0 : second + 1;
-}
-
-// Puts the `count` characters at `fields` in place of the first `width` characters of `line`
-// (all of a shorter line). Time lines keep their width, so most rewrites copy in place.
-void ReplaceFields(std::string& line, std::size_t width, const char* fields, std::size_t count) {
-    if (width == count && line.size() >= width)
-        std::memcpy(line.data(), fields, count);
-    else
-        line.replace(0, std::min(width, line.size()), fields, count);
+    std::size_t second = first == std::string_view::npos ? first : line.find('}', first + 1);
+    return second == std::string_view::npos ? 0 : second + 1;
 }
 
 // Writes "<start><separator><end>" at `out` and gives its end.
@@ -70,30 +61,30 @@ void WriteTimingLine(SubtitleDocument& doc, std::size_t i, std::int32_t start, s
                      bool renumber) {
     const SubtitleFormat format = doc.SubtitleFormat;
     const std::size_t index = static_cast<std::size_t>(TimingLineIndex(doc, i));
-    std::string& line = doc.SubtitleLines[index];
+    LineStore& lines = doc.SubtitleLines;
     char fields[2 * kMaxTimeText + 8];
     switch (format) {
     case sfMicroDVD: {
         fields[0] = '{';
         char* last = TimePair(fields + 1, format, start, "}{", end);
         *last++ = '}';
-        ReplaceFields(line, MicroDVDFieldsLength(line), fields,
-                      static_cast<std::size_t>(last - fields));
+        lines.replace(index, MicroDVDFieldsLength(lines[index]),
+                      {fields, static_cast<std::size_t>(last - fields)});
         break;
     }
     case sfSubRip: {
         char* last = TimePair(fields, format, start, " --> ", end);
-        ReplaceFields(line, 29, fields, static_cast<std::size_t>(last - fields));
+        lines.replace(index, 29, {fields, static_cast<std::size_t>(last - fields)});
         if (renumber) {
             char number[8];
             auto result = std::to_chars(number, number + sizeof number, i + 1);
-            doc.SubtitleLines[index - 1].assign(number, result.ptr);
+            lines.set(index - 1, {number, static_cast<std::size_t>(result.ptr - number)});
         }
         break;
     }
     default: {
         char* last = TimePair(fields, format, start, ",", end);
-        ReplaceFields(line, 23, fields, static_cast<std::size_t>(last - fields));
+        lines.replace(index, 23, {fields, static_cast<std::size_t>(last - fields)});
         break;
     }
     }
