@@ -5,34 +5,32 @@
 #include "document/LineTests.h"
 #include "document/TimeCode.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace velkar {
 
 namespace {
 
-// The value of `count` digits at `at`, or -1 when one of them is not a digit.
-int Digits(std::string_view line, std::size_t at, std::size_t count) {
-    int value = 0;
-    for (std::size_t k = at; k < at + count; ++k) {
-        const unsigned d = static_cast<unsigned char>(line[k]) - '0';
-        if (d > 9)
-            return -1;
-        value = value * 10 + static_cast<int>(d);
-    }
-    return value;
-}
-
-// A clock time written plainly with two-digit fields at `at` (and `fractionDigits` digits for the
-// fraction): read directly. Anything else (blanks, signs, hexadecimal) goes through the general
-// conversion. Gives -1 when the fast reading does not apply.
+// A clock time written plainly with two-digit fields at `at` (and `fractionDigits`, 2 or 3,
+// digits for the fraction): read directly. Anything else (blanks, signs, hexadecimal) goes
+// through the general conversion. Gives -1 when the fast reading does not apply.
 std::int32_t PlainClock(std::string_view line, std::size_t at, std::size_t fractionDigits,
                         std::int32_t fractionUnit) {
     if (line.size() < at + 9 + fractionDigits)
         return -1;
-    const int h = Digits(line, at, 2), m = Digits(line, at + 3, 2), s = Digits(line, at + 6, 2),
-              f = Digits(line, at + 9, fractionDigits);
-    if (h < 0 || m < 0 || s < 0 || f < 0)
+    const char* p = line.data() + at;
+    // Each digit's value; a character that is not a digit gives a value above 9.
+    auto d = [p](int k) { return static_cast<unsigned>(static_cast<unsigned char>(p[k])) - '0'; };
+    const unsigned h1 = d(0), h0 = d(1), m1 = d(3), m0 = d(4), s1 = d(6), s0 = d(7), f2 = d(9),
+                   f1 = d(10), f0 = fractionDigits == 3 ? d(11) : 0;
+    if ((h1 > 9) | (h0 > 9) | (m1 > 9) | (m0 > 9) | (s1 > 9) | (s0 > 9) | (f2 > 9) | (f1 > 9) |
+        (f0 > 9))
         return -1;
-    return h * 3600000 + m * 60000 + s * 1000 + f * fractionUnit;
+    const unsigned f = fractionDigits == 3 ? f2 * 100 + f1 * 10 + f0 : f2 * 10 + f1;
+    return static_cast<std::int32_t>((h1 * 10 + h0) * 3600000 + (m1 * 10 + m0) * 60000 +
+                                     (s1 * 10 + s0) * 1000 +
+                                     f * static_cast<unsigned>(fractionUnit));
 }
 
 } // namespace
@@ -73,6 +71,13 @@ class TableBuilder {
         doc.SubtitleTexts.clear();
         doc.SubtitleLineIndex.clear();
         doc.SubtitleCount = 0;
+        // Every subtitle takes a line at least: room for them all, so that no array is copied
+        // as it grows.
+        const std::size_t most = std::min(doc.SubtitleLines.size(), kMaxSubtitles);
+        doc.TimingTable[0].reserve(most);
+        doc.TimingTable[1].reserve(most);
+        doc.SubtitleTexts.reserve(most);
+        doc.SubtitleLineIndex.reserve(most);
         if (dialogs)
             dialogs->clear();
     }
@@ -105,11 +110,6 @@ std::string_view LineAt(const SubtitleDocument& doc, std::size_t index) {
     return ShortString(doc.SubtitleLines[index]);
 }
 
-void CutToShortString(std::string& text) {
-    if (text.size() > kShortStringMax)
-        text.resize(kShortStringMax);
-}
-
 // The integer in `s` from its character 2 up to the character before its first "}".
 std::int32_t BraceField(std::string_view s) {
     auto close = s.find('}');
@@ -127,7 +127,7 @@ void ParseMicroDVD(SubtitleDocument& doc, TableBuilder& table) {
         doc.TimingTable[0][column] = BraceField(s);
         s.remove_prefix(s.find('}') + 1);
         doc.TimingTable[1][column] = BraceField(s);
-        doc.SubtitleTexts[column] = std::string(s.substr(s.find('}') + 1));
+        doc.SubtitleTexts[column].assign(s.substr(s.find('}') + 1));
         doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i);
         table.finish(column);
     }
@@ -151,21 +151,28 @@ void ParseSubRip(SubtitleDocument& doc, TableBuilder& table, Progress& progress)
         doc.TimingTable[0][column] = start;
         doc.TimingTable[1][column] = end;
         doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i + 1);
-        std::string& text = doc.SubtitleTexts[column];
+        // The text lines joined by "[br]", of which a short string keeps the first 255
+        // characters, less the final "[br]" (or what of it the cut left).
+        char text[kShortStringMax];
+        std::size_t size = 0;
+        auto append = [&](std::string_view piece) {
+            const std::size_t count = std::min(piece.size(), kShortStringMax - size);
+            if (count > 0)
+                std::memcpy(text + size, piece.data(), count);
+            size += count;
+        };
         std::size_t c = 2;
         for (;;) {
             std::string_view line = LineAt(doc, i + c);
             if (line.empty())
                 break;
-            text.append(line);
-            text.append("[br]");
-            CutToShortString(text);
+            append(line);
+            append("[br]");
             ++c;
             if (i + c + 1 >= n)
                 break;
         }
-        if (text.size() >= 4)
-            text.resize(text.size() - 4); // the final "[br]"
+        doc.SubtitleTexts[column].assign(text, size >= 4 ? size - 4 : size);
         table.finish(column);
         i += c;
         if (i + 1 >= n)
@@ -203,7 +210,7 @@ void ParseSubViewer2(SubtitleDocument& doc, TableBuilder& table, Progress& progr
         doc.TimingTable[0][column] = start;
         doc.TimingTable[1][column] = end;
         doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i);
-        doc.SubtitleTexts[column] = std::string(LineAt(doc, i + 1));
+        doc.SubtitleTexts[column].assign(LineAt(doc, i + 1));
         table.finish(column);
     }
     progress.setPosition(0);
