@@ -56,7 +56,19 @@ long double Tolerance(int index) {
 }
 
 long double RoundHalfEven(long double x) {
-    // The default rounding mode rounds to nearest with ties to even.
+    // The default rounding mode rounds to nearest with ties to even. Below 2^(digits - 2) the
+    // sum with 3 * 2^(digits - 2) has no bits left for a fraction, so it rounds to an integer
+    // in that mode, and taking the constant away again is exact: what nearbyint gives, without
+    // saving and restoring the floating-point environment for every value it scales.
+    constexpr int kDigits = std::numeric_limits<long double>::digits;
+    constexpr long double kLimit = [] {
+        long double p = 1;
+        for (int k = 0; k < kDigits - 2; ++k)
+            p *= 2;
+        return p;
+    }();
+    if (std::fabs(x) < kLimit)
+        return std::copysign((x + 3 * kLimit) - 3 * kLimit, x);
     return std::nearbyint(x);
 }
 
