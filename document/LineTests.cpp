@@ -2,6 +2,7 @@
 
 #include "document/IntegerConversion.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -109,7 +110,11 @@ constexpr PatternWord kPlainSubRipWords[] = {Word(kPlainSubRip, 0), Word(kPlainS
 } // namespace
 
 bool IsIntegerLine(std::string_view t) {
-    return TryStrToInt(t).has_value();
+    // A counter is a few plain digits; anything else takes the whole conversion.
+    if (!t.empty() && t.size() <= 9 &&
+        std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return true;
+    return !t.empty() && TryStrToInt(t).has_value();
 }
 
 bool IsMicroDVDLine(std::string_view t) {

@@ -15,8 +15,8 @@ namespace {
 // A clock time written plainly with two-digit fields at `at` (and `fractionDigits`, 2 or 3,
 // digits for the fraction): read directly. Anything else (blanks, signs, hexadecimal) goes
 // through the general conversion. Gives -1 when the fast reading does not apply.
-std::int32_t PlainClock(std::string_view line, std::size_t at, std::size_t fractionDigits,
-                        std::int32_t fractionUnit) {
+template <std::size_t fractionDigits, unsigned fractionUnit>
+std::int32_t PlainClock(std::string_view line, std::size_t at) {
     if (line.size() < at + 9 + fractionDigits)
         return -1;
     const char* p = line.data() + at;
@@ -29,14 +29,13 @@ std::int32_t PlainClock(std::string_view line, std::size_t at, std::size_t fract
         return -1;
     const unsigned f = fractionDigits == 3 ? f2 * 100 + f1 * 10 + f0 : f2 * 10 + f1;
     return static_cast<std::int32_t>((h1 * 10 + h0) * 3600000 + (m1 * 10 + m0) * 60000 +
-                                     (s1 * 10 + s0) * 1000 +
-                                     f * static_cast<unsigned>(fractionUnit));
+                                     (s1 * 10 + s0) * 1000 + f * fractionUnit);
 }
 
 } // namespace
 
 std::pair<std::int32_t, std::int32_t> ReadSubRipTimes(std::string_view line) {
-    const std::int32_t start = PlainClock(line, 0, 3, 1), end = PlainClock(line, 17, 3, 1);
+    const std::int32_t start = PlainClock<3, 1>(line, 0), end = PlainClock<3, 1>(line, 17);
     if (start >= 0 && end >= 0)
         return {start, end};
     return {
@@ -45,7 +44,7 @@ std::pair<std::int32_t, std::int32_t> ReadSubRipTimes(std::string_view line) {
 }
 
 std::pair<std::int32_t, std::int32_t> ReadSubViewerTimes(std::string_view line) {
-    const std::int32_t start = PlainClock(line, 0, 2, 10), end = PlainClock(line, 12, 2, 10);
+    const std::int32_t start = PlainClock<2, 10>(line, 0), end = PlainClock<2, 10>(line, 12);
     if (start >= 0 && end >= 0)
         return {start, end};
     return {
