@@ -63,8 +63,8 @@ namespace {
 
 class TableBuilder {
   public:
-    TableBuilder(SubtitleDocument& doc, std::vector<std::string>* dialogs)
-        : m_doc(doc), m_dialogs(dialogs) {
+    TableBuilder(SubtitleDocument& doc, std::vector<std::string>* dialogs, bool texts)
+        : m_doc(doc), m_dialogs(dialogs), m_texts(texts || dialogs) {
         doc.TimingTable[0].clear();
         doc.TimingTable[1].clear();
         doc.SubtitleTexts.clear();
@@ -92,6 +92,9 @@ class TableBuilder {
         return m_doc.SubtitleCount++;
     }
 
+    // Whether texts are stored.
+    bool texts() const { return m_texts; }
+
     void finish(std::size_t column) {
         if (m_dialogs)
             m_dialogs->push_back(DialogEntry(column, m_doc.SubtitleTexts[column]));
@@ -100,6 +103,7 @@ class TableBuilder {
   private:
     SubtitleDocument& m_doc;
     std::vector<std::string>* m_dialogs;
+    bool m_texts;
 };
 
 // Line `index` of the document as a short string; throws ListIndexError past the end.
@@ -126,7 +130,8 @@ void ParseMicroDVD(SubtitleDocument& doc, TableBuilder& table) {
         doc.TimingTable[0][column] = BraceField(s);
         s.remove_prefix(s.find('}') + 1);
         doc.TimingTable[1][column] = BraceField(s);
-        doc.SubtitleTexts[column].assign(s.substr(s.find('}') + 1));
+        if (table.texts())
+            doc.SubtitleTexts[column].assign(s.substr(s.find('}') + 1));
         doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i);
         table.finish(column);
     }
@@ -165,13 +170,16 @@ void ParseSubRip(SubtitleDocument& doc, TableBuilder& table, Progress& progress)
             std::string_view line = LineAt(doc, i + c);
             if (line.empty())
                 break;
-            append(line);
-            append("[br]");
+            if (table.texts()) {
+                append(line);
+                append("[br]");
+            }
             ++c;
             if (i + c + 1 >= n)
                 break;
         }
-        doc.SubtitleTexts[column].assign(text, size >= 4 ? size - 4 : size);
+        if (table.texts())
+            doc.SubtitleTexts[column].assign(text, size >= 4 ? size - 4 : size);
         table.finish(column);
         i += c;
         if (i + 1 >= n)
@@ -209,7 +217,9 @@ void ParseSubViewer2(SubtitleDocument& doc, TableBuilder& table, Progress& progr
         doc.TimingTable[0][column] = start;
         doc.TimingTable[1][column] = end;
         doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i);
-        doc.SubtitleTexts[column].assign(LineAt(doc, i + 1));
+        const std::string_view text = LineAt(doc, i + 1);
+        if (table.texts())
+            doc.SubtitleTexts[column].assign(text);
         table.finish(column);
     }
     progress.setPosition(0);
@@ -217,8 +227,9 @@ void ParseSubViewer2(SubtitleDocument& doc, TableBuilder& table, Progress& progr
 
 } // namespace
 
-void ParseSubtitles(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs) {
-    TableBuilder table(doc, dialogs);
+void ParseSubtitles(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs,
+                    SubtitleTextsWanted texts) {
+    TableBuilder table(doc, dialogs, texts == SubtitleTextsWanted::Yes);
     switch (doc.SubtitleFormat) {
     case sfMicroDVD:
         ParseMicroDVD(doc, table);
