@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,8 +47,10 @@ std::string ReadWholeFile(const std::string& path) {
 
 namespace {
 
-// The bytes of the file at `path` in a block the document can rewrite: a regular file's pages
-// mapped privately (filled, and so copied, in one go), anything else read.
+// The bytes of the file at `path` in a block the document can rewrite. A regular file is read
+// straight into a block of its size (rather than mapped: mapped pages are 4 KiB each, and the
+// block may sit on huge pages, which several passes over a large file read much faster);
+// anything else, or a file that changes size meanwhile, is read as it comes.
 LineStore::Block ReadFileBlock(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -57,10 +58,20 @@ LineStore::Block ReadFileBlock(const std::string& path) {
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
         const auto size = static_cast<std::size_t>(st.st_size);
-        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (p != MAP_FAILED) {
+        LineStore::Block block(size);
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::read(fd, block.data() + done, size - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        char extra;
+        if (done == size && ::read(fd, &extra, 1) == 0) {
             ::close(fd);
-            return LineStore::Block::Mapped(static_cast<char*>(p), size);
+            return block;
         }
     }
     ::close(fd);

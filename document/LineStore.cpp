@@ -67,33 +67,20 @@ LineStore::Block::Block(std::size_t size) : m_data(new char[size]), m_size(size)
     AdviseHugePages(m_data, m_size);
 }
 
-LineStore::Block LineStore::Block::Mapped(char* data, std::size_t size) {
-    Block block;
-    block.m_data = data;
-    block.m_size = size;
-    block.m_mapped = true;
-    return block;
-}
-
 LineStore::Block::Block(Block&& other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)),
-      m_mapped(std::exchange(other.m_mapped, false)) {}
+    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)) {}
 
 LineStore::Block& LineStore::Block::operator=(Block&& other) noexcept {
     if (this != &other) {
         Block old(std::move(*this));
         m_data = std::exchange(other.m_data, nullptr);
         m_size = std::exchange(other.m_size, 0);
-        m_mapped = std::exchange(other.m_mapped, false);
     }
     return *this;
 }
 
 LineStore::Block::~Block() {
-    if (m_mapped)
-        ::munmap(m_data, m_size);
-    else
-        delete[] m_data;
+    delete[] m_data;
 }
 
 template <typename Lines> void LineStore::CopyFrom(const Lines& lines) {

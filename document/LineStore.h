@@ -24,15 +24,13 @@ class LineStore {
     using const_iterator = std::vector<std::string_view>::const_iterator;
     using iterator = const_iterator;
 
-    // Writable bytes the store owns: pages mapped from a file, or the heap. Moving a block
-    // moves no byte, so views into it stay valid.
+    // Writable bytes the store owns, on the heap. Moving a block moves no byte, so views into
+    // it stay valid.
     class Block {
       public:
         Block() = default;
-        // `size` bytes on the heap, not initialised.
+        // `size` bytes, not initialised.
         explicit Block(std::size_t size);
-        // Takes over pages that mmap gave: `size` bytes at `data`, unmapped when dropped.
-        static Block Mapped(char* data, std::size_t size);
         Block(Block&& other) noexcept;
         Block& operator=(Block&& other) noexcept;
         Block(const Block&) = delete;
@@ -45,7 +43,6 @@ class LineStore {
       private:
         char* m_data = nullptr;
         std::size_t m_size = 0;
-        bool m_mapped = false;
     };
 
     LineStore() = default;
