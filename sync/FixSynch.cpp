@@ -44,7 +44,9 @@ std::int32_t Scale(std::int32_t value, long double ratio) {
     if (!(scaled >= std::numeric_limits<std::int32_t>::min() &&
           scaled <= std::numeric_limits<std::int32_t>::max()))
         throw InvalidOperation();
-    return static_cast<std::int32_t>(scaled);
+    // A whole number in range: lrint converts it as it stands, where a cast would switch the
+    // x87 rounding mode to truncation and back for every value.
+    return static_cast<std::int32_t>(std::lrint(scaled));
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "document/TimeCode.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -55,10 +54,30 @@ char* TimePair(char* out, SubtitleFormat format, std::int32_t start, std::string
 
 namespace {
 
-// Writes subtitle i's times into its timing line; with `renumber`, a SubRip counter line also
-// becomes the subtitle's 1-based number.
+// The decimal texts of 1, 2, 3 and on, each from the one before.
+class DecimalCounter {
+  public:
+    std::string_view next() {
+        std::size_t k = kWidth;
+        while (k > m_first && m_digits[k - 1] == '9')
+            m_digits[--k] = '0';
+        if (k == m_first)
+            m_digits[--m_first] = '1';
+        else
+            ++m_digits[k - 1];
+        return {m_digits + m_first, kWidth - m_first};
+    }
+
+  private:
+    static constexpr std::size_t kWidth = 20;
+    char m_digits[kWidth] = {};
+    std::size_t m_first = kWidth; // the digits are m_digits[m_first .. kWidth - 1]
+};
+
+// Writes subtitle i's times into its timing line; with a `counter`, a SubRip counter line also
+// becomes that text (the subtitle's 1-based number).
 void WriteTimingLine(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
-                     bool renumber) {
+                     std::string_view counter) {
     const SubtitleFormat format = doc.SubtitleFormat;
     const std::size_t index = static_cast<std::size_t>(TimingLineIndex(doc, i));
     LineStore& lines = doc.SubtitleLines;
@@ -75,11 +94,8 @@ void WriteTimingLine(SubtitleDocument& doc, std::size_t i, std::int32_t start, s
     case sfSubRip: {
         char* last = TimePair(fields, format, start, " --> ", end);
         lines.replace(index, 29, {fields, static_cast<std::size_t>(last - fields)});
-        if (renumber) {
-            char number[8];
-            auto result = std::to_chars(number, number + sizeof number, i + 1);
-            lines.set(index - 1, {number, static_cast<std::size_t>(result.ptr - number)});
-        }
+        if (!counter.empty() && lines[index - 1] != counter)
+            lines.set(index - 1, counter);
         break;
     }
     default: {
@@ -98,9 +114,10 @@ void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& st
         return;
     const std::size_t n = doc.FinishedCount();
     progress.setMaximum(static_cast<int>(n) + 1);
+    DecimalCounter counter;
     for (std::size_t i = 0; i < n; ++i) {
         progress.setPosition(static_cast<int>(i));
-        WriteTimingLine(doc, i, starts[i], ends[i], true);
+        WriteTimingLine(doc, i, starts[i], ends[i], counter.next());
     }
 }
 
@@ -113,7 +130,7 @@ void RewriteTimingLine(SubtitleDocument& doc, std::size_t k) {
         throw ListIndexError(line);
     if (!CanEncode(format, doc.start(k)) || !CanEncode(format, doc.end(k)))
         throw TimeEncodeError();
-    WriteTimingLine(doc, k, doc.start(k), doc.end(k), false);
+    WriteTimingLine(doc, k, doc.start(k), doc.end(k), {});
 }
 
 void RebuildLines(SubtitleDocument& doc, Progress& progress) {
