@@ -69,9 +69,14 @@ long double RoundHalfEven(long double x) {
             p *= 2;
         return p;
     }();
-    if (std::fabs(x) < kLimit)
-        return std::copysign((x + 3 * kLimit) - 3 * kLimit, x);
-    return std::nearbyint(x);
+    if (!(std::fabs(x) < kLimit))
+        return std::nearbyint(x);
+    // Ties to even are the same on both sides of 0; a zero keeps its sign.
+    if (x < 0)
+        return -((-x + 3 * kLimit) - 3 * kLimit);
+    if (x > 0)
+        return (x + 3 * kLimit) - 3 * kLimit;
+    return x;
 }
 
 SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::string_view lastText,
