@@ -27,30 +27,47 @@ void AdviseHugePages(void* data, std::size_t size) {
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-// Calls add(first, last) for every line of [p, end): lines end at every CR LF, lone CR and lone
-// LF, and a final line end adds no empty line.
-template <typename Add> void ForEachLine(const char* p, const char* const end, Add add) {
-    const char* start = p; // where the current line begins
-    auto lineEnd = [&](const char* t) {
-        if (t < start)
-            return; // the LF of a CR LF that ended the line before
-        add(start, t);
-        start = t + (*t == '\r' && t + 1 < end && t[1] == '\n' ? 2 : 1);
-    };
+// Calls add(first, last) for every line of [begin, end): lines end at every CR LF, lone CR and
+// lone LF, and a final line end adds no empty line. A line ends at an LF (one CR right before it
+// belongs to the line end) or at a CR that no LF follows.
+template <typename Add> void ForEachLine(const char* const begin, const char* const end, Add add) {
+    const char* start = begin; // where the current line begins
+    const char* p = begin;
 #ifdef __SSE2__
-    // Sixteen bytes at a time: a mask of the CRs and LFs among them, taken lowest bit first.
+    // 64 bytes at a time: masks of their CRs and LFs, bit k for byte k.
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    for (; end - p >= 16; p += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        unsigned mask = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
-        for (; mask != 0; mask &= mask - 1)
-            lineEnd(p + __builtin_ctz(mask));
+    auto mask = [](const char* q, __m128i c) {
+        std::uint64_t m = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * k));
+            m |= static_cast<std::uint64_t>(
+                     static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, c))))
+                 << (16 * k);
+        }
+        return m;
+    };
+    std::uint64_t crCarry = 0; // 1 when the byte before this block is a CR
+    for (; end - p >= 64; p += 64) {
+        const std::uint64_t crs = mask(p, cr), lfs = mask(p, lf);
+        const std::uint64_t lfNext = (lfs >> 1) | (end - p > 64 && p[64] == '\n' ? 1ull << 63 : 0);
+        const std::uint64_t crBefore = (crs << 1) | crCarry;
+        crCarry = crs >> 63;
+        for (std::uint64_t ends = lfs | (crs & ~lfNext); ends != 0; ends &= ends - 1) {
+            const int k = __builtin_ctzll(ends);
+            add(start, p + k - static_cast<int>((crBefore & lfs) >> k & 1));
+            start = p + k + 1;
+        }
     }
 #endif
-    for (; p < end; ++p)
-        if (*p == '\r' || *p == '\n')
-            lineEnd(p);
+    for (; p < end; ++p) {
+        if (*p == '\n') {
+            add(start, p > start && p[-1] == '\r' ? p - 1 : p);
+            start = p + 1;
+        } else if (*p == '\r' && !(p + 1 < end && p[1] == '\n')) {
+            add(start, p);
+            start = p + 1;
+        }
+    }
     if (start < end)
         add(start, end);
 }
