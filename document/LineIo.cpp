@@ -96,7 +96,7 @@ void ReadSubtitleLines(SubtitleDocument& doc, const std::string& path) {
     doc.SubtitleLines = LineStore::Split(std::move(block), skip);
 }
 
-std::string JoinLines(const std::vector<std::string>& lines, std::string_view prefix) {
+std::string JoinLines(const LineStore& lines, std::string_view prefix) {
     std::size_t size = prefix.size();
     for (const auto& line : lines)
         size += line.size() + 2;

@@ -23,7 +23,7 @@ std::vector<std::string> SplitLines(std::string_view bytes);
 void ReadSubtitleLines(SubtitleDocument& doc, const std::string& path);
 
 // The bytes of a file holding `lines`: `prefix`, then every line followed by CR LF.
-std::string JoinLines(const std::vector<std::string>& lines, std::string_view prefix = {});
+std::string JoinLines(const LineStore& lines, std::string_view prefix = {});
 
 // Writes `bytes` to `path` atomically: a temporary file in the same folder, then a rename, so
 // the target is either the old file or the whole new one. A new file gets the usual permissions
