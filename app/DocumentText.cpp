@@ -4,10 +4,10 @@
 
 namespace velkar::gui {
 
-TextCodec DetectCodec(const std::vector<std::string>& lines) {
+TextCodec DetectCodec(const LineStore& lines) {
     TextCodec utf8;
     bool valid = true;
-    for (const std::string& line : lines)
+    for (std::string_view line : lines)
         if (!IsValidUtf8(line)) {
             valid = false;
             break;
@@ -16,7 +16,7 @@ TextCodec DetectCodec(const std::vector<std::string>& lines) {
         return utf8;
     std::string guess;
     if (uchardet_t detector = uchardet_new()) {
-        for (const std::string& line : lines) {
+        for (std::string_view line : lines) {
             if (uchardet_handle_data(detector, line.data(), line.size()) != 0 ||
                 uchardet_handle_data(detector, "\n", 1) != 0)
                 break;

@@ -15,7 +15,7 @@ namespace velkar::gui {
 using velkar::TextCodec;
 
 // The codec for a document with these lines.
-TextCodec DetectCodec(const std::vector<std::string>& lines);
+TextCodec DetectCodec(const LineStore& lines);
 
 QString Decode(const TextCodec& codec, std::string_view bytes);
 std::string Encode(const TextCodec& codec, const QString& text);

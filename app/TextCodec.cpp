@@ -179,9 +179,9 @@ std::string TextCodec::Encode(std::u16string_view text) const {
     return bytes;
 }
 
-TextCodec ChooseCodec(const std::vector<std::string>& lines, std::string_view guess) {
+TextCodec ChooseCodec(const LineStore& lines, std::string_view guess) {
     if (std::all_of(lines.begin(), lines.end(),
-                    [](const std::string& line) { return IsValidUtf8(line); }))
+                    [](std::string_view line) { return IsValidUtf8(line); }))
         return TextCodec();
     // Subtitle files come from Windows tools. The curly quotes and dashes they write at
     // 0x91..0x97 are control codes in ISO-8859-1 and ISO-8859-9 and letters in the Mac code

@@ -11,6 +11,8 @@
 // Characters that the codec cannot encode (a Greek letter typed into a Windows-1252 document)
 // become "?".
 
+#include "document/LineStore.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +51,6 @@ class TextCodec {
 // Windows-1253 when it names no 8-bit code page. Guesses the detector makes for Windows files
 // with curly quotes are read as the Windows code page: ISO-8859-1 and MAC-CENTRALEUROPE as
 // Windows-1252, ISO-8859-9 as Windows-1254, MAC-CYRILLIC as Windows-1251.
-TextCodec ChooseCodec(const std::vector<std::string>& lines, std::string_view guess);
+TextCodec ChooseCodec(const LineStore& lines, std::string_view guess);
 
 } // namespace velkar

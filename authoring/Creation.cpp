@@ -40,7 +40,7 @@ void Grow(SubtitleDocument& doc, std::size_t column) {
 
 } // namespace
 
-DialogStarted DialogStart(SubtitleDocument& doc, const std::vector<std::string>& plainText,
+DialogStarted DialogStart(SubtitleDocument& doc, const LineStore& plainText,
                           std::int32_t position) {
     DialogStarted started;
     if (doc.SubtitlePending || doc.SubtitleCount == kMaxSubtitles)
@@ -51,7 +51,7 @@ DialogStarted DialogStart(SubtitleDocument& doc, const std::vector<std::string>&
     doc.SubtitlePending = true;
     doc.TimingTable[0][column] = position;
     const bool haveLine = plainText.size() > column;
-    started.text = haveLine ? plainText[column] : std::string(kInsertTextHere);
+    started.text = std::string(haveLine ? plainText[column] : kInsertTextHere);
     doc.PendingText = started.text;
     doc.SubtitleTexts[column] = started.text.substr(0, kShortStringMax);
     if (haveLine) {
@@ -61,8 +61,7 @@ DialogStarted DialogStart(SubtitleDocument& doc, const std::vector<std::string>&
     return started;
 }
 
-DialogEnded DialogEnd(SubtitleDocument& doc, const std::vector<std::string>& plainText,
-                      std::int32_t position) {
+DialogEnded DialogEnd(SubtitleDocument& doc, const LineStore& plainText, std::int32_t position) {
     DialogEnded ended;
     if (!doc.SubtitlePending || doc.SubtitleCount == 0)
         return ended;

@@ -36,8 +36,7 @@ struct DialogStarted {
 // "Dialog Start" at `position` ms: adds subtitle n (pending until its end) with start
 // `position` and the text of line n - 1 of `plainText` (or "Insert text Here"; the stored
 // text is cut to 255 characters). Its SubtitleLineIndex is the viewer entry 2n - 1 of its text.
-DialogStarted DialogStart(SubtitleDocument& doc, const std::vector<std::string>& plainText,
-                          std::int32_t position);
+DialogStarted DialogStart(SubtitleDocument& doc, const LineStore& plainText, std::int32_t position);
 
 struct DialogEnded {
     std::string dialogEntry;       // "n) text" for the dialog list
@@ -48,7 +47,6 @@ struct DialogEnded {
 // (time line, the whole text, an empty line). Throws TimeEncodeError when the start or the end
 // has no text (the end is stored all the same, and the subtitle stays pending). Does nothing
 // and gives an empty entry when no subtitle is pending.
-DialogEnded DialogEnd(SubtitleDocument& doc, const std::vector<std::string>& plainText,
-                      std::int32_t position);
+DialogEnded DialogEnd(SubtitleDocument& doc, const LineStore& plainText, std::int32_t position);
 
 } // namespace velkar

@@ -6,7 +6,7 @@
 
 namespace velkar::cli {
 
-void OpenSubtitle(SubtitleDocument& doc, const std::string& path) {
+void OpenSubtitle(SubtitleDocument& doc, const std::string& path, SubtitleTextsWanted texts) {
     NoProgress progress;
     ReadDocument(doc, path);
     if (doc.SubtitleLines.empty())
@@ -16,7 +16,7 @@ void OpenSubtitle(SubtitleDocument& doc, const std::string& path) {
         throw VelkarError(DamagedFileMessage(doc));
     if (!HasTimingTable(doc.SubtitleFormat))
         throw VelkarError("The Subtitle file you selected is not supported by Velkar");
-    FinishOpen(doc, progress);
+    FinishOpen(doc, progress, nullptr, texts);
 }
 
 const char* JsonFormatName(SubtitleFormat format) {

@@ -2,17 +2,20 @@
 // Opening a subtitle file as "Open Subtitle" does, for commands that have no editor to repair
 // a file in.
 
+#include "document/Parsing.h"
 #include "document/SubtitleDocument.h"
 
 #include <string>
 
 namespace velkar::cli {
 
-// Reads, recognises and parses `path` into `doc`. Throws VelkarError with the program's
-// message when the file is empty ("The Subtitle file holds no subtitles"), not supported
-// ("The Subtitle file you selected is not supported by Velkar") or damaged (the damaged-file
-// message naming the first faulty line), and whatever reading or parsing throws.
-void OpenSubtitle(SubtitleDocument& doc, const std::string& path);
+// Reads, recognises and parses `path` into `doc` (with or without the subtitles' texts, as
+// ParseSubtitles). Throws VelkarError with the program's message when the file is empty ("The
+// Subtitle file holds no subtitles"), not supported ("The Subtitle file you selected is not
+// supported by Velkar") or damaged (the damaged-file message naming the first faulty line), and
+// whatever reading or parsing throws.
+void OpenSubtitle(SubtitleDocument& doc, const std::string& path,
+                  SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);
 
 // Name of a format in JSON output: MicroDVD, SubRip, SubViewer2, Unknown, Damaged.
 const char* JsonFormatName(SubtitleFormat format);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <utility>
 
 namespace velkar::cli {
 
@@ -54,13 +55,24 @@ std::int32_t AnchorIndex(std::optional<long long> number, std::size_t fallback, 
     return static_cast<std::int32_t>(*number - 1);
 }
 
+// A new document for a sync. The one before it is freed only then: the document of the last
+// sync of a run is left to the end of the process, since freeing a large one piece by piece
+// just before the process ends would only delay that. It stays reachable from here, so a leak
+// check does not count it.
+SubtitleDocument& NewDocument() {
+    static SubtitleDocument* latest = nullptr;
+    delete std::exchange(latest, nullptr);
+    latest = new SubtitleDocument;
+    return *latest;
+}
+
 void Sync(std::ostream& out, const SyncOptions& options) {
     const int tolerance = ToleranceIndex(options.tolerance);
     if (SameFile(options.input, options.output))
         throw UsageError("The re-timed file must not replace the file it was read from");
 
-    SubtitleDocument doc;
-    OpenSubtitle(doc, options.input);
+    SubtitleDocument& doc = NewDocument();
+    OpenSubtitle(doc, options.input, SubtitleTextsWanted::No); // a sync needs only the times
     if (doc.SubtitleCount == 0)
         throw VelkarError("The Subtitle file holds no subtitles");
     doc.FirstAnchor = AnchorIndex(options.firstAnchor, 0, doc.SubtitleCount, "--first-anchor");

@@ -14,7 +14,7 @@ std::string ErrorText(std::size_t index, std::string_view line) {
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using Lines = LineStore;
 
 void Record(SubtitleDocument& doc, Detection& result, ErrorRecord which, std::size_t index) {
     doc.ErrorLines[which] = static_cast<std::int32_t>(index);

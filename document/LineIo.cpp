@@ -8,58 +8,13 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace velkar {
 
-namespace {
-
-// Asks the kernel to back a large block with huge pages: a 65,535-subtitle document's line
-// table then takes a handful of page faults instead of thousands. Only advice; nothing changes
-// when the kernel declines.
-void AdviseHugePages(void* data, std::size_t size) {
-    constexpr std::uintptr_t kHugePage = 2u << 20;
-    if (size < 2 * kHugePage)
-        return;
-    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHugePage - 1);
-    if (end > begin)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
-} // namespace
-
 std::vector<std::string> SplitLines(std::string_view bytes) {
-    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
-        bytes = bytes.substr(0, static_cast<const char*>(nul) - bytes.data());
-    std::vector<std::string> lines;
-    // A typical subtitle line is some 15 to 40 bytes; reserving avoids most regrowth.
-    lines.reserve(bytes.size() / 16 + 1);
-    AdviseHugePages(lines.data(), lines.capacity() * sizeof(std::string));
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
-    const char* lf = nullptr;
-    bool lfKnown = false; // lf is the next LF at or after p, or null when there is none
-    while (p < end) {
-        // The next LF, then any lone CR before it: both scans run at memory speed, and the LF
-        // found is kept while lone CRs split the text before it.
-        if (!lfKnown || (lf && lf < p)) {
-            lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-            lfKnown = true;
-        }
-        const char* stop = lf ? lf : end;
-        const char* cr = static_cast<const char*>(std::memchr(p, '\r', stop - p));
-        if (cr && cr + 1 < stop) {
-            lines.emplace_back(p, cr); // a lone CR ends this line
-            p = cr + 1;
-            continue;
-        }
-        lines.emplace_back(p, cr ? cr : stop);
-        p = lf ? lf + 1 : (cr ? cr + 1 : end);
-    }
-    return lines;
+    return LineStore::Split(bytes).strings();
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -92,61 +47,56 @@ std::string ReadWholeFile(const std::string& path) {
 
 namespace {
 
-// A regular file mapped into memory read-only (pages filled in one go), or nothing when the
-// file cannot be mapped (empty, a pipe, a device): then the caller reads it.
-class MappedFile {
-  public:
-    explicit MappedFile(const std::string& path) {
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            throw FileOpenError(path);
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-            void* p = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ,
-                             MAP_PRIVATE | MAP_POPULATE, fd, 0);
-            if (p != MAP_FAILED) {
-                m_data = static_cast<const char*>(p);
-                m_size = static_cast<std::size_t>(st.st_size);
-            }
+// The bytes of the file at `path` in a block the document can rewrite. A regular file is read
+// straight into a block of its size (rather than mapped: mapped pages are 4 KiB each, and the
+// block may sit on huge pages, which several passes over a large file read much faster);
+// anything else, or a file that changes size meanwhile, is read as it comes.
+LineStore::Block ReadFileBlock(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw FileOpenError(path);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        const auto size = static_cast<std::size_t>(st.st_size);
+        LineStore::Block block(size);
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::read(fd, block.data() + done, size - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
         }
-        ::close(fd);
+        char extra;
+        if (done == size && ::read(fd, &extra, 1) == 0) {
+            ::close(fd);
+            return block;
+        }
     }
-    ~MappedFile() {
-        if (m_data)
-            ::munmap(const_cast<char*>(m_data), m_size);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
-    bool mapped() const { return m_data != nullptr; }
-    std::string_view bytes() const { return {m_data, m_size}; }
-
-  private:
-    const char* m_data = nullptr;
-    std::size_t m_size = 0;
-};
+    ::close(fd);
+    const std::string bytes = ReadWholeFile(path);
+    LineStore::Block block(bytes.size());
+    if (!bytes.empty())
+        std::memcpy(block.data(), bytes.data(), bytes.size());
+    return block;
+}
 
 } // namespace
 
 void ReadSubtitleLines(SubtitleDocument& doc, const std::string& path) {
-    MappedFile mapped(path);
-    std::string read;
-    std::string_view view;
-    if (mapped.mapped()) {
-        view = mapped.bytes();
-    } else {
-        read = ReadWholeFile(path);
-        view = read;
-    }
+    LineStore::Block block = ReadFileBlock(path);
     doc.ByteOrderMark.clear();
-    if (view.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+    std::size_t skip = 0;
+    if (std::string_view(block.data(), block.size()).substr(0, kUtf8ByteOrderMark.size()) ==
+        kUtf8ByteOrderMark) {
         doc.ByteOrderMark = kUtf8ByteOrderMark;
-        view.remove_prefix(kUtf8ByteOrderMark.size());
+        skip = kUtf8ByteOrderMark.size();
     }
-    doc.SubtitleLines = SplitLines(view);
+    doc.SubtitleLines = LineStore::Split(std::move(block), skip);
 }
 
-std::string JoinLines(const std::vector<std::string>& lines, std::string_view prefix) {
+std::string JoinLines(const LineStore& lines, std::string_view prefix) {
     std::size_t size = prefix.size();
     for (const auto& line : lines)
         size += line.size() + 2;
@@ -213,17 +163,31 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     ReplaceFile(path, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
 }
 
-void WriteLinesAtomically(const std::string& path, const std::vector<std::string>& lines,
+void WriteLinesAtomically(const std::string& path, const LineStore& lines,
                           std::string_view prefix) {
     ReplaceFile(path, [&](int fd) {
-        // Lines go out through one buffer, so a large document needs no second copy.
+        // Runs of lines that stand in memory as the file will hold them go out as they are;
+        // other lines, and short runs, are gathered in one buffer first.
         std::string buffer;
-        constexpr std::size_t kChunk = 1 << 18;
+        constexpr std::size_t kChunk = 1 << 18, kDirect = 1 << 14;
         buffer.reserve(kChunk + 4096);
         buffer.append(prefix);
-        for (const auto& line : lines) {
-            buffer.append(line);
-            buffer.append("\r\n");
+        std::string_view run;
+        for (std::size_t i = 0; i < lines.size();) {
+            if (const std::size_t count = lines.CrlfRun(i, run)) {
+                i += count;
+                if (run.size() >= kDirect) {
+                    if (!WriteAll(fd, buffer.data(), buffer.size()) ||
+                        !WriteAll(fd, run.data(), run.size()))
+                        return false;
+                    buffer.clear();
+                    continue;
+                }
+                buffer.append(run);
+            } else {
+                buffer.append(lines[i++]);
+                buffer.append("\r\n");
+            }
             if (buffer.size() >= kChunk) {
                 if (!WriteAll(fd, buffer.data(), buffer.size()))
                     return false;

@@ -2,6 +2,9 @@
 
 #include "document/IntegerConversion.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace velkar {
@@ -48,10 +51,70 @@ constexpr Separator kSubViewerLayout[] = {{":", 3},  {":", 6},  {".", 9}, {",", 
 constexpr Separator kSubRipLayout[] = {{":", 3},  {":", 6},  {",", 9}, {" --> ", 13},
                                        {":", 20}, {":", 23}, {",", 26}};
 
+// The usual time line: digits wherever a pattern has a "0", the separators of the layout
+// everywhere else. No separator begins with a digit, so each one found in place is also the
+// first of its kind after the one before, and such a line passes SeparatorsInPlace. It is
+// checked eight characters at a time: each word of the line, masked, must equal the pattern's,
+// where a digit's byte has its high half fixed to 3 and must keep it when 6 is added (0x30 to
+// 0x39 do, 0x3A to 0x3F do not; a byte that passed the mask carries nothing into the next).
+struct PatternWord {
+    std::size_t at;
+    std::uint64_t mask, value, digits;
+};
+
+constexpr PatternWord Word(std::string_view pattern, std::size_t at) {
+    PatternWord word{at, 0, 0, 0};
+    for (std::size_t k = 0; k < 8; ++k) {
+        const std::uint64_t c = static_cast<unsigned char>(pattern[at + k]);
+        const std::size_t shift = 8 * k; // the byte order of a little-endian load
+        if (c == '0') {
+            word.mask |= 0xF0ull << shift;
+            word.value |= 0x30ull << shift;
+            word.digits |= 0xF0ull << shift;
+        } else {
+            word.mask |= 0xFFull << shift;
+            word.value |= c << shift;
+        }
+    }
+    return word;
+}
+
+template <std::size_t N>
+bool PlainTimeLine(std::string_view t, std::string_view pattern, const PatternWord (&words)[N]) {
+    if constexpr (std::endian::native == std::endian::little) {
+        bool plain = true;
+        for (const PatternWord& word : words) {
+            std::uint64_t x;
+            std::memcpy(&x, t.data() + word.at, sizeof x);
+            const std::uint64_t sixes = (word.digits >> 4) & 0x0606060606060606u;
+            plain &= (x & word.mask) == word.value &&
+                     ((x + sixes) & word.digits) == (word.value & word.digits);
+        }
+        return plain;
+    } else {
+        for (std::size_t k = 0; k < pattern.size(); ++k)
+            if (pattern[k] == '0' ? static_cast<unsigned char>(t[k]) - 48u > 9u
+                                  : t[k] != pattern[k])
+                return false;
+        return true;
+    }
+}
+
+constexpr std::string_view kPlainSubViewer = "00:00:00.00,00:00:00.00";
+constexpr PatternWord kPlainSubViewerWords[] = {Word(kPlainSubViewer, 0), Word(kPlainSubViewer, 8),
+                                                Word(kPlainSubViewer, 15)};
+constexpr std::string_view kPlainSubRip = "00:00:00,000 --> 00:00:00,"; // to the last separator
+constexpr PatternWord kPlainSubRipWords[] = {Word(kPlainSubRip, 0), Word(kPlainSubRip, 8),
+                                             Word(kPlainSubRip, 16), Word(kPlainSubRip, 18)};
+
 } // namespace
 
 bool IsIntegerLine(std::string_view t) {
-    return TryStrToInt(t).has_value();
+    // A counter is a few plain digits; anything else takes the whole conversion.
+    if (!t.empty() && t.size() <= 9 &&
+        std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return true;
+    return !t.empty() && TryStrToInt(t).has_value();
 }
 
 bool IsMicroDVDLine(std::string_view t) {
@@ -65,10 +128,11 @@ bool IsMicroDVDLine(std::string_view t) {
 
 bool IsTimeLine(std::string_view t) {
     if (t.size() == 23)
-        return SeparatorsInPlace(t, kSubViewerLayout);
+        return PlainTimeLine(t, kPlainSubViewer, kPlainSubViewerWords) ||
+               SeparatorsInPlace(t, kSubViewerLayout);
     if (t.size() < 26)
         return false;
-    return SeparatorsInPlace(t, kSubRipLayout);
+    return PlainTimeLine(t, kPlainSubRip, kPlainSubRipWords) || SeparatorsInPlace(t, kSubRipLayout);
 }
 
 } // namespace velkar

@@ -23,8 +23,9 @@ void ResetAnchors(SubtitleDocument& doc) {
     doc.LastAnchor = finished > 0 ? static_cast<std::int32_t>(finished - 1) : 0;
 }
 
-void FinishOpen(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs) {
-    ParseSubtitles(doc, progress, dialogs);
+void FinishOpen(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs,
+                SubtitleTextsWanted texts) {
+    ParseSubtitles(doc, progress, dialogs, texts);
     ResetAnchors(doc);
     doc.SubtitleLoaded = true;
 }

@@ -4,6 +4,7 @@
 // them in a row.
 
 #include "document/Detection.h"
+#include "document/Parsing.h"
 #include "document/Progress.h"
 #include "document/SubtitleDocument.h"
 
@@ -18,10 +19,12 @@ void ReadDocument(SubtitleDocument& doc, const std::string& path);
 // Zeroes ErrorLines, recognises the lines and stores the format in the document.
 Detection Recognise(SubtitleDocument& doc, Progress& progress);
 
-// Parses the recognised lines, sets the anchors to the first and the last subtitle and marks
-// the document loaded. Throws what ParseSubtitles throws (the document then stays not loaded).
+// Parses the recognised lines (as ParseSubtitles), sets the anchors to the first and the last
+// subtitle and marks the document loaded. Throws what ParseSubtitles throws (the document then
+// stays not loaded).
 void FinishOpen(SubtitleDocument& doc, Progress& progress,
-                std::vector<std::string>* dialogs = nullptr);
+                std::vector<std::string>* dialogs = nullptr,
+                SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);
 
 // Puts the anchors on the first and the last finished subtitle (both 0 when there is none).
 void ResetAnchors(SubtitleDocument& doc);

@@ -5,40 +5,37 @@
 #include "document/LineTests.h"
 #include "document/TimeCode.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace velkar {
 
 namespace {
 
-// The value of `count` digits at `at`, or -1 when one of them is not a digit.
-int Digits(std::string_view line, std::size_t at, std::size_t count) {
-    int value = 0;
-    for (std::size_t k = at; k < at + count; ++k) {
-        const unsigned d = static_cast<unsigned char>(line[k]) - '0';
-        if (d > 9)
-            return -1;
-        value = value * 10 + static_cast<int>(d);
-    }
-    return value;
-}
-
-// A clock time written plainly with two-digit fields at `at` (and `fractionDigits` digits for the
-// fraction): read directly. Anything else (blanks, signs, hexadecimal) goes through the general
-// conversion. Gives -1 when the fast reading does not apply.
-std::int32_t PlainClock(std::string_view line, std::size_t at, std::size_t fractionDigits,
-                        std::int32_t fractionUnit) {
+// A clock time written plainly with two-digit fields at `at` (and `fractionDigits`, 2 or 3,
+// digits for the fraction): read directly. Anything else (blanks, signs, hexadecimal) goes
+// through the general conversion. Gives -1 when the fast reading does not apply.
+template <std::size_t fractionDigits, unsigned fractionUnit>
+std::int32_t PlainClock(std::string_view line, std::size_t at) {
     if (line.size() < at + 9 + fractionDigits)
         return -1;
-    const int h = Digits(line, at, 2), m = Digits(line, at + 3, 2), s = Digits(line, at + 6, 2),
-              f = Digits(line, at + 9, fractionDigits);
-    if (h < 0 || m < 0 || s < 0 || f < 0)
+    const char* p = line.data() + at;
+    // Each digit's value; a character that is not a digit gives a value above 9.
+    auto d = [p](int k) { return static_cast<unsigned>(static_cast<unsigned char>(p[k])) - '0'; };
+    const unsigned h1 = d(0), h0 = d(1), m1 = d(3), m0 = d(4), s1 = d(6), s0 = d(7), f2 = d(9),
+                   f1 = d(10), f0 = fractionDigits == 3 ? d(11) : 0;
+    if ((h1 > 9) | (h0 > 9) | (m1 > 9) | (m0 > 9) | (s1 > 9) | (s0 > 9) | (f2 > 9) | (f1 > 9) |
+        (f0 > 9))
         return -1;
-    return h * 3600000 + m * 60000 + s * 1000 + f * fractionUnit;
+    const unsigned f = fractionDigits == 3 ? f2 * 100 + f1 * 10 + f0 : f2 * 10 + f1;
+    return static_cast<std::int32_t>((h1 * 10 + h0) * 3600000 + (m1 * 10 + m0) * 60000 +
+                                     (s1 * 10 + s0) * 1000 + f * fractionUnit);
 }
 
 } // namespace
 
 std::pair<std::int32_t, std::int32_t> ReadSubRipTimes(std::string_view line) {
-    const std::int32_t start = PlainClock(line, 0, 3, 1), end = PlainClock(line, 17, 3, 1);
+    const std::int32_t start = PlainClock<3, 1>(line, 0), end = PlainClock<3, 1>(line, 17);
     if (start >= 0 && end >= 0)
         return {start, end};
     return {
@@ -47,7 +44,7 @@ std::pair<std::int32_t, std::int32_t> ReadSubRipTimes(std::string_view line) {
 }
 
 std::pair<std::int32_t, std::int32_t> ReadSubViewerTimes(std::string_view line) {
-    const std::int32_t start = PlainClock(line, 0, 2, 10), end = PlainClock(line, 12, 2, 10);
+    const std::int32_t start = PlainClock<2, 10>(line, 0), end = PlainClock<2, 10>(line, 12);
     if (start >= 0 && end >= 0)
         return {start, end};
     return {
@@ -66,13 +63,20 @@ namespace {
 
 class TableBuilder {
   public:
-    TableBuilder(SubtitleDocument& doc, std::vector<std::string>* dialogs)
-        : m_doc(doc), m_dialogs(dialogs) {
+    TableBuilder(SubtitleDocument& doc, std::vector<std::string>* dialogs, bool texts)
+        : m_doc(doc), m_dialogs(dialogs), m_texts(texts || dialogs) {
         doc.TimingTable[0].clear();
         doc.TimingTable[1].clear();
         doc.SubtitleTexts.clear();
         doc.SubtitleLineIndex.clear();
         doc.SubtitleCount = 0;
+        // Every subtitle takes a line at least: room for them all, so that no array is copied
+        // as it grows.
+        const std::size_t most = std::min(doc.SubtitleLines.size(), kMaxSubtitles);
+        doc.TimingTable[0].reserve(most);
+        doc.TimingTable[1].reserve(most);
+        doc.SubtitleTexts.reserve(most);
+        doc.SubtitleLineIndex.reserve(most);
         if (dialogs)
             dialogs->clear();
     }
@@ -88,6 +92,9 @@ class TableBuilder {
         return m_doc.SubtitleCount++;
     }
 
+    // Whether texts are stored.
+    bool texts() const { return m_texts; }
+
     void finish(std::size_t column) {
         if (m_dialogs)
             m_dialogs->push_back(DialogEntry(column, m_doc.SubtitleTexts[column]));
@@ -96,6 +103,7 @@ class TableBuilder {
   private:
     SubtitleDocument& m_doc;
     std::vector<std::string>* m_dialogs;
+    bool m_texts;
 };
 
 // Line `index` of the document as a short string; throws ListIndexError past the end.
@@ -103,11 +111,6 @@ std::string_view LineAt(const SubtitleDocument& doc, std::size_t index) {
     if (index >= doc.SubtitleLines.size())
         throw ListIndexError(static_cast<long long>(index));
     return ShortString(doc.SubtitleLines[index]);
-}
-
-void CutToShortString(std::string& text) {
-    if (text.size() > kShortStringMax)
-        text.resize(kShortStringMax);
 }
 
 // The integer in `s` from its character 2 up to the character before its first "}".
@@ -127,7 +130,8 @@ void ParseMicroDVD(SubtitleDocument& doc, TableBuilder& table) {
         doc.TimingTable[0][column] = BraceField(s);
         s.remove_prefix(s.find('}') + 1);
         doc.TimingTable[1][column] = BraceField(s);
-        doc.SubtitleTexts[column] = std::string(s.substr(s.find('}') + 1));
+        if (table.texts())
+            doc.SubtitleTexts[column].assign(s.substr(s.find('}') + 1));
         doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i);
         table.finish(column);
     }
@@ -151,21 +155,31 @@ void ParseSubRip(SubtitleDocument& doc, TableBuilder& table, Progress& progress)
         doc.TimingTable[0][column] = start;
         doc.TimingTable[1][column] = end;
         doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i + 1);
-        std::string& text = doc.SubtitleTexts[column];
+        // The text lines joined by "[br]", of which a short string keeps the first 255
+        // characters, less the final "[br]" (or what of it the cut left).
+        char text[kShortStringMax];
+        std::size_t size = 0;
+        auto append = [&](std::string_view piece) {
+            const std::size_t count = std::min(piece.size(), kShortStringMax - size);
+            if (count > 0)
+                std::memcpy(text + size, piece.data(), count);
+            size += count;
+        };
         std::size_t c = 2;
         for (;;) {
             std::string_view line = LineAt(doc, i + c);
             if (line.empty())
                 break;
-            text.append(line);
-            text.append("[br]");
-            CutToShortString(text);
+            if (table.texts()) {
+                append(line);
+                append("[br]");
+            }
             ++c;
             if (i + c + 1 >= n)
                 break;
         }
-        if (text.size() >= 4)
-            text.resize(text.size() - 4); // the final "[br]"
+        if (table.texts())
+            doc.SubtitleTexts[column].assign(text, size >= 4 ? size - 4 : size);
         table.finish(column);
         i += c;
         if (i + 1 >= n)
@@ -174,7 +188,7 @@ void ParseSubRip(SubtitleDocument& doc, TableBuilder& table, Progress& progress)
     progress.setPosition(0);
 }
 
-bool RestIsEmpty(const std::vector<std::string>& lines, std::size_t from) {
+bool RestIsEmpty(const LineStore& lines, std::size_t from) {
     for (std::size_t i = from; i < lines.size(); ++i)
         if (!lines[i].empty())
             return false;
@@ -203,7 +217,9 @@ void ParseSubViewer2(SubtitleDocument& doc, TableBuilder& table, Progress& progr
         doc.TimingTable[0][column] = start;
         doc.TimingTable[1][column] = end;
         doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(i);
-        doc.SubtitleTexts[column] = std::string(LineAt(doc, i + 1));
+        const std::string_view text = LineAt(doc, i + 1);
+        if (table.texts())
+            doc.SubtitleTexts[column].assign(text);
         table.finish(column);
     }
     progress.setPosition(0);
@@ -211,8 +227,9 @@ void ParseSubViewer2(SubtitleDocument& doc, TableBuilder& table, Progress& progr
 
 } // namespace
 
-void ParseSubtitles(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs) {
-    TableBuilder table(doc, dialogs);
+void ParseSubtitles(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs,
+                    SubtitleTextsWanted texts) {
+    TableBuilder table(doc, dialogs, texts == SubtitleTextsWanted::Yes);
     switch (doc.SubtitleFormat) {
     case sfMicroDVD:
         ParseMicroDVD(doc, table);

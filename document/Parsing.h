@@ -23,16 +23,22 @@ std::pair<std::int32_t, std::int32_t> ReadSubViewerTimes(std::string_view line);
 // The dialog-list entry of subtitle `index` (0-based): "<index + 1>) <text>".
 std::string DialogEntry(std::size_t index, std::string_view text);
 
+// Whether ParseSubtitles stores each subtitle's text. Work that needs only the times (a sync
+// from the command line) leaves them empty; the lines are read, and fail, the same either way.
+enum class SubtitleTextsWanted : bool { No, Yes };
+
 // Builds SubtitleCount, TimingTable, SubtitleTexts, SubtitleLineIndex (and FirstTimeLine for
 // SubViewer 2.0) from doc.SubtitleLines by the rules of doc.SubtitleFormat; other formats give
-// an empty table. The arrays hold one column per subtitle. When `dialogs` is given it is
-// emptied and receives one DialogEntry per subtitle.
+// an empty table. The arrays hold one column per subtitle; with `texts` No every text is empty.
+// When `dialogs` is given it is emptied and receives one DialogEntry per subtitle (and the
+// texts are stored whatever `texts` says).
 //
 // Throws ConversionError for a time or frame field that is not a number, ListIndexError for a
 // line read past the end, and VelkarError "The Subtitle file holds more than 65535 subtitles".
 // On a failure the table holds the subtitles added so far (the count includes the one being
 // added).
 void ParseSubtitles(SubtitleDocument& doc, Progress& progress,
-                    std::vector<std::string>* dialogs = nullptr);
+                    std::vector<std::string>* dialogs = nullptr,
+                    SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);
 
 } // namespace velkar

@@ -2,6 +2,8 @@
 // The one subtitle document: the file's raw lines, the recognised format and the timing table
 // parsed from them. The main window owns one; the command-line tool owns one per run.
 
+#include "document/LineStore.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -41,7 +43,7 @@ struct SubtitleDocument {
     std::vector<std::string> SubtitleTexts = std::vector<std::string>(1); // each <= 255 bytes
     std::vector<std::int32_t> SubtitleLineIndex; // line of each subtitle's own (time) line
     std::int32_t FirstTimeLine = 0;              // first SubViewer 2.0 time line
-    std::vector<std::string> SubtitleLines;      // the file's bytes, split into lines
+    LineStore SubtitleLines;                     // the file's bytes, split into lines
     velkar::SubtitleFormat SubtitleFormat = sfUnknown;
     std::int32_t FirstAnchor = 0;
     std::int32_t LastAnchor = 0;

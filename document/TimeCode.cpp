@@ -3,15 +3,26 @@
 #include "document/Errors.h"
 #include "document/IntegerConversion.h"
 
+#include <array>
 #include <charconv>
 
 namespace velkar {
 
 namespace {
 
+// "00", "01", ... "99" one after the other.
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int v = 0; v < 100; ++v) {
+        pairs[2 * v] = static_cast<char>('0' + v / 10);
+        pairs[2 * v + 1] = static_cast<char>('0' + v % 10);
+    }
+    return pairs;
+}();
+
 char* TwoDigits(char* out, int v) {
-    out[0] = static_cast<char>('0' + v / 10);
-    out[1] = static_cast<char>('0' + v % 10);
+    out[0] = kDigitPairs[2 * v];
+    out[1] = kDigitPairs[2 * v + 1];
     return out + 2;
 }
 

@@ -109,7 +109,7 @@ void TfrmEdit::LoadForEditing(const std::array<std::int32_t, 3>& ErrorLines,
     const TextCodec& codec = m_codec ? *m_codec : m_utf8;
     QString text;
     if (m_document)
-        for (const std::string& line : m_document->SubtitleLines)
+        for (std::string_view line : m_document->SubtitleLines)
             text += Decode(codec, line) + QLatin1Char('\n');
 
     const std::int32_t e0 = ErrorLines[0], e1 = ErrorLines[1], e2 = ErrorLines[2];
@@ -226,7 +226,7 @@ void TfrmEdit::cmdSaveClick() {
         return;
     if (answer == Answer::Yes && m_document) {
         const TextCodec& codec = m_codec ? *m_codec : m_utf8;
-        m_document->SubtitleLines = velkar::SplitLines(Encode(codec, editorText()));
+        m_document->SubtitleLines = velkar::LineStore::Split(Encode(codec, editorText()));
         accept();
         return;
     }

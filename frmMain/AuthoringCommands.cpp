@@ -91,7 +91,7 @@ void TForm1::cmdLoadTextClick() {
     const TextCodec codec = DetectCodec(PlainTextLines);
     QStringList entries;
     entries.reserve(qsizetype(2 * PlainTextLines.size()));
-    for (const std::string& line : PlainTextLines)
+    for (std::string_view line : PlainTextLines)
         entries << QString() << Decode(codec, line);
     m_viewer->setLines(entries);
 }

@@ -65,7 +65,7 @@ void TForm1::applyFormatSetup() {
 void TForm1::fillViewer() {
     QStringList lines;
     lines.reserve(qsizetype(m_document.SubtitleLines.size()));
-    for (const std::string& line : m_document.SubtitleLines)
+    for (std::string_view line : m_document.SubtitleLines)
         lines << screenText(line);
     m_viewer->setLines(lines);
 }

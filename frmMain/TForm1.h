@@ -118,7 +118,7 @@ class TForm1 : public QWidget {
     velkar::BspTimeouts BspWaits;
     std::vector<std::string> BspArguments;
     // The plain text's lines, one dialog each, as "Load Text" last read them.
-    std::vector<std::string> PlainTextLines;
+    velkar::LineStore PlainTextLines;
 
     // Start-up and shutdown.
     void FormCreate();

@@ -16,7 +16,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace velkar;
     SubtitleDocument doc;
-    doc.SubtitleLines = SplitLines({reinterpret_cast<const char*>(data), size});
+    doc.SubtitleLines = LineStore::Split({reinterpret_cast<const char*>(data), size});
     NoProgress progress;
     Recognise(doc, progress);
     if (doc.SubtitleFormat == sfDamaged)

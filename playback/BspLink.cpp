@@ -194,7 +194,7 @@ std::string BspLink::SendCopyData(BspCopyDataTag tag, const std::string& payload
     return {};
 }
 
-void BspLink::LoadSubtitles(const std::vector<std::string>& lines, std::string_view prefix,
+void BspLink::LoadSubtitles(const LineStore& lines, std::string_view prefix,
                             const std::string& preferredFolder) {
     std::string path;
     int fd = -1;

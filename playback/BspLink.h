@@ -16,6 +16,7 @@
 // Every request waits at most `reply` for its answer, so a hung player cannot freeze the
 // program; a request that gets no answer counts as 0 or empty.
 
+#include "document/LineStore.h"
 #include "playback/MpvIpc.h"
 
 #include <chrono>
@@ -81,7 +82,7 @@ class BspLink {
     // followed by CR LF, to a temporary file, sends BspLoadSubtitles with its path and deletes
     // the file, whether or not the player read it. The file is "tmp" in `preferredFolder` when
     // that folder is writable, otherwise a private temporary file made without a race.
-    void LoadSubtitles(const std::vector<std::string>& lines, std::string_view prefix,
+    void LoadSubtitles(const LineStore& lines, std::string_view prefix,
                        const std::string& preferredFolder);
 
   private:

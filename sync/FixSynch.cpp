@@ -44,7 +44,9 @@ std::int32_t Scale(std::int32_t value, long double ratio) {
     if (!(scaled >= std::numeric_limits<std::int32_t>::min() &&
           scaled <= std::numeric_limits<std::int32_t>::max()))
         throw InvalidOperation();
-    return static_cast<std::int32_t>(scaled);
+    // A whole number in range: lrint converts it as it stands, where a cast would switch the
+    // x87 rounding mode to truncation and back for every value.
+    return static_cast<std::int32_t>(std::lrint(scaled));
 }
 
 } // namespace
@@ -56,8 +58,25 @@ long double Tolerance(int index) {
 }
 
 long double RoundHalfEven(long double x) {
-    // The default rounding mode rounds to nearest with ties to even.
-    return std::nearbyint(x);
+    // The default rounding mode rounds to nearest with ties to even. Below 2^(digits - 2) the
+    // sum with 3 * 2^(digits - 2) has no bits left for a fraction, so it rounds to an integer
+    // in that mode, and taking the constant away again is exact: what nearbyint gives, without
+    // saving and restoring the floating-point environment for every value it scales.
+    constexpr int kDigits = std::numeric_limits<long double>::digits;
+    constexpr long double kLimit = [] {
+        long double p = 1;
+        for (int k = 0; k < kDigits - 2; ++k)
+            p *= 2;
+        return p;
+    }();
+    if (!(std::fabs(x) < kLimit))
+        return std::nearbyint(x);
+    // Ties to even are the same on both sides of 0; a zero keeps its sign.
+    if (x < 0)
+        return -((-x + 3 * kLimit) - 3 * kLimit);
+    if (x > 0)
+        return (x + 3 * kLimit) - 3 * kLimit;
+    return x;
 }
 
 SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::string_view lastText,

@@ -4,7 +4,6 @@
 #include "document/TimeCode.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -37,19 +36,10 @@ void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_
 namespace {
 
 // The two brace fields of a MicroDVD line: up to and including its second "}".
-std::size_t MicroDVDFieldsLength(const std::string& line) {
+std::size_t MicroDVDFieldsLength(std::string_view line) {
     std::size_t first = line.find('}');
-    std::size_t second = first == std::string::npos ? first : line.find('}', first + 1);
-    return second == std::string::npos ? 0 : second + 1;
-}
-
-// Puts the `count` characters at `fields` in place of the first `width` characters of `line`
-// (all of a shorter line). Time lines keep their width, so most rewrites copy in place.
-void ReplaceFields(std::string& line, std::size_t width, const char* fields, std::size_t count) {
-    if (width == count && line.size() >= width)
-        std::memcpy(line.data(), fields, count);
-    else
-        line.replace(0, std::min(width, line.size()), fields, count);
+    std::size_t second = first == std::string_view::npos ? first : line.find('}', first + 1);
+    return second == std::string_view::npos ? 0 : second + 1;
 }
 
 // Writes "<start><separator><end>" at `out` and gives its end.
@@ -64,36 +54,53 @@ char* TimePair(char* out, SubtitleFormat format, std::int32_t start, std::string
 
 namespace {
 
-// Writes subtitle i's times into its timing line; with `renumber`, a SubRip counter line also
-// becomes the subtitle's 1-based number.
+// The decimal texts of 1, 2, 3 and on, each from the one before.
+class DecimalCounter {
+  public:
+    std::string_view next() {
+        std::size_t k = kWidth;
+        while (k > m_first && m_digits[k - 1] == '9')
+            m_digits[--k] = '0';
+        if (k == m_first)
+            m_digits[--m_first] = '1';
+        else
+            ++m_digits[k - 1];
+        return {m_digits + m_first, kWidth - m_first};
+    }
+
+  private:
+    static constexpr std::size_t kWidth = 20;
+    char m_digits[kWidth] = {};
+    std::size_t m_first = kWidth; // the digits are m_digits[m_first .. kWidth - 1]
+};
+
+// Writes subtitle i's times into its timing line; with a `counter`, a SubRip counter line also
+// becomes that text (the subtitle's 1-based number).
 void WriteTimingLine(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
-                     bool renumber) {
+                     std::string_view counter) {
     const SubtitleFormat format = doc.SubtitleFormat;
     const std::size_t index = static_cast<std::size_t>(TimingLineIndex(doc, i));
-    std::string& line = doc.SubtitleLines[index];
+    LineStore& lines = doc.SubtitleLines;
     char fields[2 * kMaxTimeText + 8];
     switch (format) {
     case sfMicroDVD: {
         fields[0] = '{';
         char* last = TimePair(fields + 1, format, start, "}{", end);
         *last++ = '}';
-        ReplaceFields(line, MicroDVDFieldsLength(line), fields,
-                      static_cast<std::size_t>(last - fields));
+        lines.replace(index, MicroDVDFieldsLength(lines[index]),
+                      {fields, static_cast<std::size_t>(last - fields)});
         break;
     }
     case sfSubRip: {
         char* last = TimePair(fields, format, start, " --> ", end);
-        ReplaceFields(line, 29, fields, static_cast<std::size_t>(last - fields));
-        if (renumber) {
-            char number[8];
-            auto result = std::to_chars(number, number + sizeof number, i + 1);
-            doc.SubtitleLines[index - 1].assign(number, result.ptr);
-        }
+        lines.replace(index, 29, {fields, static_cast<std::size_t>(last - fields)});
+        if (!counter.empty() && lines[index - 1] != counter)
+            lines.set(index - 1, counter);
         break;
     }
     default: {
         char* last = TimePair(fields, format, start, ",", end);
-        ReplaceFields(line, 23, fields, static_cast<std::size_t>(last - fields));
+        lines.replace(index, 23, {fields, static_cast<std::size_t>(last - fields)});
         break;
     }
     }
@@ -107,9 +114,10 @@ void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& st
         return;
     const std::size_t n = doc.FinishedCount();
     progress.setMaximum(static_cast<int>(n) + 1);
+    DecimalCounter counter;
     for (std::size_t i = 0; i < n; ++i) {
         progress.setPosition(static_cast<int>(i));
-        WriteTimingLine(doc, i, starts[i], ends[i], true);
+        WriteTimingLine(doc, i, starts[i], ends[i], counter.next());
     }
 }
 
@@ -122,7 +130,7 @@ void RewriteTimingLine(SubtitleDocument& doc, std::size_t k) {
         throw ListIndexError(line);
     if (!CanEncode(format, doc.start(k)) || !CanEncode(format, doc.end(k)))
         throw TimeEncodeError();
-    WriteTimingLine(doc, k, doc.start(k), doc.end(k), false);
+    WriteTimingLine(doc, k, doc.start(k), doc.end(k), {});
 }
 
 void RebuildLines(SubtitleDocument& doc, Progress& progress) {

@@ -9,7 +9,7 @@
 
 namespace velkar::test {
 
-SubtitleDocument OpenLines(std::vector<std::string> lines) {
+SubtitleDocument OpenLines(LineStore lines) {
     SubtitleDocument doc;
     doc.Reset("test");
     doc.SubtitleLines = std::move(lines);

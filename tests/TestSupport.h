@@ -10,7 +10,7 @@
 namespace velkar::test {
 
 // A document holding `lines`, recognised and parsed as opening a file would.
-SubtitleDocument OpenLines(std::vector<std::string> lines);
+SubtitleDocument OpenLines(LineStore lines);
 
 // A fresh folder under the system's temporary folder, removed when the object goes.
 class TempFolder {

@@ -38,7 +38,7 @@ const std::string& SubRipBytes() {
 
 SubtitleDocument OpenedDocument() {
     SubtitleDocument doc;
-    doc.SubtitleLines = SplitLines(SubRipBytes());
+    doc.SubtitleLines = LineStore::Split(SubRipBytes());
     NoProgress progress;
     Recognise(doc, progress);
     FinishOpen(doc, progress);
@@ -47,14 +47,14 @@ SubtitleDocument OpenedDocument() {
 
 void BM_SplitLines(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(SplitLines(SubRipBytes()));
+        benchmark::DoNotOptimize(LineStore::Split(SubRipBytes()));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * SubRipBytes().size()));
 }
 BENCHMARK(BM_SplitLines)->Unit(benchmark::kMillisecond);
 
 void BM_DetectFormat(benchmark::State& state) {
     SubtitleDocument doc;
-    doc.SubtitleLines = SplitLines(SubRipBytes());
+    doc.SubtitleLines = LineStore::Split(SubRipBytes());
     NoProgress progress;
     for (auto _ : state)
         benchmark::DoNotOptimize(DetectFormat(doc, progress));

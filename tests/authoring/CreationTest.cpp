@@ -137,7 +137,7 @@ TEST(RepairLine, RewritesOnlyTheRepairedTimeLineInItsOwnForm) {
     srt.TimingTable[1][1] = 4750;
     RewriteTimingLine(srt, 1);
     auto expected = before;
-    expected[5] = "00:00:03,500 --> 00:00:04,750";
+    expected.set(5, "00:00:03,500 --> 00:00:04,750");
     EXPECT_EQ(srt.SubtitleLines, expected); // counters keep their numbers
     srt.TimingTable[0][0] = 1200;
     RewriteTimingLine(srt, 0);

@@ -131,7 +131,7 @@ TEST_P(CorpusFile, IsRecognisedAsWhatItIs) {
 }
 
 // The rewritten timing line reads back to the same times, and what follows the fields is kept.
-void ExpectSameTiming(SubtitleFormat format, const std::string& before, const std::string& after) {
+void ExpectSameTiming(SubtitleFormat format, std::string_view before, const std::string& after) {
     if (format == sfSubRip) {
         EXPECT_EQ(ReadSubRipTimes(after), ReadSubRipTimes(ShortString(before))) << before;
         EXPECT_EQ(after.substr(29), before.size() > 29 ? before.substr(29) : "");

@@ -3,6 +3,7 @@
 #include "document/Opening.h"
 
 #include <gtest/gtest.h>
+#include <string_view>
 
 namespace velkar {
 namespace {
@@ -46,6 +47,40 @@ TEST(LineTests, TimeLineLayoutsChosenByLength) {
     EXPECT_FALSE(IsTimeLine("00:00:01,00,00:00:02.00"));       // 23 long, "," at 9
     EXPECT_FALSE(IsTimeLine("0::00:01,000 --> 00:00:02,000")); // a ":" before position 3
     EXPECT_FALSE(IsTimeLine(""));
+}
+
+// The time-line rule as stated: each separator at its place, and the first of its kind after
+// the separator before it.
+bool TimeLineByRule(std::string_view t) {
+    using Layout = std::vector<std::pair<std::string_view, std::size_t>>;
+    static const Layout subViewer{{":", 3},  {":", 6},  {".", 9}, {",", 12},
+                                  {":", 15}, {":", 18}, {".", 21}};
+    static const Layout subRip{{":", 3},  {":", 6},  {",", 9}, {" --> ", 13},
+                               {":", 20}, {":", 23}, {",", 26}};
+    if (t.size() != 23 && t.size() < 26)
+        return false;
+    std::size_t from = 0;
+    for (const auto& [separator, place] : t.size() == 23 ? subViewer : subRip) {
+        if (t.find(separator, from) != place - 1)
+            return false;
+        from = place - 1 + separator.size();
+    }
+    return true;
+}
+
+TEST(LineTests, TimeLinesWithAnyOneCharacterChanged) {
+    // Plain time lines are recognised by a shortcut; every change to one must still be judged
+    // by the rule, digits' neighbours ("/", ":", ";", "?", "@") and separators included.
+    const std::string changes = "/09:;?@,. ->a\x80\xB9";
+    for (const std::string& line : {kSrtTime, kSubTime, kSrtTime + " X1:1"}) {
+        for (std::size_t k = 0; k < line.size(); ++k) {
+            for (char c : changes) {
+                std::string changed = line;
+                changed[k] = c;
+                EXPECT_EQ(IsTimeLine(changed), TimeLineByRule(changed)) << changed;
+            }
+        }
+    }
 }
 
 TEST(LineTests, IntegerLines) {

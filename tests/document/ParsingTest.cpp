@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace velkar {
 namespace {
@@ -132,6 +133,46 @@ TEST(SubViewerParse, EmptyLineBeforeMoreTextStillFails) {
             Parsed(sfSubViewer2, {"00:00:01.00,00:00:02.00", "a", "", "", "b"});
         },
         ThrowsMessage<ConversionError>(StrEq("'' is not a valid integer value")));
+}
+
+TEST(Parse, WithoutTextsTheTableAndTheFailuresStayTheSame) {
+    const std::vector<std::pair<SubtitleFormat, Lines>> documents{
+        {sfMicroDVD, {"{100}{200}Hello|World", "", "{1}{2}", "{300}{400}", "{5}{6}a"}},
+        {sfMicroDVD, {"{1}{2}ok", "{a}{200}x"}},
+        {sfSubRip,
+         {"1", "00:00:01,000 --> 00:00:02,000", "Hello", "World", "", "x", "2",
+          "00:00:03,000 --> 00:00:04,500", "Bye", ""}},
+        {sfSubRip,
+         {"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2", "00:00:03,000 --> 00:00:04,000"}},
+        {sfSubViewer2,
+         {"[SUBTITLE]", "", "00:00:01.00,00:00:02.50", "Hi[br]there", "", "01:00:00.01,01:00:00.99",
+          "Bye"}},
+        {sfSubViewer2, {"00:00:01.00,00:00:02.50", "Hi", "", "00:00:03.00,00:00:04.00"}},
+    };
+    for (const auto& [format, lines] : documents) {
+        SubtitleDocument with, without;
+        std::string failedWith, failedWithout;
+        for (auto [doc, failed, texts] :
+             {std::tuple(&with, &failedWith, SubtitleTextsWanted::Yes),
+              std::tuple(&without, &failedWithout, SubtitleTextsWanted::No)}) {
+            doc->SubtitleLines = lines;
+            doc->SubtitleFormat = format;
+            NoProgress progress;
+            try {
+                ParseSubtitles(*doc, progress, nullptr, texts);
+            } catch (const VelkarError& e) {
+                *failed = e.what();
+            }
+        }
+        EXPECT_EQ(failedWithout, failedWith) << lines.front();
+        EXPECT_EQ(without.SubtitleCount, with.SubtitleCount) << lines.front();
+        EXPECT_EQ(without.TimingTable, with.TimingTable) << lines.front();
+        EXPECT_EQ(without.SubtitleLineIndex, with.SubtitleLineIndex) << lines.front();
+        EXPECT_EQ(without.FirstTimeLine, with.FirstTimeLine) << lines.front();
+        EXPECT_EQ(without.SubtitleTexts.size(), with.SubtitleTexts.size()) << lines.front();
+        for (const std::string& text : without.SubtitleTexts)
+            EXPECT_EQ(text, "");
+    }
 }
 
 TEST(Parse, OtherFormatsOnlyEmptyTheDialogList) {

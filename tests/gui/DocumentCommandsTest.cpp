@@ -426,7 +426,7 @@ TEST_P(EditorRoundTrip, SavingUnchangedTextKeepsEveryByte) {
     open(path);
     if (!form().document().SubtitleLoaded)
         GTEST_SKIP() << "not a loadable document";
-    const std::vector<std::string> before = form().document().SubtitleLines;
+    const std::vector<std::string> before = form().document().SubtitleLines.strings();
     modal.then([&](QWidget* w) { SaveEditor(dialogs, Editor(w), Answer::Yes); });
     form().cmdEdit->click();
     EXPECT_TRUE(form().document().SubtitleLines == before);

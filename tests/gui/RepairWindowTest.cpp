@@ -172,7 +172,7 @@ TEST_F(Repair, RepairingACreatedDialogSelectsItsViewerEntriesAndRewritesItsLine)
     EXPECT_EQ(viewerList().currentRow(), 1);
     pressAt(6000);
     EXPECT_EQ(viewerList().currentRow(), 2);
-    const std::vector<std::string>& lines = form().document().SubtitleLines;
+    const velkar::LineStore& lines = form().document().SubtitleLines;
     EXPECT_EQ(lines[12], "00:00:05.00,00:00:06.00");
     EXPECT_EQ(lines[15], "00:00:03.00,00:00:04.00");
     EXPECT_EQ(lines.size(), 18u);

@@ -3,6 +3,7 @@
 #include "document/Errors.h"
 #include "sync/FixSynch.h"
 
+#include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -54,6 +55,17 @@ TEST(FixSynch, RoundingTiesGoToEven) {
     EXPECT_EQ(RoundHalfEven(-2.5L), -2);
     EXPECT_EQ(RoundHalfEven(-3.5L), -4);
     EXPECT_EQ(RoundHalfEven(2.4999L), 2);
+    // Exactly as nearbyint, sign of zero included, near and beyond the largest values
+    // rounded without it.
+    for (long double base : {0.0L, 1.0L, 65535.0L, 2147483647.0L, 0x1p61L, 0x1p62L, 0x1p63L}) {
+        for (long double offset : {-1.5L, -0.5L, -0.49999L, -0.25L, 0.0L, 0.25L, 0.5L, 1.5L}) {
+            for (long double x : {base + offset, -(base + offset)}) {
+                const long double rounded = RoundHalfEven(x);
+                EXPECT_EQ(rounded, std::nearbyint(x)) << static_cast<double>(x);
+                EXPECT_EQ(std::signbit(rounded), std::signbit(std::nearbyint(x)));
+            }
+        }
+    }
     // With a ratio of 1.5 a duration of 5 becomes 8 and one of 3 becomes 4.
     auto doc = test::OpenLines({"{0}{5}a", "{5}{8}b", "{8}{10}c"});
     FixSynch(doc, "0", "12", 0, progress); // span 8 -> 12

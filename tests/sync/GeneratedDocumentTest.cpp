@@ -92,13 +92,13 @@ Lines Generate(const Case& generated, std::mt19937& random) {
 }
 
 // What may differ in a timing line: the fields before this many characters (or braces).
-std::string Rest(SubtitleFormat format, const std::string& line) {
+std::string Rest(SubtitleFormat format, std::string_view line) {
     if (format == sfMicroDVD) {
         auto first = line.find('}');
-        return line.substr(line.find('}', first + 1) + 1);
+        return std::string(line.substr(line.find('}', first + 1) + 1));
     }
     const std::size_t width = format == sfSubRip ? 29 : 23;
-    return line.size() > width ? line.substr(width) : std::string();
+    return line.size() > width ? std::string(line.substr(width)) : std::string();
 }
 
 class GeneratedDocuments : public testing::TestWithParam<Case> {};
@@ -125,7 +125,7 @@ TEST_P(GeneratedDocuments, FixSynchHitsTheAnchorsAndChangesOnlyTimingFields) {
         const std::int32_t first = typed(doc.start(doc.FirstAnchor));
         const std::int32_t last = typed(doc.start(doc.LastAnchor));
         const int toleranceIndex = static_cast<int>(random() % 6);
-        const Lines before = doc.SubtitleLines;
+        const Lines before = doc.SubtitleLines.strings();
         const auto tableBefore = doc.TimingTable;
 
         NoProgress progress;

@@ -1,0 +1,287 @@
+#include "document/LineStore.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <sys/mman.h>
+#include <utility>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace velkar {
+
+namespace {
+
+// Asks the kernel to back a large block with huge pages: a 65,535-subtitle document's line
+// table then takes a handful of page faults instead of thousands. Only advice; nothing changes
+// when the kernel declines.
+void AdviseHugePages(void* data, std::size_t size) {
+    constexpr std::uintptr_t kHugePage = 2u << 20;
+    if (size < 2 * kHugePage)
+        return;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHugePage - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+// Calls add(first, last) for every line of [begin, end): lines end at every CR LF, lone CR and
+// lone LF, and a final line end adds no empty line. A line ends at an LF (one CR right before it
+// belongs to the line end) or at a CR that no LF follows.
+template <typename Add> void ForEachLine(const char* const begin, const char* const end, Add add) {
+    const char* start = begin; // where the current line begins
+    const char* p = begin;
+#ifdef __SSE2__
+    // 64 bytes at a time: masks of their CRs and LFs, bit k for byte k.
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    auto mask = [](const char* q, __m128i c) {
+        std::uint64_t m = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * k));
+            m |= static_cast<std::uint64_t>(
+                     static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, c))))
+                 << (16 * k);
+        }
+        return m;
+    };
+    std::uint64_t crCarry = 0; // 1 when the byte before this block is a CR
+    for (; end - p >= 64; p += 64) {
+        const std::uint64_t crs = mask(p, cr), lfs = mask(p, lf);
+        const std::uint64_t lfNext = (lfs >> 1) | (end - p > 64 && p[64] == '\n' ? 1ull << 63 : 0);
+        const std::uint64_t crBefore = (crs << 1) | crCarry;
+        crCarry = crs >> 63;
+        for (std::uint64_t ends = lfs | (crs & ~lfNext); ends != 0; ends &= ends - 1) {
+            const int k = __builtin_ctzll(ends);
+            add(start, p + k - static_cast<int>((crBefore & lfs) >> k & 1));
+            start = p + k + 1;
+        }
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\n') {
+            add(start, p > start && p[-1] == '\r' ? p - 1 : p);
+            start = p + 1;
+        } else if (*p == '\r' && !(p + 1 < end && p[1] == '\n')) {
+            add(start, p);
+            start = p + 1;
+        }
+    }
+    if (start < end)
+        add(start, end);
+}
+
+// Blocks allocated for lines that do not fit their place grow with the store, up to this size.
+constexpr std::size_t kMinBlock = 256, kMaxBlock = 1 << 20;
+// Bytes left behind by moved lines are dropped (the store copied afresh) once there are more
+// of them than this and than half of all the store holds.
+constexpr std::size_t kAbandonedLimit = 1 << 20;
+
+} // namespace
+
+LineStore::Block::Block(std::size_t size) : m_data(new char[size]), m_size(size) {
+    AdviseHugePages(m_data, m_size);
+}
+
+LineStore::Block::Block(Block&& other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)) {}
+
+LineStore::Block& LineStore::Block::operator=(Block&& other) noexcept {
+    if (this != &other) {
+        Block old(std::move(*this));
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+    }
+    return *this;
+}
+
+LineStore::Block::~Block() {
+    delete[] m_data;
+}
+
+template <typename Lines> void LineStore::CopyFrom(const Lines& lines) {
+    std::size_t total = 0;
+    for (const auto& line : lines)
+        total += std::string_view(line).size() + 2;
+    m_lines.reserve(lines.size());
+    if (total == 0)
+        return;
+    Block block(total);
+    char* p = block.data();
+    for (const auto& item : lines) {
+        const std::string_view line(item);
+        if (!line.empty())
+            std::memcpy(p, line.data(), line.size());
+        m_lines.emplace_back(p, line.size());
+        p += line.size();
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+    m_blocks.push_back(std::move(block));
+    m_used = total;
+}
+
+LineStore::LineStore(const std::vector<std::string>& lines) {
+    CopyFrom(lines);
+}
+
+LineStore::LineStore(std::initializer_list<std::string_view> lines) {
+    CopyFrom(lines);
+}
+
+LineStore::LineStore(const LineStore& other) {
+    CopyFrom(other.m_lines);
+}
+
+LineStore& LineStore::operator=(const LineStore& other) {
+    if (this != &other) {
+        LineStore copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+LineStore LineStore::Split(std::string_view bytes) {
+    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
+        bytes = bytes.substr(0, static_cast<const char*>(nul) - bytes.data());
+    Block block(bytes.size());
+    if (!bytes.empty())
+        std::memcpy(block.data(), bytes.data(), bytes.size());
+    return Split(std::move(block));
+}
+
+LineStore LineStore::Split(Block block, std::size_t skip) {
+    LineStore store;
+    skip = std::min(skip, block.size());
+    const char* const begin = block.data() + skip;
+    std::size_t size = block.size() - skip;
+    if (const void* nul = std::memchr(begin, '\0', size))
+        size = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
+    // A subtitle file's lines are rarely shorter than 8 bytes with their line end; room that is
+    // reserved and never used costs no memory.
+    store.m_lines.reserve(size / 8 + 16);
+    AdviseHugePages(store.m_lines.data(), store.m_lines.capacity() * sizeof(std::string_view));
+    ForEachLine(begin, begin + size, [&](const char* first, const char* last) {
+        store.m_lines.emplace_back(first, static_cast<std::size_t>(last - first));
+    });
+    store.m_used = block.size();
+    store.m_blocks.push_back(std::move(block));
+    return store;
+}
+
+char* LineStore::Allocate(std::size_t size) {
+    const std::size_t need = size + 2;
+    if (m_blocks.empty() || m_blocks.back().size() - m_used < need) {
+        const std::size_t last = m_blocks.empty() ? 0 : m_blocks.back().size();
+        m_blocks.emplace_back(std::max(need, std::clamp(2 * last, kMinBlock, kMaxBlock)));
+        m_used = 0;
+    }
+    char* p = m_blocks.back().data() + m_used;
+    m_used += need;
+    p[size] = '\r';
+    p[size + 1] = '\n';
+    return p;
+}
+
+std::string_view LineStore::Place(std::string_view text) {
+    char* p = Allocate(text.size());
+    if (!text.empty())
+        std::memcpy(p, text.data(), text.size());
+    return {p, text.size()};
+}
+
+void LineStore::Move(std::size_t i, std::string_view text) {
+    m_abandoned += m_lines[i].size() + 2;
+    m_lines[i] = text;
+    std::size_t held = 0;
+    for (const Block& block : m_blocks)
+        held += block.size();
+    if (m_abandoned > kAbandonedLimit && 2 * m_abandoned > held)
+        *this = LineStore(*this);
+}
+
+void LineStore::set(std::size_t i, std::string_view text) {
+    const std::string_view line = m_lines[i];
+    if (text.size() <= line.size()) {
+        if (!text.empty())
+            std::memmove(const_cast<char*>(line.data()), text.data(), text.size());
+        m_lines[i] = {line.data(), text.size()};
+        return;
+    }
+    Move(i, Place(text));
+}
+
+void LineStore::replace(std::size_t i, std::size_t count, std::string_view text) {
+    const std::string_view line = m_lines[i];
+    count = std::min(count, line.size());
+    const std::size_t rest = line.size() - count;
+    if (text.size() <= count) {
+        char* p = const_cast<char*>(line.data());
+        if (text.size() != count)
+            std::memmove(p + text.size(), p + count, rest);
+        if (!text.empty())
+            std::memcpy(p, text.data(), text.size());
+        m_lines[i] = {p, text.size() + rest};
+        return;
+    }
+    char* p = Allocate(text.size() + rest);
+    std::memcpy(p, text.data(), text.size());
+    if (rest != 0)
+        std::memcpy(p + text.size(), line.data() + count, rest);
+    Move(i, {p, text.size() + rest});
+}
+
+void LineStore::push_back(std::string_view text) {
+    const std::string_view placed = Place(text);
+    m_lines.push_back(placed);
+}
+
+void LineStore::clear() {
+    std::vector<std::string_view>().swap(m_lines);
+    m_blocks.clear();
+    m_used = 0;
+    m_abandoned = 0;
+}
+
+std::vector<std::string> LineStore::strings() const {
+    return std::vector<std::string>(m_lines.begin(), m_lines.end());
+}
+
+std::size_t LineStore::CrlfRun(std::size_t first, std::string_view& bytes) const {
+    bytes = {};
+    if (first >= m_lines.size())
+        return 0;
+    const char* const start = m_lines[first].data();
+    const char* blockEnd = nullptr;
+    for (const Block& block : m_blocks)
+        if (start >= block.data() && start < block.data() + block.size()) {
+            blockEnd = block.data() + block.size();
+            break;
+        }
+    if (!blockEnd)
+        return 0;
+    const char* cursor = start;
+    std::size_t i = first;
+    for (; i < m_lines.size(); ++i) {
+        const std::string_view line = m_lines[i];
+        if (line.data() != cursor || static_cast<std::size_t>(blockEnd - cursor) < line.size() + 2)
+            break;
+        const char* after = cursor + line.size();
+        if (after[0] != '\r' || after[1] != '\n')
+            break;
+        cursor = after + 2;
+    }
+    bytes = {start, static_cast<std::size_t>(cursor - start)};
+    return i - first;
+}
+
+bool operator==(const LineStore& a, const LineStore& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+bool operator==(const LineStore& a, const std::vector<std::string>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+} // namespace velkar
