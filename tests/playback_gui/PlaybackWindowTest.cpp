@@ -3,6 +3,7 @@
 // viewer following playback. Real movies made by ffmpeg, played by libmpv without picture or
 // sound; file dialogs and message boxes answer from a script.
 
+#include "ScriptedDialogs.h"
 #include "TestMedia.h"
 #include "app/Application.h"
 #include "app/UserDialogs.h"
@@ -34,35 +35,6 @@ namespace {
 
 using gui::PlaybackCommands;
 using gui::TForm1;
-
-// Answers the file dialog from a queue (a null path cancels) and records every message box.
-class Script : public gui::UserDialogs {
-  public:
-    std::deque<QString> files;
-    std::vector<gui::FileRequest> requests;
-    std::vector<QString> messages;
-
-    std::optional<QString> openFile(QWidget*, const gui::FileRequest& request) override {
-        requests.push_back(request);
-        if (files.empty())
-            return std::nullopt;
-        QString path = files.front();
-        files.pop_front();
-        if (path.isNull())
-            return std::nullopt;
-        return path;
-    }
-    std::optional<QString> saveFile(QWidget*, const gui::FileRequest&) override {
-        return std::nullopt;
-    }
-    void information(QWidget*, const QString&, const QString& text) override {
-        messages.push_back(text);
-    }
-    gui::Answer question(QWidget*, const QString&, const QString&, bool) override {
-        return gui::Answer::No;
-    }
-    std::optional<QFont> chooseFont(QWidget*, const QFont&) override { return std::nullopt; }
-};
 
 // Four subtitles: 0-500, 1000-1500, 2000-2500 and 3000-3500 ms; the second has two lines.
 const char kSubRip[] = "1\r\n00:00:00,000 --> 00:00:00,500\r\nZero\r\n\r\n"
