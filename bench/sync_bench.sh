@@ -28,7 +28,7 @@ for args in "bench.srt --first 00:00:02,000 --last 21:00:00,000" \
 done
 
 echo "== wall time (hyperfine)"
-hyperfine --warmup 3 --min-runs 20 --export-markdown "$work/times.md" \
+hyperfine --warmup 3 --min-runs 20 --export-markdown "$work/times.md" --export-json "$work/times.json" \
     -n "velkar-cli sync (SubRip)" \
     "$cli sync $work/bench.srt --first 00:00:02,000 --last 21:00:00,000 -o $work/o.srt" \
     -n "velkar-cli sync (MicroDVD)" \
@@ -40,3 +40,12 @@ hyperfine --warmup 3 --min-runs 20 --export-markdown "$work/times.md" \
     -n "ffmpeg -i in.srt out.srt" \
     "ffmpeg -nostdin -loglevel error -y -i $work/bench.srt $work/f.srt"
 cat "$work/times.md"
+
+echo "== medians, and how many times slower each reference is than velkar-cli on SubRip"
+python3 - "$work/times.json" <<'PY'
+import json, sys
+runs = json.load(open(sys.argv[1]))["results"]
+ours = next(r["median"] for r in runs if r["command"] == "velkar-cli sync (SubRip)")
+for r in runs:
+    print(f'{r["command"]}: median {r["median"] * 1000:.1f} ms ({r["median"] / ours:.1f}x)')
+PY
