@@ -3,8 +3,8 @@
 // Synch, the ticks and "Set Time..." asking it, the dialog seek, the descriptor's movie name
 // and shutdown. File dialogs and message boxes answer from a script.
 
-#include "ScriptedDialogs.h"
 #include "TestMedia.h"
+#include "WindowFixture.h"
 #include "app/Application.h"
 #include "app/UserDialogs.h"
 #include "frmMain/MaskedTimeEdit.h"
@@ -52,15 +52,12 @@ bool HaveMpv() {
     return QFileInfo(QStringLiteral("/usr/bin/mpv")).isExecutable();
 }
 
-class ExternalPlayerWindow : public testing::Test {
+class ExternalPlayerWindow : public WindowFixture {
   protected:
     void SetUp() override {
         if (!HaveMpv() || Clip320().isEmpty())
             GTEST_SKIP() << "mpv or ffmpeg is not installed";
-        gui::SetUserDialogs(&script);
-        windows = std::make_unique<gui::Windows>(folder.filePath(QStringLiteral("tavrel.ini")));
-        form().tmrSub->stop();
-        form().tmrScroll->stop();
+        startWindows();
         form().BspArguments = {"--vo=null", "--ao=null", "--force-window=no", "--pause"};
         form().BspWaits.start = 5s;
         form().BspWaits.reply = 1s;
@@ -69,34 +66,14 @@ class ExternalPlayerWindow : public testing::Test {
         form().show();
     }
     void TearDown() override {
-        if (windows) {
-            // Whatever a test left running goes with the window's shutdown.
-            if (form().BSPWindow != 0) {
-                form().UseBSP = true;
-                form().close();
-            }
-            windows.reset();
+        // Whatever a test left running goes with the window's shutdown.
+        if (windows && form().BSPWindow != 0) {
+            form().UseBSP = true;
+            form().close();
         }
-        gui::SetUserDialogs(nullptr);
+        WindowFixture::TearDown();
     }
 
-    TForm1& form() const { return windows->Form1(); }
-    PlaybackCommands& playback() const { return form().playback(); }
-
-    void openMovie(const QString& path) {
-        script.files.push_back(path);
-        playback().cmdOpenMovieClick();
-    }
-    void openSubtitles(const char* bytes, const char* name) {
-        const QString path = folder.filePath(QString::fromLatin1(name));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-        script.files.push_back(path);
-        form().cmdOpenSubtitleClick();
-        ASSERT_TRUE(form().document().SubtitleLoaded);
-    }
     // One overlay tick once the last ask is old enough to be asked again.
     void tick() {
         QTest::qWait(PlaybackCommands::kExternalPollMs + 5);
@@ -118,10 +95,6 @@ class ExternalPlayerWindow : public testing::Test {
     static bool ProcessRuns(std::int32_t pid) {
         return pid > 0 && ::kill(pid, 0) == 0 && ::waitpid(pid, nullptr, WNOHANG) == 0;
     }
-
-    QTemporaryDir folder;
-    Script script;
-    std::unique_ptr<gui::Windows> windows;
 };
 
 TEST_F(ExternalPlayerWindow, TheLocateDialogProposesThePlayerAndKeepsWhatIsChosen) {

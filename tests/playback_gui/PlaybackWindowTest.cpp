@@ -3,8 +3,8 @@
 // viewer following playback. Real movies made by ffmpeg, played by libmpv without picture or
 // sound; file dialogs and message boxes answer from a script.
 
-#include "ScriptedDialogs.h"
 #include "TestMedia.h"
+#include "WindowFixture.h"
 #include "app/Application.h"
 #include "app/UserDialogs.h"
 #include "frmMain/MaskedTimeEdit.h"
@@ -44,14 +44,10 @@ const char kSubRip[] = "1\r\n00:00:00,000 --> 00:00:00,500\r\nZero\r\n\r\n"
 // The same in frames of 25 per second, with a "|" break.
 const char kMicroDvd[] = "{0}{12}Zero\r\n{25}{37}One|more\r\n{50}{62}Two\r\n{75}{87}Three\r\n";
 
-class PlaybackWindow : public testing::Test {
+class PlaybackWindow : public WindowFixture {
   protected:
     void SetUp() override {
-        gui::SetUserDialogs(&script);
-        windows = std::make_unique<gui::Windows>(folder.filePath(QStringLiteral("tavrel.ini")));
-        // The tests drive the timers' handlers themselves.
-        form().tmrSub->stop();
-        form().tmrScroll->stop();
+        startWindows();
         playback().PlayerOptions.picture = false;
         playback().PlayerOptions.audioOutput = QStringLiteral("null");
         playback().StartFullScreen = [this](const QString& path) {
@@ -60,31 +56,9 @@ class PlaybackWindow : public testing::Test {
         };
         form().show();
     }
-    void TearDown() override {
-        windows.reset();
-        gui::SetUserDialogs(nullptr);
-    }
-
-    TForm1& form() const { return windows->Form1(); }
-    PlaybackCommands& playback() const { return form().playback(); }
     PositionBar& bar() const { return playback().Bar(); }
     MpvPlayer& mpv() const { return *playback().Mplayer(); }
 
-    void openMovie(const QString& path) {
-        ASSERT_FALSE(path.isEmpty());
-        script.files.push_back(path);
-        playback().cmdOpenMovieClick();
-    }
-    void openSubtitles(const char* bytes, const char* name) {
-        const QString path = folder.filePath(QString::fromLatin1(name));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        file.close();
-        script.files.push_back(path);
-        form().cmdOpenSubtitleClick();
-        ASSERT_TRUE(form().document().SubtitleLoaded);
-    }
     // Seeks the player, lets it land and runs one overlay tick.
     void playerAt(std::int32_t position) {
         mpv().seek(position);
@@ -94,9 +68,6 @@ class PlaybackWindow : public testing::Test {
     QString label() const { return form().lblSubs->text(); }
     QPoint onBar(int x, int below = 5) const { return QPoint(x, bar().BarTop + below); }
 
-    QTemporaryDir folder;
-    Script script;
-    std::unique_ptr<gui::Windows> windows;
     std::vector<QString> fullScreen;
 };
 
