@@ -48,6 +48,22 @@ TEST(LineStore, SplitsAtEveryLineEndWhereverItFalls) {
     }
 }
 
+TEST(LineStore, TheTextEndsAtTheFirstNulWhereverItFalls) {
+    // A NUL at every offset of a text read 64 bytes at a time, also just after a CR and before
+    // an LF, and a second NUL further on.
+    std::mt19937 random(11);
+    const char alphabet[] = {'a', '\r', '\n'};
+    std::string bytes(300, 'x');
+    for (char& c : bytes)
+        c = alphabet[random() % 3];
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        std::string text = bytes;
+        text[at] = '\0';
+        text[std::min(at + 70, text.size() - 1)] = '\0';
+        ASSERT_EQ(LineStore::Split(text), SplitByteByByte(bytes.substr(0, at))) << at;
+    }
+}
+
 TEST(LineStore, RewrittenLinesAreWrittenOutExactly) {
     test::TempFolder folder;
     // Mixed line ends, a byte-order mark and no line end after the last line.
