@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/CommandLine.h"
 #include "app/Guard.h"
 #include "app/Settings.h"
 #include "edit/TfrmEdit.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QStandardPaths>
 #include <QStyleFactory>
 
@@ -41,6 +43,10 @@ Windows::~Windows() {
 void SetUpApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("velkar"));
     app.setApplicationDisplayName(kAppTitle);
+    app.setApplicationVersion(kAppVersion);
+    // The installed desktop entry and icon (share/applications/velkar.desktop).
+    app.setDesktopFileName(QStringLiteral("velkar"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("velkar")));
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         app.setStyle(fusion);
 }

@@ -25,7 +25,8 @@ class PlatformDialogs final : public UserDialogs {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(request.defaultSuffix);
-        // The command replaces an existing file without a further question.
+        // The command asks itself before replacing a file: only it knows the name with the
+        // format's extension added.
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         if (!request.folder.isEmpty())
             dialog.setDirectory(request.folder);

@@ -1,12 +1,44 @@
-// Velkar, the desktop program.
+// Velkar, the desktop program: velkar [SUBTITLE] [MOVIE].
 
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "frmMain/TForm1.h"
 
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+void Print(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    using velkar::gui::CommandLine;
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    if (velkar::gui::ReadCommandLine(raw).outcome == CommandLine::Outcome::Answer) {
+        // --help and --version need no display: a plain core application names the program.
+        QCoreApplication terminal(argc, argv);
+        Print(stdout, velkar::gui::ReadCommandLine(terminal.arguments()).text);
+        return 0;
+    }
     velkar::gui::VelkarApplication app(argc, argv);
     velkar::gui::SetUpApplication(app);
+    // The application took out the window system's own options.
+    const CommandLine line = velkar::gui::ReadCommandLine(app.arguments());
+    if (line.outcome != CommandLine::Outcome::Open) {
+        Print(stderr, line.text);
+        return 2;
+    }
     velkar::gui::Windows windows(velkar::gui::DefaultSettingsPath());
     windows.Form1().show();
+    // The files open once the window is up, as if chosen with its buttons.
+    if (!line.files.isEmpty())
+        QTimer::singleShot(0, &windows.Form1(),
+                           [&windows, &line] { windows.Form1().OpenHandedFiles(line.files); });
     return app.exec();
 }

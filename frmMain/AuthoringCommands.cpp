@@ -57,6 +57,8 @@ void ShowViewerEntry(TfrmSubs& viewer, std::int32_t entry) {
 } // namespace
 
 void TForm1::cmdCreateClick() {
+    if (!ConfirmDiscardChanges())
+        return;
     for (QWidget* w : std::initializer_list<QWidget*>{
              cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
              cmdOpenSubtitle, cmdCreate, cmdSubInfo})
@@ -67,6 +69,9 @@ void TForm1::cmdCreateClick() {
     cmdView->setGeometry(cmdCreate->x(), cmdCreate->y(), cmdCreate->width(), cmdView->height());
 
     velkar::StartCreation(m_document);
+    // Nothing to save yet: the created subtitles count as changes.
+    m_documentPath.clear();
+    setModified(false);
     // The texts of the new document come from the plain text.
     m_codec = DetectCodec(PlainTextLines);
     cboDialogs->clear();
@@ -78,6 +83,8 @@ void TForm1::cmdCreateClick() {
 }
 
 void TForm1::cmdLoadTextClick() {
+    if (!ConfirmDiscardChanges())
+        return;
     OpenDialog.title = QStringLiteral("Open Subtitle Plain Text File");
     OpenDialog.fileName.clear();
     OpenDialog.filter = QStringLiteral("Text Files (*.txt);;All Files (*)");
@@ -88,6 +95,7 @@ void TForm1::cmdLoadTextClick() {
     velkar::SubtitleDocument text;
     velkar::ReadSubtitleLines(text, QFile::encodeName(*path).toStdString());
     PlainTextLines = std::move(text.SubtitleLines);
+    m_plainTextPath = *path;
     const TextCodec codec = DetectCodec(PlainTextLines);
     QStringList entries;
     entries.reserve(qsizetype(2 * PlainTextLines.size()));
@@ -116,6 +124,7 @@ void TForm1::cmdStartEndClick() {
             return;
         const std::size_t n = m_document.SubtitleCount;
         const velkar::DialogEnded ended = velkar::DialogEnd(m_document, PlainTextLines, position);
+        setModified(true);
         txtLast->setText(QString::fromStdString(velkar::TimeToText(format, m_document.end(n - 1))));
         cboDialogs->addItem(screenText(ended.dialogEntry));
         cboDialogs->setCurrentIndex(cboDialogs->count() - 1);
@@ -133,8 +142,10 @@ void TForm1::cmdStartEndClick() {
         MaskedTimeEdit* field = start ? txtFirst : txtLast;
         field->setText(QString::fromStdString(
             velkar::TimeToText(format, start ? m_document.start(i) : m_document.end(i))));
-        if (!start)
+        if (!start) {
             velkar::RewriteTimingLine(m_document, i);
+            setModified(true);
+        }
         if (PlainTextLines.size() >= m_document.SubtitleCount)
             ShowViewerEntry(*m_viewer, std::int32_t(2 * i + (start ? 1 : 2)));
     }

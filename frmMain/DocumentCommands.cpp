@@ -1,4 +1,5 @@
-// Open Subtitle, Edit..., Save As... and Subtitle Information.
+// Open Subtitle, Edit..., Save As..., Subtitle Information and the question about unsaved
+// changes.
 
 #include "app/Guard.h"
 #include "app/SaveName.h"
@@ -14,11 +15,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <filesystem>
 
 namespace velkar::gui {
 
@@ -33,9 +37,12 @@ void TForm1::recognise() {
 }
 
 void TForm1::runEditor() {
+    const velkar::LineStore before = m_document.SubtitleLines;
     m_editor->setDocument(&m_document, &m_codec);
     m_editor->LoadForEditing(m_document.ErrorLines, m_document.ErrorTexts);
     m_editor->exec();
+    if (!(m_document.SubtitleLines == before))
+        setModified(true);
     // The editor may have replaced the lines; what the windows show follows them.
     m_codec = DetectCodec(m_document.SubtitleLines);
 }
@@ -80,15 +87,24 @@ void TForm1::fillDialogs(const std::vector<std::string>& entries) {
 }
 
 void TForm1::cmdOpenSubtitleClick() {
+    if (!ConfirmDiscardChanges())
+        return;
     OpenDialog.title = QStringLiteral("Open Subtitle File");
     OpenDialog.fileName.clear();
     OpenDialog.filter = kSubtitleFilter;
     const std::optional<QString> path = Dialogs().openFile(this, OpenDialog);
     if (!path)
         return;
+    OpenSubtitle(*path);
+}
+
+void TForm1::OpenSubtitle(const QString& path) {
     // From here on the old document is gone, even when the new file turns out unusable.
     m_codec = TextCodec();
-    velkar::ReadDocument(m_document, QFile::encodeName(*path).toStdString());
+    m_documentPath.clear();
+    setModified(false);
+    velkar::ReadDocument(m_document, QFile::encodeName(path).toStdString());
+    m_documentPath = path;
     m_codec = DetectCodec(m_document.SubtitleLines);
     if (m_document.SubtitleLines.empty())
         return;
@@ -103,6 +119,7 @@ void TForm1::cmdOpenSubtitleClick() {
         velkar::FinishOpen(m_document, *m_progress, &entries);
         fillDialogs(entries);
         ShowAnchors();
+        updateCaption();
     }
     pgrBar->setValue(0);
 }
@@ -131,35 +148,114 @@ void TForm1::cmdEditClick() {
 }
 
 void TForm1::cmdSaveClick() {
+    SaveDocumentAs();
+}
+
+bool TForm1::SaveDocumentAs() {
     if (!m_document.SubtitleLoaded)
-        return;
+        return false;
     SaveDialog.title = QStringLiteral("Save the fixed Subtitle to a new file");
-    SaveDialog.fileName.clear();
     SaveDialog.filter = kSubtitleFilter;
-    // The default suffix is left as the last command set it ("Make MVD File" sets "mvd").
-    const std::optional<QString> chosen = Dialogs().saveFile(this, SaveDialog);
-    if (!chosen)
-        return;
-    // The whole path: a path cut short could name another file.
-    const std::string target =
-        velkar::SaveTargetName(QFile::encodeName(*chosen).toStdString(), m_document.SubtitleFormat);
+    // "Make MVD File" shares the dialog; its ".mvd" must not reach a subtitle file. The
+    // format's extension is added below instead.
+    SaveDialog.defaultSuffix.clear();
+    // The document's own folder and name; a created document goes beside its plain text.
+    QFileInfo proposal(m_documentPath);
+    if (m_documentPath.isEmpty() && !m_plainTextPath.isEmpty())
+        proposal.setFile(QFileInfo(m_plainTextPath).dir(),
+                         QFileInfo(m_plainTextPath).completeBaseName() + QStringLiteral(".sub"));
+    SaveDialog.folder = proposal.filePath().isEmpty() ? QString() : proposal.absolutePath();
+    SaveDialog.fileName = proposal.fileName();
+    std::string target;
+    for (;;) {
+        const std::optional<QString> chosen = Dialogs().saveFile(this, SaveDialog);
+        if (!chosen)
+            return false;
+        // The whole path: a path cut short could name another file.
+        target = velkar::SaveTargetName(QFile::encodeName(*chosen).toStdString(),
+                                        m_document.SubtitleFormat);
+        std::error_code error;
+        if (!std::filesystem::exists(target, error))
+            break;
+        // The name with the format's extension may be a file the dialog did not see.
+        const QString name = QFileInfo(QFile::decodeName(target.c_str())).fileName();
+        if (Dialogs().question(this, kAppTitle,
+                               name +
+                                   QStringLiteral(" already exists.\n\rDo you want to replace it?"),
+                               false) == Answer::Yes)
+            break;
+        // No: the dialog comes back on the name chosen.
+        SaveDialog.folder = QFileInfo(*chosen).absolutePath();
+        SaveDialog.fileName = QFileInfo(*chosen).fileName();
+    }
     velkar::WriteSubtitleLines(m_document, target);
     m_document.SubtitleFileName = target;
+    m_documentPath = QFile::decodeName(target.c_str());
+    setModified(false);
     pgrBar->setValue(0);
-    if (cmdCreate->isHidden()) {
-        // Back from the creation or repair layout to the normal one.
-        for (QWidget* w : std::initializer_list<QWidget*>{
-                 cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst,
-                 cmdLast, cmdOpenSubtitle, cmdCreate, cmdSubInfo})
-            w->show();
-        cmdLoadText->hide();
-        cmdStartEnd->hide();
-        cmdView->setGeometry(56, 102, 55, cmdView->height());
-        // The repair layout hides "View" as well.
-        cmdView->show();
-        cboDialogs->hide();
-        chkRepair->hide();
+    leaveAuthoringLayout();
+    return true;
+}
+
+void TForm1::leaveAuthoringLayout() {
+    if (!cmdCreate->isHidden())
+        return;
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
+             cmdOpenSubtitle, cmdCreate, cmdSubInfo})
+        w->show();
+    cmdLoadText->hide();
+    cmdStartEnd->hide();
+    cmdView->setGeometry(56, 102, 55, cmdView->height());
+    // The repair layout hides "View" as well.
+    cmdView->show();
+    cboDialogs->hide();
+    chkRepair->hide();
+}
+
+bool TForm1::ConfirmDiscardChanges() {
+    if (!m_modified || !m_document.SubtitleLoaded)
+        return true;
+    const QString question = QStringLiteral("Save changes to ") + documentName() + QLatin1Char('?');
+    switch (Dialogs().question(this, kAppTitle, question, true)) {
+    case Answer::Yes:
+        return SaveDocumentAs();
+    case Answer::No:
+        return true;
+    case Answer::Cancel:
+        break;
     }
+    return false;
+}
+
+void TForm1::setModified(bool modified) {
+    m_modified = modified;
+    updateCaption();
+}
+
+QString TForm1::documentName() const {
+    return m_documentPath.isEmpty() ? QStringLiteral("Untitled")
+                                    : QFileInfo(m_documentPath).fileName();
+}
+
+void TForm1::setMovieName(const QString& name) {
+    m_movieName = name;
+    updateCaption();
+}
+
+void TForm1::updateCaption() {
+    QString caption = kAppTitle;
+    if (!m_movieName.isEmpty())
+        caption += QStringLiteral(" - ") + m_movieName;
+    const bool loaded = m_document.SubtitleLoaded;
+    if (loaded) {
+        // "[*]" is where the platform puts its mark; one in the name itself is doubled.
+        QString name = documentName();
+        name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+        caption = name + QStringLiteral("[*] - ") + caption;
+    }
+    setWindowTitle(caption);
+    setWindowModified(loaded && m_modified);
 }
 
 void TForm1::cmdSubInfoClick() {

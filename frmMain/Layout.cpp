@@ -118,6 +118,8 @@ QToolButton* SpeedButton(QWidget* parent, const char* name, const char* hint, bo
 MaskedTimeEdit* TimeField(QWidget* parent, const char* name, int l, int t, int w, int h) {
     auto* field = Place<MaskedTimeEdit>(parent, name, l, t, w, h);
     field->setFrame(false);
+    // A file dropped here opens, as anywhere on the window; its name is no time.
+    field->setAcceptDrops(false);
     Lime(field, 13, true);
     return field;
 }
@@ -163,6 +165,8 @@ void TForm1::buildLayout() {
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
+    // Subtitle files and movies may be dropped onto the window (HandedFiles.cpp).
+    setAcceptDrops(true);
 
     cmdOpenMovie = Button(this, "cmdOpenMovie", "Open Media", 5, 4, 75, 25);
     cmdMovieInfo = SpeedButton(this, "cmdMovieInfo", "Video Information (Avi files)", true, 83, 6);

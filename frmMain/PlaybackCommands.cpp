@@ -158,7 +158,11 @@ void PlaybackCommands::cmdOpenMovieClick() {
     const std::optional<QString> chosen = Dialogs().openFile(&f, f.OpenDialog);
     if (!chosen)
         return;
-    const QString path = *chosen;
+    OpenMovie(*chosen);
+}
+
+void PlaybackCommands::OpenMovie(const QString& path) {
+    TForm1& f = m_form;
     MediaLoaded = false;
     f.pgrBar->setMaximum(4);
     paceSubtitleTick();
@@ -203,7 +207,7 @@ void PlaybackCommands::cmdOpenMovieClick() {
     f.cboZoom->setCurrentIndex(1);
     cboZoomClick();
     stepProgress();
-    f.setWindowTitle(QStringLiteral("Velkar - ") + QFileInfo(path).fileName());
+    f.setMovieName(QFileInfo(path).fileName());
     if (const std::optional<double> volume = m_mpv->volume()) {
         // The output's level as a 16-bit word, and the bar position it stands for. The bar
         // does not write it back: MediaLoaded is still false.

@@ -46,6 +46,8 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
 
     // Handlers.
     void cmdOpenMovieClick();
+    // Opens the movie at `path` as "Open Media" does once its dialog has chosen it.
+    void OpenMovie(const QString& path);
     void cmdMovieInfoClick();
     void cboZoomClick();
     void VolBarChange();

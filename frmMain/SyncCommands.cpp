@@ -114,6 +114,7 @@ void TForm1::cmdStretchClick() {
     pgrBar->setValue(0);
     if (!outcome.rebuilt)
         return;
+    setModified(true);
     fillViewer();
     if (UseBSP)
         HandLinesToPlayer();

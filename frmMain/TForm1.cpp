@@ -2,6 +2,7 @@
 
 #include "frmMain/TForm1.h"
 
+#include "app/CommandLine.h"
 #include "app/Guard.h"
 #include "app/Settings.h"
 #include "frmMain/BarProgress.h"
@@ -91,7 +92,7 @@ void TForm1::SaveSettings() {
 
 QString TForm1::AboutText() {
     const QString br = QStringLiteral("\n\r");
-    return QStringLiteral("Velkar Version:1.4.0") + br + br +
+    return QStringLiteral("Velkar Version:") + kAppVersion + br + br +
            QStringLiteral("Subtitle timing repair, written for the Velkar project") + br +
            QStringLiteral("Supported Subtitle Formats: Subviewer2, Subrip, MicroDVD") + br +
            QStringLiteral("Released 2026") + br + br +
@@ -117,6 +118,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    bool close = true;
+    if (!m_destroyed) {
+        close = false;
+        guard([this, &close] { close = ConfirmDiscardChanges(); });
+    }
+    if (!close) {
+        event->ignore();
+        return;
+    }
     if (!m_destroyed)
         guard([this] { FormDestroy(); });
     event->accept();

@@ -5,7 +5,9 @@
 //
 //   TForm1.cpp            start-up, settings, shutdown, keys, About
 //   Layout.cpp            the controls: place, size, captions, colours, fonts, wiring
-//   DocumentCommands.cpp  Open Subtitle, Edit..., Save As..., Subtitle Information
+//   DocumentCommands.cpp  Open Subtitle, Edit..., Save As..., Subtitle Information, and the
+//                         question about unsaved changes
+//   HandedFiles.cpp       files handed over on the command line or dropped onto the window
 //   SyncCommands.cpp      the anchors, the dialog picker, Set Time..., Fix Synch
 //   ViewerCommands.cpp    the overlay tick and the list viewer's View button
 //   AuthoringCommands.cpp Make MVD File, Create Subs, Load Text, the Dialog Start/End button
@@ -18,6 +20,7 @@
 #include "frmMain/MediaPlayer.h"
 #include "playback/BspLink.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -25,6 +28,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QProgressBar;
@@ -145,6 +150,30 @@ class TForm1 : public QWidget {
     void cmdEditClick();
     void cmdSaveClick();
     void cmdSubInfoClick();
+    // Opens the subtitle file at `path` as "Open Subtitle" does once its dialog has chosen it
+    // (asks nothing about unsaved changes). Throws what reading and parsing throw.
+    void OpenSubtitle(const QString& path);
+    // "Save As...": proposes the document's own folder and name (a created document: the plain
+    // text's, as ".sub"), asks before replacing an existing file (No shows the dialog again)
+    // and writes the lines. True when the file was written; false when the user cancelled or
+    // nothing is loaded. Throws FileCreateError.
+    bool SaveDocumentAs();
+    // While the document has unsaved changes, asks "Save changes to NAME?": Yes runs Save As,
+    // No drops the changes, Cancel keeps everything. True when the caller may go on (nothing
+    // to save, No, or Yes and the file was written). Throws what SaveDocumentAs throws.
+    bool ConfirmDiscardChanges();
+    // True while the lines differ from what was opened or last saved: re-timed by Fix Synch,
+    // changed in the editor, a repaired dialog, created subtitles. Opening and saving clear it.
+    bool documentModified() const { return m_modified; }
+
+    // Opens files handed over on the command line or dropped onto the window: the first
+    // subtitle file and the first movie among `paths` (told apart by velkar::SortHandedFiles).
+    // The movie opens as with "Open Media"; the subtitle file, after the question about
+    // unsaved changes (Cancel opens neither), as with "Open Subtitle", leaving the creation or
+    // repair layout first. Failures are shown; nothing is thrown.
+    void OpenHandedFiles(const QStringList& paths);
+    // The movie's file name, shown in the caption (empty: none).
+    void setMovieName(const QString& name);
 
     // Anchors and Fix Synch.
     void ShowAnchors();
@@ -180,7 +209,13 @@ class TForm1 : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing asks about unsaved changes first; Cancel (or a save that did not happen) keeps
+    // the window open.
     void closeEvent(QCloseEvent* event) override;
+    // Local files dragged onto the window are taken; dropping them runs OpenHandedFiles once
+    // the drop has ended.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void buildLayout();
@@ -204,6 +239,16 @@ class TForm1 : public QWidget {
     // Puts the anchors on the first and the last subtitle when they lie outside the document.
     void keepAnchorsInRange();
     void setTimeFromPlayer(MaskedTimeEdit* field);
+    // Marks the document changed or saved, and shows it in the caption.
+    void setModified(bool modified);
+    // The caption: the document's file name with the platform's mark while it has unsaved
+    // changes (once a document is loaded), the program's title, the movie's file name.
+    void updateCaption();
+    // The document's file name as the caption and the question show it ("Untitled" for a
+    // created document not saved yet).
+    QString documentName() const;
+    // Back from the creation or repair layout to the normal one (nothing while it is shown).
+    void leaveAuthoringLayout();
 
     QString m_settingsPath;
     velkar::SubtitleDocument m_document;
@@ -216,6 +261,12 @@ class TForm1 : public QWidget {
     TForm2* m_picker = nullptr;
     TfrmMvd* m_mvd = nullptr;
     bool m_destroyed = false;
+    // The file the document was read from or last written to; empty for a created document.
+    QString m_documentPath;
+    // The plain text "Load Text" last read (a created document is proposed beside it).
+    QString m_plainTextPath;
+    QString m_movieName;
+    bool m_modified = false;
     std::unique_ptr<PlaybackCommands> m_playback;
     std::unique_ptr<velkar::BspLink> m_bsp;
 };

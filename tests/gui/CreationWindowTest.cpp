@@ -202,14 +202,21 @@ TEST_F(Creation, ASecondTextReplacesTheFirstAndCreatedDialogsKeepTheirTexts) {
     form().cmdCreate->click();
     loadText("Old one\r\n");
     pressAt(1000);
+    EXPECT_FALSE(form().documentModified());
     pressAt(2000);
+    // The created subtitle is an unsaved change: both paths below ask about it first.
+    EXPECT_TRUE(form().documentModified());
+    dialogs.answers.push_back(Answer::No);
     loadText("New one\r\nNew two\r\n");
     EXPECT_EQ(Entries(&viewerList()), QStringList({"", "New one", "", "New two"}));
     pressAt(3000);
     pressAt(4000);
     EXPECT_EQ(Entries(form().cboDialogs), QStringList({"1) Old one", "2) New two"}));
     // A second "Create Subs" starts over and reuses the text last loaded.
+    dialogs.answers.push_back(Answer::No);
     form().cmdCreate->click();
+    EXPECT_THAT(dialogs.questions,
+                ElementsAre("Save changes to Untitled?", "Save changes to Untitled?"));
     pressAt(5000);
     pressAt(6000);
     EXPECT_EQ(Entries(form().cboDialogs), QStringList({"1) New one"}));

@@ -6,6 +6,8 @@
 #include "subs/TfrmSubs.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -253,14 +255,108 @@ TEST_F(SaveAs, ANameWithAnExtensionIsKept) {
     EXPECT_EQ(ReadBytes(tempPath("subs.txt")), kThreeSubtitles);
 }
 
-TEST_F(SaveAs, TheSharedDialogsMvdSuffixWins) {
+TEST_F(SaveAs, TheDescriptorsMvdExtensionNeverReachesASubtitleFile) {
     start();
     openBytes(kThreeSubtitles, QStringLiteral("in.srt"));
-    form().SaveDialog.defaultSuffix = QStringLiteral("mvd"); // as "Make MVD File" leaves it
+    // "Make MVD File" saved a descriptor through the shared dialog first.
+    modal.then([&](QWidget* w) {
+        dialogs.files.push_back(tempPath("film.mvd"));
+        w->findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+    });
+    form().Button1->click();
+    ASSERT_EQ(dialogs.fileRequests.back().defaultSuffix, "mvd");
     saveAs(QStringLiteral("subs"));
-    EXPECT_EQ(dialogs.fileRequests[1].defaultSuffix, "mvd");
-    EXPECT_EQ(ReadBytes(tempPath("subs.mvd")), kThreeSubtitles);
+    EXPECT_EQ(dialogs.fileRequests.back().defaultSuffix, "");
+    EXPECT_EQ(ReadBytes(tempPath("subs.srt")), kThreeSubtitles);
+    EXPECT_FALSE(QFile::exists(tempPath("subs.mvd")));
 }
+
+TEST_F(SaveAs, TheDialogOpensInTheDocumentsFolderOnItsName) {
+    start();
+    ASSERT_TRUE(QDir().mkpath(tempPath("films")));
+    WriteBytes(tempPath("films/in.srt"), kThreeSubtitles);
+    open(tempPath("films/in.srt"));
+    dialogs.files.push_back(QString());
+    form().cmdSave->click();
+    EXPECT_EQ(dialogs.fileRequests.back().folder, tempPath("films"));
+    EXPECT_EQ(dialogs.fileRequests.back().fileName, "in.srt");
+    // After a save, the next one starts from the new file.
+    saveAs(QStringLiteral("other.txt"));
+    dialogs.files.push_back(QString());
+    form().cmdSave->click();
+    EXPECT_EQ(dialogs.fileRequests.back().folder, QFileInfo(tempPath("x")).absolutePath());
+    EXPECT_EQ(dialogs.fileRequests.back().fileName, "other.txt");
+}
+
+TEST_F(SaveAs, ACreatedDocumentIsProposedBesideItsPlainText) {
+    start();
+    ASSERT_TRUE(QDir().mkpath(tempPath("texts")));
+    WriteBytes(tempPath("texts/dialogs.txt"), "One\r\nTwo\r\n");
+    form().cmdCreate->click();
+    dialogs.files.push_back(QString());
+    form().cmdSave->click();
+    EXPECT_EQ(dialogs.fileRequests.back().fileName, "");
+    EXPECT_EQ(dialogs.fileRequests.back().folder, "");
+    dialogs.files.push_back(tempPath("texts/dialogs.txt"));
+    form().cmdLoadText->click();
+    dialogs.files.push_back(QString());
+    form().cmdSave->click();
+    EXPECT_EQ(dialogs.fileRequests.back().folder, tempPath("texts"));
+    EXPECT_EQ(dialogs.fileRequests.back().fileName, "dialogs.sub");
+}
+
+struct ReplaceCase {
+    const char* existing; // the file already there, or nullptr
+    const char* chosen;   // the name typed in the dialog
+    const char* written;  // where the file goes
+};
+
+class Replacing : public SaveAs, public testing::WithParamInterface<ReplaceCase> {};
+
+// The question names the file the format's extension makes, which the dialog could not see.
+TEST_P(Replacing, AnExistingFileIsReplacedOnlyAfterYes) {
+    const ReplaceCase& c = GetParam();
+    start();
+    openBytes(kThreeSubtitles, QStringLiteral("in.srt"));
+    // Re-timed, so that the opened file and the document differ.
+    form().txtFirst->setText(QStringLiteral("00:00:02,000"));
+    form().txtLast->setText(QStringLiteral("00:00:20,000"));
+    form().cmdStretch->click();
+    const std::string retimed = "1\r\n00:00:02,000 --> 00:00:06,000\r\nOne\r\n\r\n"
+                                "2\r\n00:00:08,000 --> 00:00:12,000\r\nTwo\r\n\r\n"
+                                "3\r\n00:00:20,000 --> 00:00:24,000\r\nThree\r\n";
+    if (c.existing && QString::fromLatin1(c.existing) != "in.srt")
+        WriteBytes(tempPath(c.existing), "old");
+    const std::string before = c.existing ? ReadBytes(tempPath(c.existing)) : std::string();
+
+    // No: the dialog comes back on the name typed; cancelling it writes nothing.
+    if (c.existing) {
+        dialogs.answers.push_back(Answer::No);
+        dialogs.files.push_back(tempPath(c.chosen));
+        dialogs.files.push_back(QString());
+        form().cmdSave->click();
+        ASSERT_EQ(dialogs.questions.size(), 1u);
+        EXPECT_EQ(dialogs.questions[0], QString::fromLatin1(c.written) +
+                                            " already exists.\n\rDo you want to replace it?");
+        EXPECT_EQ(dialogs.fileRequests.back().fileName, c.chosen);
+        EXPECT_EQ(ReadBytes(tempPath(c.existing)), before);
+        dialogs.answers.push_back(Answer::Yes);
+    }
+    saveAs(QString::fromLatin1(c.chosen));
+    EXPECT_EQ(dialogs.questions.size(), c.existing ? 2u : 0u);
+    EXPECT_EQ(ReadBytes(tempPath(c.written)), retimed);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SaveAs, Replacing,
+    testing::Values(ReplaceCase{nullptr, "new.srt", "new.srt"},
+                    ReplaceCase{"old.srt", "old.srt", "old.srt"},
+                    // The opened file itself, typed with and without its extension.
+                    ReplaceCase{"in.srt", "in.srt", "in.srt"},
+                    ReplaceCase{"in.srt", "in", "in.srt"},
+                    // "subs" alone is free, "subs.srt" is not.
+                    ReplaceCase{"subs.srt", "subs", "subs.srt"}));
 
 TEST_F(SaveAs, WritesLinesWithCrLfWhateverTheFileHad) {
     start();
