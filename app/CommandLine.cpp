@@ -33,7 +33,8 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
     Parser p;
     CommandLine line;
     const bool parsed = p.parser.parse(arguments);
-    if (p.parser.isSet(p.help)) {
+    // --help-all would list the window system's options, which are of no use here.
+    if (p.parser.isSet(p.help) || p.parser.isSet(QStringLiteral("help-all"))) {
         line.outcome = CommandLine::Outcome::Answer;
         line.text = p.parser.helpText();
     } else if (p.parser.isSet(p.version)) {

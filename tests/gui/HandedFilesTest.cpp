@@ -58,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{{"film.mkv", "film.srt"}, O::Open, {"film.mkv", "film.srt"}, {}},
         LineCase{{"--", "-odd.srt"}, O::Open, {"-odd.srt"}, {}},
         LineCase{{"--help"}, O::Answer, {}, kUsage}, LineCase{{"-h"}, O::Answer, {}, kUsage},
+        LineCase{{"--help-all"}, O::Answer, {}, kUsage},
         LineCase{{"--version"}, O::Answer, {}, "velkar 1.4.0\n"},
         // Asked before the window system has taken its own options out.
         LineCase{{"-platform", "offscreen", "--version"}, O::Answer, {}, "velkar 1.4.0\n"},
