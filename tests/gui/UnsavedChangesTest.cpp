@@ -76,6 +76,17 @@ TEST_F(UnsavedChanges, AFailedSaveKeepsTheMark) {
     EXPECT_EQ(form().windowTitle(), "film.srt[*] - Velkar");
 }
 
+TEST_F(UnsavedChanges, ASaveThatFailsAfterYesKeepsTheWindowOpen) {
+    retime();
+    dialogs.answers.push_back(Answer::Yes);
+    dialogs.files.push_back(tempPath("no/such/folder/fixed.srt"));
+    QTest::keyClick(form().cmdSave, Qt::Key_Escape);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Cannot create file " + tempPath("no/such/folder/fixed.srt"));
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_TRUE(form().documentModified());
+}
+
 TEST_F(UnsavedChanges, TheEditorMarksOnlyAChangedText) {
     editAndSave([](TfrmEdit*) {});
     EXPECT_FALSE(form().documentModified());
@@ -111,11 +122,15 @@ struct QuestionCase {
     Reply reply;
 };
 
-std::string Name(const testing::TestParamInfo<QuestionCase>& info) {
+std::string PathName(Path path) {
     static const char* const paths[] = {"Escape", "CloseBox", "OpenSubtitle", "CreateSubs",
                                         "LoadText"};
+    return paths[int(path)];
+}
+
+std::string Name(const testing::TestParamInfo<QuestionCase>& info) {
     static const char* const replies[] = {"Yes", "YesThenCancelTheSave", "No", "Cancel"};
-    return std::string(paths[int(info.param.path)]) + "_" + replies[int(info.param.reply)];
+    return PathName(info.param.path) + "_" + replies[int(info.param.reply)];
 }
 
 class PathsOut : public UnsavedChanges {
@@ -232,7 +247,10 @@ std::vector<QuestionCase> AllCases() {
 INSTANTIATE_TEST_SUITE_P(UnsavedChanges, AskingOnEveryPath, testing::ValuesIn(AllCases()), Name);
 INSTANTIATE_TEST_SUITE_P(UnsavedChanges, NothingToAsk,
                          testing::Values(Path::Escape, Path::CloseBox, Path::OpenSubtitle,
-                                         Path::CreateSubs, Path::LoadText));
+                                         Path::CreateSubs, Path::LoadText),
+                         [](const testing::TestParamInfo<Path>& info) {
+                             return PathName(info.param);
+                         });
 
 } // namespace
 } // namespace velkar::gui::test
