@@ -9,14 +9,17 @@
 #include "playback/PositionBar.h"
 #include "subs/TfrmSubs.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -50,6 +53,7 @@ PlaybackCommands::PlaybackCommands(TForm1& form) : QObject(&form), m_form(form) 
 }
 
 PlaybackCommands::~PlaybackCommands() {
+    qApp->removeEventFilter(this);
     m_form.setPlayer(nullptr);
 }
 
@@ -87,27 +91,50 @@ void PlaybackCommands::wireControls() {
                 (m_mpv.get()->*action)();
         });
     }
-    f.installEventFilter(this);
-    f.MoviePanel->installEventFilter(this);
+    // The window's and the picture's mouse events, and Escape in the full-screen view. On the
+    // application, after the window's key preview, so it sees Escape first.
+    qApp->installEventFilter(this);
 }
 
 bool PlaybackCommands::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-        type != QEvent::MouseButtonRelease)
+    if (type == QEvent::KeyPress && m_fullScreen) {
+        // Escape leaves the full-screen view here, before the window's own key handling (which
+        // would close the program) sees it.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            Guarded(&m_form, [this] { leaveFullScreen(); });
+            return true;
+        }
+        return false;
+    }
+    // Qt delivers a quick second press as a double-click; for the bar it is one more press.
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+        type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    if (watched != m_form.MoviePanel && watched != &m_form)
         return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint at = mouse->position().toPoint();
-    if (watched == m_form.MoviePanel) {
-        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
-            m_form.MoviePanel->rect().contains(at))
-            Guarded(&m_form, [this] { MoviePanelClick(); });
-        return false;
+    if (watched == m_form.MoviePanel || m_fullScreen) {
+        // A click on the picture: a press and its release on it. The second press of a
+        // double-click starts no click of its own, so however fast the clicks come each pair
+        // of press and release switches the view once.
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
+            m_pictureClick = true;
+        else if (type == QEvent::MouseButtonDblClick)
+            m_pictureClick = false;
+        else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+                 m_pictureClick) {
+            m_pictureClick = false;
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->rect().contains(at))
+                Guarded(&m_form, [this] { MoviePanelClick(); });
+        }
+        // In the full-screen view the bar is not there to be pressed.
+        return m_fullScreen;
     }
-    if (watched != &m_form)
-        return false;
     Guarded(&m_form, [&] {
-        if (type == QEvent::MouseButtonPress)
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
             FormMouseDown(mouse->buttons(), at.x(), at.y());
         else if (type == QEvent::MouseMove)
             FormMouseMove(mouse->buttons(), at.x(), at.y());
@@ -259,13 +286,53 @@ void PlaybackCommands::VolBarChange() {
 }
 
 void PlaybackCommands::MoviePanelClick() {
-    // A separate player shows the file full screen; with no file there is nothing to show.
-    StartFullScreen(m_mpv ? m_mpv->fileName() : QString());
+    if (m_fullScreen)
+        leaveFullScreen();
+    else if (m_mpv && m_mpv->isOpen())
+        enterFullScreen();
+}
+
+void PlaybackCommands::enterFullScreen() {
+    TForm1& f = m_form;
+    m_fullScreen = true;
+    m_normalPlace = f.pos();
+    const QRect screen = f.screen()->geometry();
+    f.setMinimumSize(0, 0);
+    f.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    f.setGeometry(screen);
+    f.showFullScreen();
+    // The picture as large as the screen allows, its shape kept, centred; the label over its
+    // foot. The controls stay under the panel; the bar is not shown.
+    f.MoviePanel->setGeometry(0, 0, screen.width(), screen.height());
+    f.MoviePanel->raise();
+    const QSize movie(NaturalRect.Right - NaturalRect.Left, NaturalRect.Bottom);
+    QRect picture(QPoint(0, 0), screen.size());
+    if (!movie.isEmpty()) {
+        picture.setSize(movie.scaled(screen.size(), Qt::KeepAspectRatio));
+        picture.moveCenter(QRect(QPoint(0, 0), screen.size()).center());
+    }
+    m_mpv->setDisplayRect(picture);
+    const int labelHeight = f.lblSubs->height();
+    f.lblSubs->setGeometry(0, screen.height() - labelHeight, screen.width(), labelHeight);
+    f.lblSubs->raise();
+    m_bar->hide();
+}
+
+void PlaybackCommands::leaveFullScreen() {
+    TForm1& f = m_form;
+    m_fullScreen = false;
+    f.showNormal();
+    f.MoviePanel->lower();
+    f.lblSubs->move(f.MoviePanel->x(), f.lblSubs->y());
+    cboZoomClick();
+    f.move(m_normalPlace);
 }
 
 // --- The position bar ------------------------------------------------------------------------
 
 void PlaybackCommands::PaintBar() {
+    if (m_fullScreen)
+        return;
     m_bar->PaintBar();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The main window's playback: "Open Media" with the built-in player, the zoom, the volume, the
-// full-screen click on the picture, the player's own buttons, the position bar under the
+// full-screen view of the picture, the player's own buttons, the position bar under the
 // subtitle label (its 100 ms timer and the window's mouse handlers) and the overlay part of
 // the 1 ms subtitle tick (position, length and the current subtitle in lblSubs, the viewer
 // following playback). It is also the window's media player seam: "Set Time..." and the
@@ -77,8 +77,9 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
 
     // How the player is made on the first open (tests ask for no sound output).
     playback::MpvPlayer::Options PlayerOptions;
-    // Starts the separate full-screen playback of a file (tests look at the path instead).
-    std::function<bool(const QString&)> StartFullScreen = playback::PlayFullScreen;
+    // The picture full screen: a click on the picture shows it there, with the subtitle
+    // label over its foot, playing on; a click or Escape brings the window back.
+    bool fullScreen() const { return m_fullScreen; }
 
     // How often the ticks ask the external player for its position and length, at most.
     static constexpr int kExternalPollMs = 20;
@@ -98,6 +99,8 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     // asked less than kExternalPollMs ago; true when it was asked now.
     bool askExternalPlayer();
     void wireControls();
+    void enterFullScreen();
+    void leaveFullScreen();
 
     TForm1& m_form;
     std::unique_ptr<playback::MpvPlayer> m_mpv;
@@ -107,6 +110,9 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     std::string m_caption; // the tick's work buffer
     QElapsedTimer m_externalPoll;
     std::int32_t m_externalLength = 0; // the external player's last reported length, ms
+    bool m_fullScreen = false;
+    bool m_pictureClick = false; // a left press on the picture waits for its release
+    QPoint m_normalPlace;        // the window's place before the full-screen view
     AviChunks m_aviChunks;
     AviInfo m_aviInfo; // kept across movies: a file only overwrites what it supplies
 };

@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,10 +51,6 @@ class PlaybackWindow : public WindowFixture {
         startWindows();
         playback().PlayerOptions.picture = false;
         playback().PlayerOptions.audioOutput = QStringLiteral("null");
-        playback().StartFullScreen = [this](const QString& path) {
-            fullScreen.push_back(path);
-            return true;
-        };
         form().show();
     }
     PositionBar& bar() const { return playback().Bar(); }
@@ -67,8 +64,6 @@ class PlaybackWindow : public WindowFixture {
     }
     QString label() const { return form().lblSubs->text(); }
     QPoint onBar(int x, int below = 5) const { return QPoint(x, bar().BarTop + below); }
-
-    std::vector<QString> fullScreen;
 };
 
 TEST_F(PlaybackWindow, OpenMediaAsksForAMovieAndPutsItsNameInTheCaption) {
@@ -306,6 +301,48 @@ TEST_F(PlaybackWindow, ARightClickStepsBackLeftOfTheThumbAndForwardOnIt) {
     EXPECT_EQ(mpv().position(), 75);
 }
 
+TEST_F(PlaybackWindow, EveryPressOnTheBarCountsDoubleClicksIncluded) {
+    openSubtitles(kSubRip, "subs.srt");
+    openMovie(Clip320());
+    playerAt(5000);
+    playback().tmrScrollTimer();
+    // Qt delivers the second press of a quick pair as a double-click.
+    QTest::mouseClick(&form(), Qt::RightButton, {}, onBar(115 + 100));
+    QTest::mouseDClick(&form(), Qt::RightButton, {}, onBar(115 + 100));
+    QTest::mouseRelease(&form(), Qt::RightButton, {}, onBar(115 + 100));
+    EXPECT_EQ(playback().PlayerPosition, 3000);
+}
+
+TEST_F(PlaybackWindow, AClickOnThePictureShowsItFullScreenAndAClickOrEscapeReturns) {
+    QTest::mouseClick(form().MoviePanel, Qt::LeftButton);
+    EXPECT_FALSE(playback().fullScreen()); // no movie: nothing to show
+    openMovie(Clip320());
+    const QRect window = form().frameGeometry();
+    mpv().play();
+    Pump(300);
+    const std::int32_t before = mpv().position();
+    QTest::mouseClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    ASSERT_TRUE(playback().fullScreen());
+    const QRect screen = form().screen()->geometry();
+    EXPECT_EQ(form().MoviePanel->geometry(), QRect(QPoint(0, 0), screen.size()));
+    EXPECT_EQ(mpv().mode(), PlayerMode::Playing); // the same player plays on
+    EXPECT_GE(mpv().position(), before);
+    EXPECT_TRUE(form().lblSubs->geometry().intersects(form().MoviePanel->geometry()));
+    QTest::mouseClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_FALSE(playback().fullScreen());
+    EXPECT_EQ(form().frameGeometry(), window);
+
+    // A double-click: one view, and the second press is no second click.
+    QTest::mouseClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseDClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseRelease(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_TRUE(playback().fullScreen());
+    QTest::keyClick(form().lblSubs, Qt::Key_Escape);
+    EXPECT_FALSE(playback().fullScreen());
+    EXPECT_TRUE(form().isVisible()); // Escape left the view, not the program
+    EXPECT_EQ(form().frameGeometry(), window);
+}
+
 TEST_F(PlaybackWindow, TheVolumeBarSendsTheLevelOnlyWhileAMovieIsOpen) {
     form().VolBar->setValue(50);
     EXPECT_EQ(playback().WaveLevel, 0u);
@@ -328,15 +365,6 @@ TEST_F(PlaybackWindow, ThePlayersButtonsWorkOnTheOpenFile) {
     EXPECT_EQ(mpv().mode(), PlayerMode::Playing);
     stop->click();
     EXPECT_EQ(mpv().mode(), PlayerMode::Stopped);
-}
-
-TEST_F(PlaybackWindow, AClickOnThePictureHandsTheFileToAFullScreenPlayer) {
-    QTest::mouseClick(form().MoviePanel, Qt::LeftButton);
-    openMovie(Clip320());
-    QTest::mouseClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
-    ASSERT_EQ(fullScreen.size(), 2u);
-    EXPECT_EQ(fullScreen[0], QString()); // no movie: an empty path
-    EXPECT_EQ(fullScreen[1], Clip320());
 }
 
 TEST_F(PlaybackWindow, VideoInformationReportsTheAviHeadersReadWhenItWasOpened) {

@@ -3,6 +3,7 @@
 // picture is saved there (docs/playing.png is made this way).
 
 #include "TestMedia.h"
+#include "WindowFixture.h"
 #include "app/Application.h"
 #include "app/UserDialogs.h"
 #include "frmMain/PlaybackCommands.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -75,6 +77,56 @@ TEST(PlayingWindow, ShowsThePictureTheSubtitleAndTheThumb) {
         }
     }
     gui::SetUserDialogs(nullptr);
+}
+
+} // namespace
+} // namespace velkar::playback::test
+
+namespace velkar::playback::test {
+namespace {
+
+// The window shown on the X screen, with the picture, movies played without sound.
+class ShownWindow : public WindowFixture {
+  protected:
+    void SetUp() override {
+        startWindows();
+        playback().PlayerOptions.audioOutput = QStringLiteral("null");
+        form().move(0, 0);
+        form().show();
+    }
+    // Whether the panel shows a colourful picture (the test pattern) at its middle.
+    bool showsPicture() {
+        Pump(300);
+        // What the X screen shows, not what the widgets would draw.
+        const QRect place(form().MoviePanel->mapToGlobal(QPoint(0, 0)), form().MoviePanel->size());
+        const QImage panel =
+            form()
+                .screen()
+                ->grabWindow(0, place.x(), place.y(), place.width(), place.height())
+                .toImage();
+        int coloured = 0;
+        for (int x = 0; x < panel.width(); x += 8)
+            if (QColor(panel.pixel(x, panel.height() / 2)).hsvSaturation() > 100)
+                ++coloured;
+        return coloured > 10;
+    }
+};
+
+TEST_F(ShownWindow, ThePictureComesBackAfterAFileWithoutOne) {
+    openMovie(ClipOfSize(640, 480));
+    ASSERT_TRUE(playback().Mplayer()->hasPicture()) << "no OpenGL: run under Xvfb";
+    EXPECT_TRUE(showsPicture());
+    openMovie(ToneMp3());
+    EXPECT_FALSE(playback().Mplayer()->showsPicture());
+    EXPECT_FALSE(showsPicture());
+    playback().Mplayer()->play();
+    Pump(500);
+    openMovie(ClipOfSize(640, 480));
+    EXPECT_TRUE(playback().Mplayer()->showsPicture());
+    EXPECT_TRUE(showsPicture());
+    playback().Mplayer()->play();
+    Pump(500);
+    EXPECT_TRUE(showsPicture());
 }
 
 } // namespace
