@@ -6,6 +6,7 @@
 #include "frmMain/TForm1.h"
 #include "playback/BarMath.h"
 #include "playback/OverlayCaption.h"
+#include "playback/OverlayWrap.h"
 #include "playback/PositionBar.h"
 #include "subs/TfrmSubs.h"
 
@@ -44,6 +45,7 @@ bool HasMp3Extension(const QString& path) {
 } // namespace
 
 PlaybackCommands::PlaybackCommands(TForm1& form) : QObject(&form), m_form(form) {
+    m_labelFont = form.lblSubs->font();
     m_bar = new playback::PositionBar(&form);
     const QRect label = form.lblSubs->geometry();
     m_bar->setUp(label.left(), label.top() + label.height(), label.width());
@@ -464,9 +466,46 @@ bool PlaybackCommands::tmrSubTimer() {
     // Only a changed text goes to the label, so a tick that changes nothing stays cheap.
     if (m_caption != m_overlay) {
         m_overlay = m_caption;
-        m_form.lblSubs->setText(ScreenText(m_form.screenText(m_overlay)));
+        showOverlay();
     }
     return true;
+}
+
+void PlaybackCommands::showOverlay() {
+    QLabel* label = m_form.lblSubs;
+    // The time line changes on every tick, the subtitle seldom: the subtitle is wrapped (and
+    // the font chosen) only when it, the time line's length or the label's size changes.
+    const std::string_view caption = m_overlay;
+    const std::size_t br = caption.find("\n\r");
+    const std::string_view times = caption.substr(0, br);
+    const std::string_view subtitle =
+        br == std::string_view::npos ? std::string_view() : caption.substr(br + 2);
+    const QString timeLine = QString::fromLatin1(times.data(), qsizetype(times.size()));
+    const bool same = m_wrap.valid && m_wrap.subtitle == subtitle &&
+                      m_wrap.timeLength == timeLine.size() && m_wrap.size == label->size() &&
+                      m_wrap.hasSubtitle == (br != std::string_view::npos);
+    if (!same) {
+        m_wrap.valid = true;
+        m_wrap.subtitle.assign(subtitle);
+        m_wrap.timeLength = timeLine.size();
+        m_wrap.size = label->size();
+        m_wrap.hasSubtitle = br != std::string_view::npos;
+        QString whole = timeLine;
+        if (m_wrap.hasSubtitle)
+            whole += QLatin1Char('\n') + ScreenText(m_form.screenText(subtitle));
+        const QRect room = label->contentsRect();
+        const playback::WrappedText wrapped = playback::WrapToFit(
+            whole, m_labelFont, room.width(), room.height(), kSmallestOverlayPixels);
+        // Everything after the time line (which always fits on one line).
+        const qsizetype firstBreak = wrapped.text.indexOf(QLatin1Char('\n'));
+        m_wrap.rest = firstBreak < 0 ? QString() : wrapped.text.mid(firstBreak);
+        if (label->font().pixelSize() != wrapped.pixelSize) {
+            QFont font = m_labelFont;
+            font.setPixelSize(wrapped.pixelSize);
+            label->setFont(font);
+        }
+    }
+    label->setText(timeLine + m_wrap.rest);
 }
 
 } // namespace velkar::gui

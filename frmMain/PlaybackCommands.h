@@ -17,8 +17,10 @@
 #include "playback/PositionBar.h"
 
 #include <QElapsedTimer>
+#include <QFont>
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,6 +89,8 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     // along, and a millisecond timer would keep an idle program awake a thousand times a
     // second. With a movie open it ticks every millisecond.
     static constexpr int kIdleTickMs = 20;
+    // The smallest font the subtitle label shrinks to for a long subtitle, in pixels.
+    static constexpr int kSmallestOverlayPixels = 8;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -99,6 +103,9 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     // asked less than kExternalPollMs ago; true when it was asked now.
     bool askExternalPlayer();
     void wireControls();
+    // Puts m_overlay on the label, wrapped to its width and, for a long subtitle, in a smaller
+    // font so that it fits its height.
+    void showOverlay();
     void enterFullScreen();
     void leaveFullScreen();
 
@@ -110,6 +117,16 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     std::string m_caption; // the tick's work buffer
     QElapsedTimer m_externalPoll;
     std::int32_t m_externalLength = 0; // the external player's last reported length, ms
+    // The label's font as designed, and the last wrapping of the subtitle under it.
+    QFont m_labelFont;
+    struct OverlayWrap {
+        bool valid = false;
+        bool hasSubtitle = false;
+        std::string subtitle; // bytes of the document
+        qsizetype timeLength = 0;
+        QSize size;
+        QString rest; // the wrapped lines after the time line, each after a '\n'
+    } m_wrap;
     bool m_fullScreen = false;
     bool m_pictureClick = false; // a left press on the picture waits for its release
     QPoint m_normalPlace;        // the window's place before the full-screen view

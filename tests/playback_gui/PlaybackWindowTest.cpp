@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -173,6 +174,32 @@ TEST_F(PlaybackWindow, TheLabelShowsPositionLengthAndTheSubtitleShowingThere) {
         playerAt(c.position);
         EXPECT_EQ(label(), QString::fromLatin1(c.text)) << c.position;
     }
+}
+
+TEST_F(PlaybackWindow, ALongSubtitleWrapsInsideTheLabelInWholeWords) {
+    script.files.push_back(
+        QStringLiteral(VELKAR_CORPUS_DIR "/srt/swiftsubtitles-26-transcript-long-lines.srt"));
+    form().cmdOpenSubtitleClick();
+    ASSERT_TRUE(form().document().SubtitleLoaded);
+    openMovie(Clip320());
+    // While the thumb is dragged the label shows the dragged position: 0:20 here.
+    playback().Dragging = true;
+    playback().PlayerPosition = 20000;
+    playback().tmrSubTimer();
+    const QLabel& label = *form().lblSubs;
+    const QFontMetrics metrics(label.font());
+    const QStringList lines = label.text().split(QLatin1Char('\n'));
+    ASSERT_GT(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("00:00:20,000 / 00:00:10,000"));
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), label.contentsRect().width())
+            << line.toStdString();
+    EXPECT_LE(lines.size() * metrics.lineSpacing(), label.contentsRect().height());
+    // whole words, in order: the lines joined by spaces are the subtitle (cut at 255)
+    EXPECT_EQ(lines.mid(1).join(QLatin1Char(' ')),
+              QString::fromStdString(form().document().SubtitleTexts[1]));
+    EXPECT_EQ(label.alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    playback().Dragging = false;
 }
 
 TEST_F(PlaybackWindow, WithAMicroDvdDocumentTheLabelCountsFrames) {
