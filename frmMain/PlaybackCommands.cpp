@@ -11,6 +11,7 @@
 #include "subs/TfrmSubs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -261,21 +262,61 @@ void PlaybackCommands::cmdMovieInfoClick() {
 void PlaybackCommands::cboZoomClick() {
     TForm1& f = m_form;
     f.update(); // the old bar goes with the black background
-    const velkar::ZoomLayout z = velkar::LayOutForZoom(NaturalRect, f.cboZoom->currentIndex(),
-                                                       f.lblSubs->height(), m_bar->BarHeight);
+    const std::int32_t labelHeight = f.lblSubs->height();
+    velkar::ZoomLayout z = velkar::LayOutForZoom(NaturalRect, f.cboZoom->currentIndex(),
+                                                 labelHeight, m_bar->BarHeight);
+    // The sizes are the window's outer ones; the frame the window system adds is taken off.
+    const QSize frame = f.frameGeometry().size() - f.geometry().size();
+    // The window never grows past the screen's free area: a movie too large for it at this
+    // zoom is shown smaller, its shape kept (the zoom item still shows what was asked for).
+    const QRect screen = f.screen() ? f.screen()->availableGeometry() : QRect();
+    if (!screen.isEmpty()) {
+        // What the window needs besides the video, across and down (outer sizes).
+        const int besideWidth = z.outerWidth - z.videoWidth;
+        const int besideHeight = outerHeight(z, frame.height()) - z.videoHeight;
+        const velkar::VideoSize fitted =
+            velkar::FitVideo(z.videoWidth, z.videoHeight, screen.width() - besideWidth,
+                             screen.height() - besideHeight);
+        if (fitted.width != z.videoWidth || fitted.height != z.videoHeight)
+            z = velkar::LayOutForVideo(NaturalRect, fitted.width, fitted.height, labelHeight,
+                                       m_bar->BarHeight);
+    }
     if (m_mpv)
         m_mpv->setDisplayRect(
             QRect(z.display.left, z.display.top, z.display.width, z.display.height));
     f.MoviePanel->setGeometry(z.panel.left, z.panel.top, z.panel.width, z.panel.height);
     const QRect panel = f.MoviePanel->geometry();
     f.lblSubs->setGeometry(f.lblSubs->x(), panel.top() + panel.height(), panel.width(),
-                           f.lblSubs->height());
+                           labelHeight);
     const QRect label = f.lblSubs->geometry();
     m_bar->moveTo(label.left(), label.top() + label.height(), panel.width());
-    // The sizes are the window's outer ones; the frame the window system adds is taken off.
-    const QSize frame = f.frameGeometry().size() - f.geometry().size();
-    f.setFixedSize(z.outerWidth - frame.width(), z.outerHeight - frame.height());
+    // The repair row stays below the bar: never on the picture.
+    const int repairTop = std::max(kRepairRowTop, z.bar.top + z.bar.height + kRepairRowGap);
+    f.chkRepair->move(f.chkRepair->x(), repairTop);
+    f.cboDialogs->move(f.cboDialogs->x(), repairTop);
+    f.setFixedSize(z.outerWidth - frame.width(), outerHeight(z, frame.height()) - frame.height());
+    keepOnScreen();
     PaintBar();
+}
+
+int PlaybackCommands::outerHeight(const velkar::ZoomLayout& z, int frameHeight) const {
+    const int repairTop = std::max(kRepairRowTop, z.bar.top + z.bar.height + kRepairRowGap);
+    const int repairBottom =
+        repairTop + std::max(m_form.chkRepair->height(), m_form.cboDialogs->height());
+    return std::max(z.outerHeight, repairBottom + kRepairRowGap + frameHeight);
+}
+
+void PlaybackCommands::keepOnScreen() {
+    TForm1& f = m_form;
+    if (!f.screen())
+        return;
+    const QRect screen = f.screen()->availableGeometry();
+    const QRect outer = f.frameGeometry();
+    QPoint place = outer.topLeft();
+    place.setX(std::max(screen.left(), std::min(place.x(), screen.right() + 1 - outer.width())));
+    place.setY(std::max(screen.top(), std::min(place.y(), screen.bottom() + 1 - outer.height())));
+    if (place != outer.topLeft())
+        f.move(place);
 }
 
 void PlaybackCommands::VolBarChange() {

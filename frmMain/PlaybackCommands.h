@@ -91,6 +91,10 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     static constexpr int kIdleTickMs = 20;
     // The smallest font the subtitle label shrinks to for a long subtitle, in pixels.
     static constexpr int kSmallestOverlayPixels = 8;
+    // The repair row ("Repair Single Dialog" and its list): its design top, and the gap kept
+    // between it and the bar above and the window's edge below, in client pixels.
+    static constexpr int kRepairRowTop = 374;
+    static constexpr int kRepairRowGap = 6;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,6 +110,10 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     // Puts m_overlay on the label, wrapped to its width and, for a long subtitle, in a smaller
     // font so that it fits its height.
     void showOverlay();
+    // The window's outer height for layout `z`: room for the repair row under the bar.
+    int outerHeight(const velkar::ZoomLayout& z, int frameHeight) const;
+    // Moves the window back inside the screen's free area where it reaches out of it.
+    void keepOnScreen();
     void enterFullScreen();
     void leaveFullScreen();
 

@@ -9,6 +9,7 @@
 #include "frmMain/PlaybackCommands.h"
 #include "frmMain/TForm1.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -128,6 +129,40 @@ TEST_F(ShownWindow, ThePictureComesBackAfterAFileWithoutOne) {
     Pump(500);
     EXPECT_TRUE(showsPicture());
 }
+
+// A large movie at every zoom item: the window stays on the screen, the picture keeps its
+// shape, and no control lies on it.
+class LargeMovie : public ShownWindow, public testing::WithParamInterface<QSize> {};
+
+TEST_P(LargeMovie, KeepsTheWholeWindowOnTheScreenAtEveryZoom) {
+    const QSize movie = GetParam();
+    openMovie(ClipOfSize(movie.width(), movie.height()));
+    ASSERT_TRUE(playback().MediaLoaded);
+    const QRect screen = form().screen()->availableGeometry();
+    for (int item = 0; item < form().cboZoom->count(); ++item) {
+        form().cboZoom->setCurrentIndex(item);
+        playback().cboZoomClick();
+        Pump(100);
+        SCOPED_TRACE(form().cboZoom->currentText().toStdString());
+        EXPECT_TRUE(screen.contains(form().frameGeometry()))
+            << form().frameGeometry().width() << "x" << form().frameGeometry().height();
+        const QRect panel = form().MoviePanel->geometry();
+        EXPECT_NEAR(double(panel.width()) / panel.height(), double(movie.width()) / movie.height(),
+                    0.01);
+        for (QWidget* control : form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control == form().MoviePanel || control->isHidden())
+                continue;
+            EXPECT_FALSE(control->geometry().intersects(panel))
+                << control->objectName().toStdString();
+            EXPECT_TRUE(form().rect().contains(control->geometry()))
+                << control->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(form().cboZoom->currentText(), QStringLiteral("2.0x")); // as asked
+}
+
+INSTANTIATE_TEST_SUITE_P(FullHdAndUltraHd, LargeMovie,
+                         testing::Values(QSize(1920, 1080), QSize(3840, 2160)));
 
 } // namespace
 } // namespace velkar::playback::test
