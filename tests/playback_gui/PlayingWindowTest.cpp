@@ -1,6 +1,7 @@
-// The main window playing a 640 x 480 movie at "1.0x" with a SubRip document loaded, with the
-// picture: runs under Xvfb (see CMakeLists.txt). With VELKAR_SCREENSHOT set, the window's
-// picture is saved there (docs/playing.png is made this way).
+// The main window playing movies with their picture, on a 1280 x 1024 screen: a 640 x 480
+// movie at "1.0x" with a SubRip document loaded, the picture after a sound file, the
+// full-screen view, and large movies at every zoom. Runs under Xvfb (see CMakeLists.txt). With
+// VELKAR_SCREENSHOT set, the window's picture is saved there (docs/playing.png is made this way).
 
 #include "TestMedia.h"
 #include "WindowFixture.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace velkar::playback::test {
@@ -128,6 +130,27 @@ TEST_F(ShownWindow, ThePictureComesBackAfterAFileWithoutOne) {
     playback().Mplayer()->play();
     Pump(500);
     EXPECT_TRUE(showsPicture());
+}
+
+TEST_F(ShownWindow, TheFullScreenViewShowsThePlayersOwnPictureAcrossTheScreen) {
+    openMovie(ClipOfSize(640, 480));
+    playback().Mplayer()->play();
+    QTest::mouseClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(100, 100));
+    ASSERT_TRUE(playback().fullScreen());
+    Pump(500);
+    const QRect screen = form().screen()->geometry();
+    // 640 x 480 on 1280 x 1024: 1280 x 960, centred; the test pattern at the middle
+    const QImage shown =
+        form().screen()->grabWindow(0, 0, screen.height() / 2, screen.width(), 1).toImage();
+    int coloured = 0;
+    for (int x = 0; x < shown.width(); x += 16)
+        if (QColor(shown.pixel(x, 0)).hsvSaturation() > 100)
+            ++coloured;
+    EXPECT_GT(coloured, shown.width() / 16 / 2);
+    EXPECT_TRUE(form().lblSubs->isVisible());
+    QTest::keyClick(form().lblSubs, Qt::Key_Escape);
+    EXPECT_FALSE(playback().fullScreen());
+    EXPECT_TRUE(form().isVisible());
 }
 
 // A large movie at every zoom item: the window stays on the screen, the picture keeps its
