@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/Guard.h"
 #include "app/Settings.h"
+#include "app/TextFit.h"
 #include "edit/TfrmEdit.h"
 #include "frmMain/TForm1.h"
 #include "mvd/TfrmMvd.h"
@@ -33,6 +34,9 @@ Windows::Windows(const QString& settingsPath)
       m_subs(std::make_unique<TfrmSubs>()), m_form2(std::make_unique<TForm2>()),
       m_mvd(std::make_unique<TfrmMvd>()) {
     m_form1->attachWindows(m_edit.get(), m_subs.get(), m_form2.get(), m_mvd.get());
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             m_form1.get(), m_edit.get(), m_subs.get(), m_form2.get(), m_mvd.get()})
+        FitWindowTexts(window);
 }
 
 Windows::~Windows() {

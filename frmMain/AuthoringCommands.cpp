@@ -97,6 +97,10 @@ void TForm1::cmdLoadTextClick() {
     PlainTextLines = std::move(text.SubtitleLines);
     m_plainTextPath = *path;
     const TextCodec codec = DetectCodec(PlainTextLines);
+    // While creating, the document's texts come from this text: the dialog list and the label
+    // show them in its encoding.
+    if (!cmdStartEnd->isHidden() && !chkRepair->isChecked())
+        m_codec = codec;
     QStringList entries;
     entries.reserve(qsizetype(2 * PlainTextLines.size()));
     for (std::string_view line : PlainTextLines)

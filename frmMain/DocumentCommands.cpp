@@ -209,8 +209,9 @@ void TForm1::leaveAuthoringLayout() {
     cmdView->setGeometry(56, 102, 55, cmdView->height());
     // The repair layout hides "View" as well.
     cmdView->show();
-    cboDialogs->hide();
-    chkRepair->hide();
+    // The saved document can be repaired further: the tick box and its list stay.
+    chkRepair->setChecked(false);
+    cboDialogs->setEnabled(false);
 }
 
 bool TForm1::ConfirmDiscardChanges() {

@@ -2,6 +2,7 @@
 // and the wiring of each control to its handler.
 
 #include "app/Guard.h"
+#include "app/TextFit.h"
 #include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/TForm1.h"
 #include "sync/FixSynch.h"
@@ -186,6 +187,9 @@ void TForm1::buildLayout() {
     txtFirst = TimeField(this, "txtFirst", 12, 154, 86, 14);
     cmdStartEnd = Button(this, "cmdStartEnd", "Dialog Start", 6, 171, 97, 25);
     cmdStartEnd->hide();
+    // Room for the longest caption it takes.
+    FitTexts(cmdStartEnd,
+             {QStringLiteral("Repair Dialog Start"), QStringLiteral("Repair Dialog End")});
     cmdSelect2 = Button(this, "cmdSelect2", "Select Last", 0, 179, 58, 17);
     cmdLast = Button(this, "cmdLast", "Set Time...", 59, 179, 55, 17);
     txtLast = TimeField(this, "txtLast", 13, 196, 86, 17);
@@ -211,7 +215,8 @@ void TForm1::buildLayout() {
     VolBar->setTickInterval(1);
     VolBar->setTickPosition(QSlider::TicksBelow);
     Label2 = Label(this, "Label2", "Zoom:", 415, 7, 39, 16);
-    cboZoom = Place<QComboBox>(this, "cboZoom", 462, 3, 43, 21);
+    // Wider than drawn, up to "About...": the arrow of today's styles takes half of 43 pixels.
+    cboZoom = Place<QComboBox>(this, "cboZoom", 462, 3, 56, 21);
     cboZoom->addItems({QStringLiteral("0.5x"), QStringLiteral("1.0x"), QStringLiteral("1.5x"),
                        QStringLiteral("2.0x")});
     cboZoom->setCurrentIndex(1);

@@ -6,17 +6,22 @@
 #include "frmMain/TForm1.h"
 #include "playback/BarMath.h"
 #include "playback/OverlayCaption.h"
+#include "playback/OverlayWrap.h"
 #include "playback/PositionBar.h"
 #include "subs/TfrmSubs.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -41,6 +46,7 @@ bool HasMp3Extension(const QString& path) {
 } // namespace
 
 PlaybackCommands::PlaybackCommands(TForm1& form) : QObject(&form), m_form(form) {
+    m_labelFont = form.lblSubs->font();
     m_bar = new playback::PositionBar(&form);
     const QRect label = form.lblSubs->geometry();
     m_bar->setUp(label.left(), label.top() + label.height(), label.width());
@@ -50,6 +56,7 @@ PlaybackCommands::PlaybackCommands(TForm1& form) : QObject(&form), m_form(form) 
 }
 
 PlaybackCommands::~PlaybackCommands() {
+    qApp->removeEventFilter(this);
     m_form.setPlayer(nullptr);
 }
 
@@ -87,27 +94,50 @@ void PlaybackCommands::wireControls() {
                 (m_mpv.get()->*action)();
         });
     }
-    f.installEventFilter(this);
-    f.MoviePanel->installEventFilter(this);
+    // The window's and the picture's mouse events, and Escape in the full-screen view. On the
+    // application, after the window's key preview, so it sees Escape first.
+    qApp->installEventFilter(this);
 }
 
 bool PlaybackCommands::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-        type != QEvent::MouseButtonRelease)
+    if (type == QEvent::KeyPress && m_fullScreen) {
+        // Escape leaves the full-screen view here, before the window's own key handling (which
+        // would close the program) sees it.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            Guarded(&m_form, [this] { leaveFullScreen(); });
+            return true;
+        }
+        return false;
+    }
+    // Qt delivers a quick second press as a double-click; for the bar it is one more press.
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+        type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    if (watched != m_form.MoviePanel && watched != &m_form)
         return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint at = mouse->position().toPoint();
-    if (watched == m_form.MoviePanel) {
-        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
-            m_form.MoviePanel->rect().contains(at))
-            Guarded(&m_form, [this] { MoviePanelClick(); });
-        return false;
+    if (watched == m_form.MoviePanel || m_fullScreen) {
+        // A click on the picture: a press and its release on it. The second press of a
+        // double-click starts no click of its own, so however fast the clicks come each pair
+        // of press and release switches the view once.
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
+            m_pictureClick = true;
+        else if (type == QEvent::MouseButtonDblClick)
+            m_pictureClick = false;
+        else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+                 m_pictureClick) {
+            m_pictureClick = false;
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->rect().contains(at))
+                Guarded(&m_form, [this] { MoviePanelClick(); });
+        }
+        // In the full-screen view the bar is not there to be pressed.
+        return m_fullScreen;
     }
-    if (watched != &m_form)
-        return false;
     Guarded(&m_form, [&] {
-        if (type == QEvent::MouseButtonPress)
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
             FormMouseDown(mouse->buttons(), at.x(), at.y());
         else if (type == QEvent::MouseMove)
             FormMouseMove(mouse->buttons(), at.x(), at.y());
@@ -236,21 +266,61 @@ void PlaybackCommands::cmdMovieInfoClick() {
 void PlaybackCommands::cboZoomClick() {
     TForm1& f = m_form;
     f.update(); // the old bar goes with the black background
-    const velkar::ZoomLayout z = velkar::LayOutForZoom(NaturalRect, f.cboZoom->currentIndex(),
-                                                       f.lblSubs->height(), m_bar->BarHeight);
+    const std::int32_t labelHeight = f.lblSubs->height();
+    velkar::ZoomLayout z = velkar::LayOutForZoom(NaturalRect, f.cboZoom->currentIndex(),
+                                                 labelHeight, m_bar->BarHeight);
+    // The sizes are the window's outer ones; the frame the window system adds is taken off.
+    const QSize frame = f.frameGeometry().size() - f.geometry().size();
+    // The window never grows past the screen's free area: a movie too large for it at this
+    // zoom is shown smaller, its shape kept (the zoom item still shows what was asked for).
+    const QRect screen = f.screen() ? f.screen()->availableGeometry() : QRect();
+    if (!screen.isEmpty()) {
+        // What the window needs besides the video, across and down (outer sizes).
+        const int besideWidth = z.outerWidth - z.videoWidth;
+        const int besideHeight = outerHeight(z, frame.height()) - z.videoHeight;
+        const velkar::VideoSize fitted =
+            velkar::FitVideo(z.videoWidth, z.videoHeight, screen.width() - besideWidth,
+                             screen.height() - besideHeight);
+        if (fitted.width != z.videoWidth || fitted.height != z.videoHeight)
+            z = velkar::LayOutForVideo(NaturalRect, fitted.width, fitted.height, labelHeight,
+                                       m_bar->BarHeight);
+    }
     if (m_mpv)
         m_mpv->setDisplayRect(
             QRect(z.display.left, z.display.top, z.display.width, z.display.height));
     f.MoviePanel->setGeometry(z.panel.left, z.panel.top, z.panel.width, z.panel.height);
     const QRect panel = f.MoviePanel->geometry();
     f.lblSubs->setGeometry(f.lblSubs->x(), panel.top() + panel.height(), panel.width(),
-                           f.lblSubs->height());
+                           labelHeight);
     const QRect label = f.lblSubs->geometry();
     m_bar->moveTo(label.left(), label.top() + label.height(), panel.width());
-    // The sizes are the window's outer ones; the frame the window system adds is taken off.
-    const QSize frame = f.frameGeometry().size() - f.geometry().size();
-    f.setFixedSize(z.outerWidth - frame.width(), z.outerHeight - frame.height());
+    // The repair row stays below the bar: never on the picture.
+    const int repairTop = std::max(kRepairRowTop, z.bar.top + z.bar.height + kRepairRowGap);
+    f.chkRepair->move(f.chkRepair->x(), repairTop);
+    f.cboDialogs->move(f.cboDialogs->x(), repairTop);
+    f.setFixedSize(z.outerWidth - frame.width(), outerHeight(z, frame.height()) - frame.height());
+    keepOnScreen();
     PaintBar();
+}
+
+int PlaybackCommands::outerHeight(const velkar::ZoomLayout& z, int frameHeight) const {
+    const int repairTop = std::max(kRepairRowTop, z.bar.top + z.bar.height + kRepairRowGap);
+    const int repairBottom =
+        repairTop + std::max(m_form.chkRepair->height(), m_form.cboDialogs->height());
+    return std::max(z.outerHeight, repairBottom + kRepairRowGap + frameHeight);
+}
+
+void PlaybackCommands::keepOnScreen() {
+    TForm1& f = m_form;
+    if (!f.screen())
+        return;
+    const QRect screen = f.screen()->availableGeometry();
+    const QRect outer = f.frameGeometry();
+    QPoint place = outer.topLeft();
+    place.setX(std::max(screen.left(), std::min(place.x(), screen.right() + 1 - outer.width())));
+    place.setY(std::max(screen.top(), std::min(place.y(), screen.bottom() + 1 - outer.height())));
+    if (place != outer.topLeft())
+        f.move(place);
 }
 
 void PlaybackCommands::VolBarChange() {
@@ -263,13 +333,53 @@ void PlaybackCommands::VolBarChange() {
 }
 
 void PlaybackCommands::MoviePanelClick() {
-    // A separate player shows the file full screen; with no file there is nothing to show.
-    StartFullScreen(m_mpv ? m_mpv->fileName() : QString());
+    if (m_fullScreen)
+        leaveFullScreen();
+    else if (m_mpv && m_mpv->isOpen())
+        enterFullScreen();
+}
+
+void PlaybackCommands::enterFullScreen() {
+    TForm1& f = m_form;
+    m_fullScreen = true;
+    m_normalPlace = f.pos();
+    const QRect screen = f.screen()->geometry();
+    f.setMinimumSize(0, 0);
+    f.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    f.setGeometry(screen);
+    f.showFullScreen();
+    // The picture as large as the screen allows, its shape kept, centred; the label over its
+    // foot. The controls stay under the panel; the bar is not shown.
+    f.MoviePanel->setGeometry(0, 0, screen.width(), screen.height());
+    f.MoviePanel->raise();
+    const QSize movie(NaturalRect.Right - NaturalRect.Left, NaturalRect.Bottom);
+    QRect picture(QPoint(0, 0), screen.size());
+    if (!movie.isEmpty()) {
+        picture.setSize(movie.scaled(screen.size(), Qt::KeepAspectRatio));
+        picture.moveCenter(QRect(QPoint(0, 0), screen.size()).center());
+    }
+    m_mpv->setDisplayRect(picture);
+    const int labelHeight = f.lblSubs->height();
+    f.lblSubs->setGeometry(0, screen.height() - labelHeight, screen.width(), labelHeight);
+    f.lblSubs->raise();
+    m_bar->hide();
+}
+
+void PlaybackCommands::leaveFullScreen() {
+    TForm1& f = m_form;
+    m_fullScreen = false;
+    f.showNormal();
+    f.MoviePanel->lower();
+    f.lblSubs->move(f.MoviePanel->x(), f.lblSubs->y());
+    cboZoomClick();
+    f.move(m_normalPlace);
 }
 
 // --- The position bar ------------------------------------------------------------------------
 
 void PlaybackCommands::PaintBar() {
+    if (m_fullScreen)
+        return;
     m_bar->PaintBar();
 }
 
@@ -401,9 +511,46 @@ bool PlaybackCommands::tmrSubTimer() {
     // Only a changed text goes to the label, so a tick that changes nothing stays cheap.
     if (m_caption != m_overlay) {
         m_overlay = m_caption;
-        m_form.lblSubs->setText(ScreenText(m_form.screenText(m_overlay)));
+        showOverlay();
     }
     return true;
+}
+
+void PlaybackCommands::showOverlay() {
+    QLabel* label = m_form.lblSubs;
+    // The time line changes on every tick, the subtitle seldom: the subtitle is wrapped (and
+    // the font chosen) only when it, the time line's length or the label's size changes.
+    const std::string_view caption = m_overlay;
+    const std::size_t br = caption.find("\n\r");
+    const std::string_view times = caption.substr(0, br);
+    const std::string_view subtitle =
+        br == std::string_view::npos ? std::string_view() : caption.substr(br + 2);
+    const QString timeLine = QString::fromLatin1(times.data(), qsizetype(times.size()));
+    const bool same = m_wrap.valid && m_wrap.subtitle == subtitle &&
+                      m_wrap.timeLength == timeLine.size() && m_wrap.size == label->size() &&
+                      m_wrap.hasSubtitle == (br != std::string_view::npos);
+    if (!same) {
+        m_wrap.valid = true;
+        m_wrap.subtitle.assign(subtitle);
+        m_wrap.timeLength = timeLine.size();
+        m_wrap.size = label->size();
+        m_wrap.hasSubtitle = br != std::string_view::npos;
+        QString whole = timeLine;
+        if (m_wrap.hasSubtitle)
+            whole += QLatin1Char('\n') + ScreenText(m_form.screenText(subtitle));
+        const QRect room = label->contentsRect();
+        const playback::WrappedText wrapped = playback::WrapToFit(
+            whole, m_labelFont, room.width(), room.height(), kSmallestOverlayPixels);
+        // Everything after the time line (which always fits on one line).
+        const qsizetype firstBreak = wrapped.text.indexOf(QLatin1Char('\n'));
+        m_wrap.rest = firstBreak < 0 ? QString() : wrapped.text.mid(firstBreak);
+        if (label->font().pixelSize() != wrapped.pixelSize) {
+            QFont font = m_labelFont;
+            font.setPixelSize(wrapped.pixelSize);
+            label->setFont(font);
+        }
+    }
+    label->setText(timeLine + m_wrap.rest);
 }
 
 } // namespace velkar::gui

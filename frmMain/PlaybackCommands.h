@@ -1,6 +1,6 @@
 #pragma once
 // The main window's playback: "Open Media" with the built-in player, the zoom, the volume, the
-// full-screen click on the picture, the player's own buttons, the position bar under the
+// full-screen view of the picture, the player's own buttons, the position bar under the
 // subtitle label (its 100 ms timer and the window's mouse handlers) and the overlay part of
 // the 1 ms subtitle tick (position, length and the current subtitle in lblSubs, the viewer
 // following playback). It is also the window's media player seam: "Set Time..." and the
@@ -17,8 +17,10 @@
 #include "playback/PositionBar.h"
 
 #include <QElapsedTimer>
+#include <QFont>
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -79,8 +81,9 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
 
     // How the player is made on the first open (tests ask for no sound output).
     playback::MpvPlayer::Options PlayerOptions;
-    // Starts the separate full-screen playback of a file (tests look at the path instead).
-    std::function<bool(const QString&)> StartFullScreen = playback::PlayFullScreen;
+    // The picture full screen: a click on the picture shows it there, with the subtitle
+    // label over its foot, playing on; a click or Escape brings the window back.
+    bool fullScreen() const { return m_fullScreen; }
 
     // How often the ticks ask the external player for its position and length, at most.
     static constexpr int kExternalPollMs = 20;
@@ -88,6 +91,12 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     // along, and a millisecond timer would keep an idle program awake a thousand times a
     // second. With a movie open it ticks every millisecond.
     static constexpr int kIdleTickMs = 20;
+    // The smallest font the subtitle label shrinks to for a long subtitle, in pixels.
+    static constexpr int kSmallestOverlayPixels = 8;
+    // The repair row ("Repair Single Dialog" and its list): its design top, and the gap kept
+    // between it and the bar above and the window's edge below, in client pixels.
+    static constexpr int kRepairRowTop = 374;
+    static constexpr int kRepairRowGap = 6;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,6 +109,15 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     // asked less than kExternalPollMs ago; true when it was asked now.
     bool askExternalPlayer();
     void wireControls();
+    // Puts m_overlay on the label, wrapped to its width and, for a long subtitle, in a smaller
+    // font so that it fits its height.
+    void showOverlay();
+    // The window's outer height for layout `z`: room for the repair row under the bar.
+    int outerHeight(const velkar::ZoomLayout& z, int frameHeight) const;
+    // Moves the window back inside the screen's free area where it reaches out of it.
+    void keepOnScreen();
+    void enterFullScreen();
+    void leaveFullScreen();
 
     TForm1& m_form;
     std::unique_ptr<playback::MpvPlayer> m_mpv;
@@ -109,6 +127,19 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     std::string m_caption; // the tick's work buffer
     QElapsedTimer m_externalPoll;
     std::int32_t m_externalLength = 0; // the external player's last reported length, ms
+    // The label's font as designed, and the last wrapping of the subtitle under it.
+    QFont m_labelFont;
+    struct OverlayWrap {
+        bool valid = false;
+        bool hasSubtitle = false;
+        std::string subtitle; // bytes of the document
+        qsizetype timeLength = 0;
+        QSize size;
+        QString rest; // the wrapped lines after the time line, each after a '\n'
+    } m_wrap;
+    bool m_fullScreen = false;
+    bool m_pictureClick = false; // a left press on the picture waits for its release
+    QPoint m_normalPlace;        // the window's place before the full-screen view
     AviChunks m_aviChunks;
     AviInfo m_aviInfo; // kept across movies: a file only overwrites what it supplies
 };

@@ -1,8 +1,8 @@
 #include "playback/MpvPlayer.h"
 
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QOpenGLWidget>
-#include <QProcess>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
@@ -53,6 +53,17 @@ class MpvVideoWidget final : public QOpenGLWidget {
     ~MpvVideoWidget() override { release(); }
 
     bool ready() const { return m_render != nullptr; }
+    bool blank() const { return m_blank; }
+
+    // Black instead of the movie's picture (a file without video). The widget is never hidden
+    // once it has been shown: a window whose OpenGL widget is hidden and shown again keeps
+    // showing black where the picture should be.
+    void setBlank(bool blank) {
+        if (blank == m_blank)
+            return;
+        m_blank = blank;
+        update();
+    }
 
     // Frees the render context; must happen before the mpv handle goes.
     void release() {
@@ -81,8 +92,12 @@ class MpvVideoWidget final : public QOpenGLWidget {
     }
 
     void paintGL() override {
-        if (!m_render)
+        if (m_blank || !m_render) {
+            QOpenGLFunctions* gl = context()->functions();
+            gl->glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+            gl->glClear(GL_COLOR_BUFFER_BIT);
             return;
+        }
         const qreal ratio = devicePixelRatioF();
         mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
                            static_cast<int>(width() * ratio), static_cast<int>(height() * ratio),
@@ -110,6 +125,7 @@ class MpvVideoWidget final : public QOpenGLWidget {
 
     mpv_handle* m_mpv;
     mpv_render_context* m_render = nullptr;
+    bool m_blank = false;
 };
 
 MpvPlayer::MpvPlayer(const Options& options, QObject* parent)
@@ -183,6 +199,10 @@ QWidget* MpvPlayer::videoWidget() const {
     return m_video.data();
 }
 
+bool MpvPlayer::showsPicture() const {
+    return m_video && m_video->ready() && !m_video->blank() && m_video->isVisible();
+}
+
 bool MpvPlayer::hasPicture() const {
     return m_video && m_video->ready();
 }
@@ -191,9 +211,13 @@ void MpvPlayer::setDisplayRect(const QRect& rect) {
     m_displayRect = rect;
     if (!m_video)
         return;
-    m_video->setGeometry(rect);
-    // A file without video has nothing to show.
-    m_video->setVisible(m_open && m_hasVideo && !rect.isEmpty());
+    // A file without video has nothing to show: the widget stays, black, over the panel.
+    const bool blank = !m_open || !m_hasVideo || rect.isEmpty();
+    m_video->setBlank(blank);
+    QWidget* panel = m_video->parentWidget();
+    m_video->setGeometry(blank && panel ? panel->contentsRect() : rect);
+    if (m_video->isHidden() && m_video->ready())
+        m_video->show();
 }
 
 void MpvPlayer::open(const QString& path) {
@@ -480,17 +504,6 @@ std::optional<double> MpvPlayer::volume() const {
     if (mpv_get_property(m_mpv, "volume", MPV_FORMAT_DOUBLE, &level) < 0)
         return std::nullopt;
     return level;
-}
-
-QStringList FullScreenArguments(const QString& path) {
-    return {QStringLiteral("--fs"), QStringLiteral("--no-terminal"),
-            QStringLiteral("--force-window=yes"), QStringLiteral("--"), path};
-}
-
-bool PlayFullScreen(const QString& path) {
-    if (path.isEmpty())
-        return false;
-    return QProcess::startDetached(QStringLiteral("mpv"), FullScreenArguments(path));
 }
 
 } // namespace velkar::playback

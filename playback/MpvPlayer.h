@@ -104,6 +104,9 @@ class MpvPlayer : public QObject {
     QWidget* videoWidget() const;
     // True once the picture is drawn through OpenGL; false when the player plays blind.
     bool hasPicture() const;
+    // True while the movie's picture is on screen: a file with video is open and the display
+    // rectangle is not empty. Otherwise the video widget shows black.
+    bool showsPicture() const;
 
     // Software volume 0..100 (mpv's "volume").
     void setVolume(double percent);
@@ -151,12 +154,5 @@ class MpvPlayer : public QObject {
     QRect m_natural;
     PlayerUnit m_unit = PlayerUnit::Milliseconds;
 };
-
-// The arguments of a separate, full-screen mpv playing `path` (the path is one argument
-// after "--", so no character of it can act as an option).
-QStringList FullScreenArguments(const QString& path);
-// Starts mpv full screen on `path`, detached; false when it cannot be started or the path is
-// empty. No shell is involved.
-bool PlayFullScreen(const QString& path);
 
 } // namespace velkar::playback

@@ -45,6 +45,14 @@ ZoomLayout LayOutForZoom(const NaturalRect& natural, int zoomItem, std::int32_t 
         z.videoHeight = h;
         break;
     }
+    return LayOutForVideo(natural, z.videoWidth, z.videoHeight, labelHeight, barHeight);
+}
+
+ZoomLayout LayOutForVideo(const NaturalRect& natural, std::int32_t width, std::int32_t height,
+                          std::int32_t labelHeight, std::int32_t barHeight) {
+    ZoomLayout z;
+    z.videoWidth = width;
+    z.videoHeight = height;
     const std::int32_t W = z.videoWidth;
     const std::int32_t H = z.videoHeight;
     z.large = W + 120 >= 590 && H + labelHeight + barHeight + 57 >= 365;
@@ -62,6 +70,23 @@ ZoomLayout LayOutForZoom(const NaturalRect& natural, int zoomItem, std::int32_t 
     z.outerWidth = std::max(W + 120, kMinOuterWidth);
     z.outerHeight = std::max(z.bar.top + barHeight + (z.large ? 35 : 25), kMinOuterHeight);
     return z;
+}
+
+VideoSize FitVideo(std::int32_t width, std::int32_t height, std::int32_t maxWidth,
+                   std::int32_t maxHeight) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    maxWidth = std::max(maxWidth, 0);
+    maxHeight = std::max(maxHeight, 0);
+    if (width <= maxWidth && height <= maxHeight)
+        return {width, height};
+    // The smaller of the two ratios, compared without rounding: width x maxHeight against
+    // height x maxWidth.
+    const std::int64_t byWidth = std::int64_t(height) * maxWidth;
+    const std::int64_t byHeight = std::int64_t(width) * maxHeight;
+    if (byWidth <= byHeight)
+        return {maxWidth, std::int32_t(byWidth / std::max(width, 1))};
+    return {std::int32_t(byHeight / std::max(height, 1)), maxHeight};
 }
 
 std::uint16_t VolumeLevel(int position) {

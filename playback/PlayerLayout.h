@@ -54,6 +54,22 @@ struct ZoomLayout {
 ZoomLayout LayOutForZoom(const NaturalRect& natural, int zoomItem, std::int32_t labelHeight,
                          std::int32_t barHeight);
 
+// The same layout for a video shown `width` x `height` (already zoomed): what LayOutForZoom
+// does once it has W and H.
+ZoomLayout LayOutForVideo(const NaturalRect& natural, std::int32_t width, std::int32_t height,
+                          std::int32_t labelHeight, std::int32_t barHeight);
+
+// The video size of the shape `width` x `height` that fits `maxWidth` x `maxHeight`: the size
+// itself when it fits, otherwise scaled down (both sides by the same factor, cut toward zero)
+// until it does. Never negative. 1920 x 1080 into 1160 x 800 gives 1160 x 652.
+struct VideoSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    friend bool operator==(const VideoSize&, const VideoSize&) = default;
+};
+VideoSize FitVideo(std::int32_t width, std::int32_t height, std::int32_t maxWidth,
+                   std::int32_t maxHeight);
+
 // The output level (0..65535) for volume bar position `position` (0..100): position x 655.35
 // in extended precision, rounded to nearest with ties to even. 25 gives 16384, 50 gives
 // 32767 (the product lies just below the half), 100 gives 65535.

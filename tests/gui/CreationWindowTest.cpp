@@ -149,8 +149,11 @@ TEST_F(Creation, SaveAsWithNoDialogWritesTheHeaderAndBringsBackTheSynchronisatio
         EXPECT_FALSE(control->isHidden()) << control->objectName().toStdString();
     EXPECT_TRUE(form().cmdLoadText->isHidden());
     EXPECT_TRUE(form().cmdStartEnd->isHidden());
-    EXPECT_TRUE(form().chkRepair->isHidden());
-    EXPECT_TRUE(form().cboDialogs->isHidden());
+    // The repair of a single dialog stays at hand, switched off.
+    EXPECT_FALSE(form().chkRepair->isHidden());
+    EXPECT_FALSE(form().chkRepair->isChecked());
+    EXPECT_FALSE(form().cboDialogs->isHidden());
+    EXPECT_FALSE(form().cboDialogs->isEnabled());
     EXPECT_EQ(form().cmdView->geometry(), QRect(56, 102, 55, 18));
 }
 
@@ -222,6 +225,24 @@ TEST_F(Creation, ASecondTextReplacesTheFirstAndCreatedDialogsKeepTheirTexts) {
     EXPECT_EQ(Entries(form().cboDialogs), QStringList({"1) New one"}));
     EXPECT_EQ(form().document().SubtitleLines,
               HeaderAnd({"00:00:05.00,00:00:06.00", "New one", ""}));
+}
+
+TEST_F(Creation, TheDialogListAndTheLabelShowACreatedTextInItsOwnEncoding) {
+    VELKAR_START_WITH_MOVIE();
+    form().cmdCreate->click();
+    loadText("Καλημέρα\r\n"); // UTF-8
+    pressAt(1000);
+    pressAt(2000);
+    form().cmdCreate->click();
+    // "Καλημέρα κόσμε" in Windows-1253
+    loadText("\xca\xe1\xeb\xe7\xec\xdd\xf1\xe1 \xea\xfc\xf3\xec\xe5\r\n");
+    pressAt(1000);
+    pressAt(3000);
+    EXPECT_EQ(Entries(form().cboDialogs), QStringList({QStringLiteral("1) Καλημέρα κόσμε")}));
+    at(2000);
+    form().playback().tmrSubTimer();
+    EXPECT_TRUE(form().lblSubs->text().contains(QStringLiteral("Καλημέρα κόσμε")))
+        << form().lblSubs->text().toStdString();
 }
 
 TEST_F(Creation, ALongLineIsWrittenWholeButStoredCut) {

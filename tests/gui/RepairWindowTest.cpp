@@ -129,10 +129,19 @@ TEST_F(Repair, RepairingDialogSevenAndSavingChangesOnlyItsTimeLine) {
     ASSERT_EQ(expected[27], "00:01:25,124 --> 00:01:29,341");
     expected[27] = "00:01:20,000 --> 00:01:21,040";
     EXPECT_EQ(saveAs(QStringLiteral("repaired.srt")), expected);
-    // Saving leaves the repair layout for good.
+    // Saving leaves the repair layout.
     expectSyncLayout();
-    EXPECT_TRUE(form().chkRepair->isHidden());
-    EXPECT_TRUE(form().cboDialogs->isHidden());
+    // The repair of a single dialog stays at hand, switched off.
+    EXPECT_FALSE(form().chkRepair->isHidden());
+    EXPECT_FALSE(form().chkRepair->isChecked());
+    EXPECT_FALSE(form().cboDialogs->isHidden());
+    EXPECT_FALSE(form().cboDialogs->isEnabled());
+    // ... after every Save As.
+    form().chkRepair->setChecked(true);
+    EXPECT_TRUE(form().cboDialogs->isEnabled());
+    EXPECT_EQ(saveAs(QStringLiteral("again.srt")), expected);
+    EXPECT_FALSE(form().chkRepair->isHidden());
+    EXPECT_FALSE(form().cboDialogs->isHidden());
 }
 
 TEST_F(Repair, SwitchingDialogsBetweenThePressesSendsTheEndToTheNewDialog) {

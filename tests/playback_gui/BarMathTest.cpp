@@ -94,6 +94,32 @@ TEST(BarStep, IsTwentyFiveFramesForMicroDvdAndASecondForEverythingElse) {
         EXPECT_EQ(BarStep(f), 1000) << int(f);
 }
 
+// FitVideo against the plain rule: the largest size of the movie's shape inside the room.
+TEST(FitVideo, KeepsTheShapeAndFillsTheRoomOnOneSide) {
+    const struct {
+        std::int32_t w, h, maxW, maxH;
+        VideoSize expected;
+    } cases[] = {
+        {640, 480, 1160, 800, {640, 480}},    // fits: unchanged
+        {1920, 1080, 1160, 800, {1160, 652}}, // width-bound
+        {3840, 2160, 1160, 800, {1160, 652}},
+        {1080, 1920, 1160, 800, {450, 800}}, // height-bound
+        {0, 0, 100, 100, {0, 0}},
+        {100, 100, -5, 50, {0, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitVideo(c.w, c.h, c.maxW, c.maxH), c.expected) << c.w << "x" << c.h;
+    for (std::int32_t w = 1; w < 4000; w += 97)
+        for (std::int32_t h = 1; h < 3000; h += 89) {
+            const VideoSize f = FitVideo(w, h, 1160, 800);
+            ASSERT_LE(f.width, 1160);
+            ASSERT_LE(f.height, 800);
+            ASSERT_TRUE(f.width == std::min(w, 1160) || f.height == std::min(h, 800));
+            // the shape is kept to within the pixel cut off
+            ASSERT_NEAR(double(f.width) * h, double(f.height) * w, double(std::max(w, h)));
+        }
+}
+
 TEST(ZoomLayout, A640x480MovieAtOneToOneTakesTheLargeLayout) {
     const ZoomLayout z = LayOutForZoom({0, 0, 640, 480}, 1, 50, kBarHeight);
     EXPECT_TRUE(z.large);

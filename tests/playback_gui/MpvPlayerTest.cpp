@@ -209,15 +209,5 @@ TEST_F(MpvPlayerTest, PlaysBlindWhenThePlatformHasNoOpenGL) {
     EXPECT_EQ(withPanel.position(), 30);
 }
 
-TEST(FullScreenPlay, PassesThePathAsOneArgumentAfterTheEndOfOptions) {
-    const QString path = QStringLiteral("/films/--vo=null; rm -rf ~ 'x'.avi");
-    const QStringList args = FullScreenArguments(path);
-    ASSERT_GE(args.size(), 2);
-    EXPECT_TRUE(args.contains(QStringLiteral("--fs")));
-    EXPECT_EQ(args.at(args.size() - 2), QStringLiteral("--"));
-    EXPECT_EQ(args.last(), path);
-    EXPECT_FALSE(PlayFullScreen(QString()));
-}
-
 } // namespace
 } // namespace velkar::playback::test

@@ -13,13 +13,16 @@
 #include "playback/PositionBar.h"
 #include "subs/TfrmSubs.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,10 +53,6 @@ class PlaybackWindow : public WindowFixture {
         startWindows();
         playback().PlayerOptions.picture = false;
         playback().PlayerOptions.audioOutput = QStringLiteral("null");
-        playback().StartFullScreen = [this](const QString& path) {
-            fullScreen.push_back(path);
-            return true;
-        };
         form().show();
     }
     PositionBar& bar() const { return playback().Bar(); }
@@ -67,8 +66,6 @@ class PlaybackWindow : public WindowFixture {
     }
     QString label() const { return form().lblSubs->text(); }
     QPoint onBar(int x, int below = 5) const { return QPoint(x, bar().BarTop + below); }
-
-    std::vector<QString> fullScreen;
 };
 
 TEST_F(PlaybackWindow, OpenMediaAsksForAMovieAndPutsItsNameInTheCaption) {
@@ -128,7 +125,14 @@ TEST_F(PlaybackWindow, A640x480MovieAtOneToOneTakesTheLargeLayout) {
     EXPECT_EQ(bar().BarTop, 562);
     EXPECT_EQ(bar().BarWidth, 640);
     EXPECT_EQ(bar().BarImage.width(), 640);
-    EXPECT_EQ(form().frameGeometry().size(), QSize(760, 617));
+    EXPECT_EQ(form().frameGeometry().width(), 760);
+    EXPECT_GE(form().frameGeometry().height(), 617);
+    // the repair row under the bar, inside the window, off the picture
+    for (QWidget* row :
+         {static_cast<QWidget*>(form().chkRepair), static_cast<QWidget*>(form().cboDialogs)}) {
+        EXPECT_GE(row->y(), 582) << row->objectName().toStdString();
+        EXPECT_LE(row->geometry().bottom(), form().height());
+    }
     // back to half size: the small layout again
     form().cboZoom->setCurrentIndex(0);
     playback().cboZoomClick();
@@ -178,6 +182,32 @@ TEST_F(PlaybackWindow, TheLabelShowsPositionLengthAndTheSubtitleShowingThere) {
         playerAt(c.position);
         EXPECT_EQ(label(), QString::fromLatin1(c.text)) << c.position;
     }
+}
+
+TEST_F(PlaybackWindow, ALongSubtitleWrapsInsideTheLabelInWholeWords) {
+    script.files.push_back(
+        QStringLiteral(VELKAR_CORPUS_DIR "/srt/swiftsubtitles-26-transcript-long-lines.srt"));
+    form().cmdOpenSubtitleClick();
+    ASSERT_TRUE(form().document().SubtitleLoaded);
+    openMovie(Clip320());
+    // While the thumb is dragged the label shows the dragged position: 0:20 here.
+    playback().Dragging = true;
+    playback().PlayerPosition = 20000;
+    playback().tmrSubTimer();
+    const QLabel& label = *form().lblSubs;
+    const QFontMetrics metrics(label.font());
+    const QStringList lines = label.text().split(QLatin1Char('\n'));
+    ASSERT_GT(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("00:00:20,000 / 00:00:10,000"));
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), label.contentsRect().width())
+            << line.toStdString();
+    EXPECT_LE(lines.size() * metrics.lineSpacing(), label.contentsRect().height());
+    // whole words, in order: the lines joined by spaces are the subtitle (cut at 255)
+    EXPECT_EQ(lines.mid(1).join(QLatin1Char(' ')),
+              QString::fromStdString(form().document().SubtitleTexts[1]));
+    EXPECT_EQ(label.alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    playback().Dragging = false;
 }
 
 TEST_F(PlaybackWindow, WithAMicroDvdDocumentTheLabelCountsFrames) {
@@ -306,6 +336,48 @@ TEST_F(PlaybackWindow, ARightClickStepsBackLeftOfTheThumbAndForwardOnIt) {
     EXPECT_EQ(mpv().position(), 75);
 }
 
+TEST_F(PlaybackWindow, EveryPressOnTheBarCountsDoubleClicksIncluded) {
+    openSubtitles(kSubRip, "subs.srt");
+    openMovie(Clip320());
+    playerAt(5000);
+    playback().tmrScrollTimer();
+    // Qt delivers the second press of a quick pair as a double-click.
+    QTest::mouseClick(&form(), Qt::RightButton, {}, onBar(115 + 100));
+    QTest::mouseDClick(&form(), Qt::RightButton, {}, onBar(115 + 100));
+    QTest::mouseRelease(&form(), Qt::RightButton, {}, onBar(115 + 100));
+    EXPECT_EQ(playback().PlayerPosition, 3000);
+}
+
+TEST_F(PlaybackWindow, AClickOnThePictureShowsItFullScreenAndAClickOrEscapeReturns) {
+    QTest::mouseClick(form().MoviePanel, Qt::LeftButton);
+    EXPECT_FALSE(playback().fullScreen()); // no movie: nothing to show
+    openMovie(Clip320());
+    const QRect window = form().frameGeometry();
+    mpv().play();
+    Pump(300);
+    const std::int32_t before = mpv().position();
+    QTest::mouseClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    ASSERT_TRUE(playback().fullScreen());
+    const QRect screen = form().screen()->geometry();
+    EXPECT_EQ(form().MoviePanel->geometry(), QRect(QPoint(0, 0), screen.size()));
+    EXPECT_EQ(mpv().mode(), PlayerMode::Playing); // the same player plays on
+    EXPECT_GE(mpv().position(), before);
+    EXPECT_TRUE(form().lblSubs->geometry().intersects(form().MoviePanel->geometry()));
+    QTest::mouseClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_FALSE(playback().fullScreen());
+    EXPECT_EQ(form().frameGeometry(), window);
+
+    // A double-click: one view, and the second press is no second click.
+    QTest::mouseClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseDClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    QTest::mouseRelease(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_TRUE(playback().fullScreen());
+    QTest::keyClick(form().lblSubs, Qt::Key_Escape);
+    EXPECT_FALSE(playback().fullScreen());
+    EXPECT_TRUE(form().isVisible()); // Escape left the view, not the program
+    EXPECT_EQ(form().frameGeometry(), window);
+}
+
 TEST_F(PlaybackWindow, TheVolumeBarSendsTheLevelOnlyWhileAMovieIsOpen) {
     form().VolBar->setValue(50);
     EXPECT_EQ(playback().WaveLevel, 0u);
@@ -328,15 +400,6 @@ TEST_F(PlaybackWindow, ThePlayersButtonsWorkOnTheOpenFile) {
     EXPECT_EQ(mpv().mode(), PlayerMode::Playing);
     stop->click();
     EXPECT_EQ(mpv().mode(), PlayerMode::Stopped);
-}
-
-TEST_F(PlaybackWindow, AClickOnThePictureHandsTheFileToAFullScreenPlayer) {
-    QTest::mouseClick(form().MoviePanel, Qt::LeftButton);
-    openMovie(Clip320());
-    QTest::mouseClick(form().MoviePanel, Qt::LeftButton, {}, QPoint(200, 100));
-    ASSERT_EQ(fullScreen.size(), 2u);
-    EXPECT_EQ(fullScreen[0], QString()); // no movie: an empty path
-    EXPECT_EQ(fullScreen[1], Clip320());
 }
 
 TEST_F(PlaybackWindow, VideoInformationReportsTheAviHeadersReadWhenItWasOpened) {

@@ -50,6 +50,14 @@ QString Clip640() {
                  "-i", "sine=duration=5", "-c:v", "mpeg4", "-q:v", "3", "-c:a", "pcm_s16le"});
 }
 
+QString ClipOfSize(int width, int height) {
+    // One second at a low rate: the size is what matters, not the picture.
+    return Made(QStringLiteral("clip%1x%2.mkv").arg(width).arg(height),
+                {"-f", "lavfi", "-i",
+                 QStringLiteral("testsrc=duration=1:size=%1x%2:rate=5").arg(width).arg(height),
+                 "-c:v", "mpeg4", "-q:v", "31"});
+}
+
 QString ToneMp3() {
     return Made(QStringLiteral("tone.mp3"),
                 {"-f", "lavfi", "-i", "sine=frequency=440:duration=5", "-c:a", "libmp3lame"});

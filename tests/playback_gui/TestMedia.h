@@ -13,6 +13,8 @@ namespace velkar::playback::test {
 QString Clip320();
 // 5 seconds, 640 x 480, 25 fps, the ffmpeg test pattern.
 QString Clip640();
+// 1 second, `width` x `height`, 5 fps, the test pattern at a low bit rate, no sound (MKV).
+QString ClipOfSize(int width, int height);
 // 5 seconds of a sine tone, MP3, no picture.
 QString ToneMp3();
 // The same tone with a 64 x 64 cover picture, as music files often carry.
