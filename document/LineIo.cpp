@@ -1,6 +1,7 @@
 #include "document/LineIo.h"
 
 #include "document/Errors.h"
+#include "document/SafeWrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -110,62 +111,13 @@ std::string JoinLines(const LineStore& lines, std::string_view prefix) {
     return bytes;
 }
 
-namespace {
-
-// Writes all of `bytes` to `fd`; false on an error.
-bool WriteAll(int fd, const char* p, std::size_t left) {
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Creates a temporary file beside `path`, lets `fill` write into it, and renames it over
-// `path`. Throws FileCreateError (and removes the temporary file) on any failure.
-template <typename Fill> void ReplaceFile(const std::string& path, Fill fill) {
-    namespace fs = std::filesystem;
-    fs::path target(path);
-    fs::path folder = target.parent_path();
-    std::string pattern =
-        (folder.empty() ? fs::path(".") : folder) / ("." + target.filename().string() + ".XXXXXX");
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        throw FileCreateError(path);
-
-    // mkstemp makes the file private; give it the mode an ordinary new file would have, or the
-    // mode of the file it replaces.
-    struct stat st {};
-    mode_t mode;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = ::fchmod(fd, mode) == 0 && fill(fd);
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(pattern.c_str(), path.c_str()) != 0) {
-        ::unlink(pattern.c_str());
-        throw FileCreateError(path);
-    }
-}
-
-} // namespace
-
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    ReplaceFile(path, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
+    SafeWriteBytes(path, bytes);
 }
 
 void WriteLinesAtomically(const std::string& path, const LineStore& lines,
                           std::string_view prefix) {
-    ReplaceFile(path, [&](int fd) {
+    SafeWrite(path, [&](int fd) {
         // Runs of lines that stand in memory as the file will hold them go out as they are;
         // other lines, and short runs, are gathered in one buffer first.
         std::string buffer;
