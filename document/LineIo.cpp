@@ -1,6 +1,7 @@
 #include "document/LineIo.h"
 
 #include "document/Errors.h"
+#include "document/ReadableFile.h"
 #include "document/SafeWrite.h"
 
 #include <algorithm>
@@ -19,17 +20,17 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw FileOpenError(path);
-    struct stat st {};
-    std::string bytes;
+    std::uint64_t expected = 0;
+    int fd = OpenRegularFile(path, expected);
+    std::string bytes(expected, '\0');
     std::size_t size = 0;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.resize(static_cast<std::size_t>(st.st_size));
     for (;;) {
-        if (size == bytes.size())
-            bytes.resize(std::max<std::size_t>(2 * size, 1 << 16)); // the file grew, or a pipe
+        if (size > kMaxReadBytes) {
+            ::close(fd);
+            ThrowTooLarge(path);
+        }
+        if (size == bytes.size()) // the file grew
+            bytes.resize(std::min(std::max<std::size_t>(2 * size, 1 << 16), kMaxReadBytes + 1));
         ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
         if (n < 0 && errno == EINTR)
             continue;
@@ -53,12 +54,10 @@ namespace {
 // block may sit on huge pages, which several passes over a large file read much faster);
 // anything else, or a file that changes size meanwhile, is read as it comes.
 LineStore::Block ReadFileBlock(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw FileOpenError(path);
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        const auto size = static_cast<std::size_t>(st.st_size);
+    std::uint64_t fileSize = 0;
+    int fd = OpenRegularFile(path, fileSize);
+    if (fileSize > 0) {
+        const auto size = static_cast<std::size_t>(fileSize);
         LineStore::Block block(size);
         std::size_t done = 0;
         while (done < size) {
