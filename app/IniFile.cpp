@@ -2,11 +2,12 @@
 
 #include "document/IntegerConversion.h"
 #include "document/LineIo.h"
+#include "document/SafeWrite.h"
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace velkar {
 
@@ -40,17 +41,28 @@ std::string OneLine(std::string_view value) {
 } // namespace
 
 IniFile IniFile::Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return IniFile();
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return Parse(bytes.str());
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT)
+        return IniFile(); // not there yet (a link to no file counts as not there)
+    return Parse(ReadWholeFile(path));
 }
 
 IniFile IniFile::Parse(std::string_view text) {
     IniFile file;
-    for (std::string& raw : SplitLines(text)) {
+    // Split at CR LF, lone CR and lone LF; every other byte, NUL included, is kept.
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    for (std::string& raw : lines) {
         Line line;
         std::string_view t = Trim(raw);
         if (t.size() >= 2 && t.front() == '[' && t.back() == ']') {
@@ -151,7 +163,7 @@ std::string IniFile::Text() const {
 }
 
 void IniFile::Save(const std::string& path) const {
-    WriteFileAtomically(path, Text());
+    SafeWriteBytes(path, Text());
 }
 
 } // namespace velkar

@@ -16,10 +16,11 @@ class IniFile {
   public:
     IniFile() = default;
 
-    // Reads the file at `path`. A missing or unreadable file reads as an empty one; nothing is
-    // reported.
+    // Reads the whole file at `path` (a symbolic link is followed). A missing file reads as an
+    // empty one. Throws FileOpenError when the file is there but cannot be read (no permission,
+    // not a regular file, above 256 MiB).
     static IniFile Load(const std::string& path);
-    // Reads INI text (lines split at CR LF, lone CR or lone LF).
+    // Reads INI text (lines split at CR LF, lone CR or lone LF; a NUL byte is kept as data).
     static IniFile Parse(std::string_view text);
 
     // The value of `key` in `section` with the spaces around it removed, or `fallback` when the
@@ -44,7 +45,8 @@ class IniFile {
 
     // The file's text, every line ended by CR LF.
     std::string Text() const;
-    // Writes Text() to `path` atomically. Throws FileCreateError when it cannot be written.
+    // Writes Text() to `path` with SafeWrite (a symbolic link is followed and kept). Throws
+    // FileCreateError "Cannot create file <path>: <reason>" when it cannot be written.
     void Save(const std::string& path) const;
 
   private:

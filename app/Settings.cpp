@@ -19,8 +19,16 @@ std::string Join(const std::string& dir, const std::string& name) {
 
 } // namespace
 
-Settings ReadSettings(const std::string& path) {
-    const IniFile ini = IniFile::Load(path);
+Settings ReadSettings(const std::string& path, std::string* unreadable) {
+    IniFile ini;
+    try {
+        ini = IniFile::Load(path);
+    } catch (const FileOpenError& e) {
+        if (unreadable)
+            *unreadable =
+                std::string(e.what()) +
+                "\n\rVelkar starts with its default settings and leaves the file as it is.";
+    }
     Settings s;
     s.BSPPath = ini.ReadString(kSettingsSection, "BSPPath", "");
     s.UseBSP = ini.ReadBool(kSettingsSection, "UseBSP", false);
@@ -28,18 +36,13 @@ Settings ReadSettings(const std::string& path) {
     return s;
 }
 
-bool WriteSettings(const std::string& path, const Settings& settings) {
+void WriteSettings(const std::string& path, const Settings& settings) {
     IniFile ini = IniFile::Load(path);
     ini.AddSection(kSettingsSection);
     ini.WriteString(kSettingsSection, "BSPPath", settings.BSPPath);
     ini.WriteBool(kSettingsSection, "UseBSP", settings.UseBSP);
     ini.WriteInteger(kSettingsSection, "Agression", settings.Agression);
-    try {
-        ini.Save(path);
-        return true;
-    } catch (const VelkarError&) {
-        return false;
-    }
+    ini.Save(path);
 }
 
 std::string SettingsFilePath(const std::string& executableDir, const std::string& configHome) {

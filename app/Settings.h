@@ -23,14 +23,17 @@ struct Settings {
     std::int32_t Agression = 3;
 };
 
-// Reads the settings file at `path`. A missing or unreadable file, and a key that is missing or
-// does not read, give the defaults above; nothing is reported.
-Settings ReadSettings(const std::string& path);
+// Reads the settings file at `path`. A missing file, and a key that is missing or does not
+// read, give the defaults above. A file that is there but cannot be read also gives the
+// defaults, and then `unreadable` (when given) gets the message saying so; such a file is to
+// be left as it is.
+Settings ReadSettings(const std::string& path, std::string* unreadable = nullptr);
 
 // Writes the three keys to `path`, creating the file and the section as needed and keeping
-// whatever else the file holds. Returns false when the file could not be written (the caller
-// reports nothing).
-bool WriteSettings(const std::string& path, const Settings& settings);
+// whatever else the file holds (a symbolic link is followed). Throws FileOpenError when the
+// file is there but cannot be read (nothing is written then), FileCreateError when it cannot
+// be written.
+void WriteSettings(const std::string& path, const Settings& settings);
 
 // Where the settings file lives: beside the executable (a portable install) when
 // `executableDir` is a writable folder, otherwise in `configHome`/velkar (created when missing;

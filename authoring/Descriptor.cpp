@@ -85,8 +85,9 @@ std::string DescriptorText(const DescriptorFields& fields) {
 void WriteDescriptor(const std::string& path, const DescriptorFields& fields) {
     try {
         DescriptorIni(fields).Save(path);
-    } catch (const VelkarError&) {
-        throw VelkarError("Unable to write to " + path);
+    } catch (const FileCreateError& e) {
+        throw VelkarError("Unable to write to " + path +
+                          (e.reason().empty() ? std::string() : ": " + e.reason()));
     }
 }
 

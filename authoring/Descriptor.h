@@ -37,9 +37,9 @@ DescriptorFields DescriptorFor(const std::string& moviePath, const std::string& 
 // [SUBTITLES] with their keys in a fixed order; empty values as "key=".
 std::string DescriptorText(const DescriptorFields& fields);
 
-// Writes the descriptor to `path`, replacing any file there completely and atomically (a
-// failure leaves the old file, never half a new one). Throws VelkarError
-// "Unable to write to <path>".
+// Writes the descriptor to `path` with SafeWrite (document/SafeWrite.h), replacing any file
+// there completely (a failure leaves the old file, never half a new one). Throws VelkarError
+// "Unable to write to <path>: <reason>" ("... : Permission denied").
 void WriteDescriptor(const std::string& path, const DescriptorFields& fields);
 
 } // namespace velkar

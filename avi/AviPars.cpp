@@ -1,7 +1,8 @@
 #include "avi/AviPars.h"
 
+#include "document/ReadableFile.h"
+
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -127,19 +128,14 @@ const unsigned char* NextCodeStart(const unsigned char* b, const unsigned char* 
     return b;
 }
 
-// A folder opens like a file on some systems but has no bytes to read; it counts as a file that
-// cannot be opened.
-bool IsFolder(const std::string& fileName) {
-    std::error_code error;
-    return std::filesystem::is_directory(fileName, error);
-}
-
 // A file read through one block-sized window.
 class BlockFile {
   public:
     BlockFile(const std::string& fileName, std::size_t blockBytes)
-        : m_file(fileName, std::ios::binary), m_buffer(std::max<std::size_t>(blockBytes, 16)) {
-        if (!m_file || IsFolder(fileName))
+        : m_buffer(std::max<std::size_t>(blockBytes, 16)) {
+        // Only a regular file is opened: a folder has no bytes, and a pipe or a device could
+        // keep the reader waiting for ever. Anything else counts as a file that cannot be opened.
+        if (!IsRegularFile(fileName) || (m_file.open(fileName, std::ios::binary), !m_file))
             return;
         m_file.seekg(0, std::ios::end);
         m_size = m_file.tellg();
@@ -188,7 +184,10 @@ struct StopReading {};
 // Fields of the file at absolute offsets.
 class HeaderFile {
   public:
-    explicit HeaderFile(const std::string& fileName) : m_file(fileName, std::ios::binary) {}
+    explicit HeaderFile(const std::string& fileName) {
+        if (IsRegularFile(fileName))
+            m_file.open(fileName, std::ios::binary);
+    }
 
     bool isOpen() const { return m_file.is_open(); }
 
@@ -381,7 +380,7 @@ AviChunks ScanAviChunks(const std::string& fileName, std::size_t blockBytes) {
 
 void ReadAviHeaders(const std::string& fileName, const AviChunks& chunks, AviInfo& info) {
     HeaderFile file(fileName);
-    if (!file.isOpen() || IsFolder(fileName))
+    if (!file.isOpen())
         return;
     const auto count = static_cast<std::size_t>(std::clamp<std::int32_t>(
         chunks.AviChunkCount, 0, static_cast<std::int32_t>(kAviChunkTableSize)));

@@ -3,6 +3,7 @@
 #include "avi/AviPars.h"
 #include "avi/AviReport.h"
 #include "cli/Commands.h"
+#include "document/Errors.h"
 
 #include <memory>
 #include <ostream>
@@ -14,11 +15,14 @@ namespace {
 
 // One AviInfo serves every file, as in the program: a value a later file does not supply
 // (the audio of a silent movie, say) stays as an earlier file left it. A file that cannot be
-// read still gets its report, with File Size -1.
+// read (missing, a folder, a pipe) ends the command with "Cannot open file <path>", after the
+// reports of the files before it.
 void AviInfoReports(std::ostream& out, const std::vector<std::string>& paths) {
     AviInfo info;
     for (const std::string& path : paths) {
         const AviChunks chunks = ScanAviChunks(path);
+        if (chunks.AviFileSize < 0)
+            throw FileOpenError(path);
         ReadAviHeaders(path, chunks, info);
         out << ForTerminal(VideoInformation(path, chunks.AviFileSize, info)) << '\n';
     }

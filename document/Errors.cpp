@@ -10,9 +10,18 @@ TimeEncodeError::TimeEncodeError() : VelkarError("Invalid argument to time encod
 ListIndexError::ListIndexError(long long index)
     : VelkarError("List index out of bounds (" + std::to_string(index) + ")") {}
 
-FileOpenError::FileOpenError(const std::string& path) : VelkarError("Cannot open file " + path) {}
+namespace {
 
-FileCreateError::FileCreateError(const std::string& path)
-    : VelkarError("Cannot create file " + path) {}
+std::string WithReason(const std::string& text, const std::string& reason) {
+    return reason.empty() ? text : text + ": " + reason;
+}
+
+} // namespace
+
+FileOpenError::FileOpenError(const std::string& path, const std::string& reason)
+    : VelkarError(WithReason("Cannot open file " + path, reason)) {}
+
+FileCreateError::FileCreateError(const std::string& path, const std::string& reason)
+    : VelkarError(WithReason("Cannot create file " + path, reason)), m_reason(reason) {}
 
 } // namespace velkar

@@ -31,14 +31,20 @@ class ListIndexError : public VelkarError {
     explicit ListIndexError(long long index);
 };
 
-// "Cannot open file <path>" / "Cannot create file <path>".
+// "Cannot open file <path>" / "Cannot create file <path>", with ": <reason>" after the path
+// when a reason is given ("Cannot create file x.srt: Permission denied").
 class FileOpenError : public VelkarError {
   public:
-    explicit FileOpenError(const std::string& path);
+    explicit FileOpenError(const std::string& path, const std::string& reason = {});
 };
 class FileCreateError : public VelkarError {
   public:
-    explicit FileCreateError(const std::string& path);
+    explicit FileCreateError(const std::string& path, const std::string& reason = {});
+    // The reason given, or empty.
+    const std::string& reason() const { return m_reason; }
+
+  private:
+    std::string m_reason;
 };
 
 } // namespace velkar

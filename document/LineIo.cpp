@@ -1,6 +1,8 @@
 #include "document/LineIo.h"
 
 #include "document/Errors.h"
+#include "document/ReadableFile.h"
+#include "document/SafeWrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,17 +20,17 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw FileOpenError(path);
-    struct stat st {};
-    std::string bytes;
+    std::uint64_t expected = 0;
+    int fd = OpenRegularFile(path, expected);
+    std::string bytes(expected, '\0');
     std::size_t size = 0;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.resize(static_cast<std::size_t>(st.st_size));
     for (;;) {
-        if (size == bytes.size())
-            bytes.resize(std::max<std::size_t>(2 * size, 1 << 16)); // the file grew, or a pipe
+        if (size > kMaxReadBytes) {
+            ::close(fd);
+            ThrowTooLarge(path);
+        }
+        if (size == bytes.size()) // the file grew
+            bytes.resize(std::min(std::max<std::size_t>(2 * size, 1 << 16), kMaxReadBytes + 1));
         ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
         if (n < 0 && errno == EINTR)
             continue;
@@ -52,12 +54,10 @@ namespace {
 // block may sit on huge pages, which several passes over a large file read much faster);
 // anything else, or a file that changes size meanwhile, is read as it comes.
 LineStore::Block ReadFileBlock(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw FileOpenError(path);
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        const auto size = static_cast<std::size_t>(st.st_size);
+    std::uint64_t fileSize = 0;
+    int fd = OpenRegularFile(path, fileSize);
+    if (fileSize > 0) {
+        const auto size = static_cast<std::size_t>(fileSize);
         LineStore::Block block(size);
         std::size_t done = 0;
         while (done < size) {
@@ -110,62 +110,13 @@ std::string JoinLines(const LineStore& lines, std::string_view prefix) {
     return bytes;
 }
 
-namespace {
-
-// Writes all of `bytes` to `fd`; false on an error.
-bool WriteAll(int fd, const char* p, std::size_t left) {
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Creates a temporary file beside `path`, lets `fill` write into it, and renames it over
-// `path`. Throws FileCreateError (and removes the temporary file) on any failure.
-template <typename Fill> void ReplaceFile(const std::string& path, Fill fill) {
-    namespace fs = std::filesystem;
-    fs::path target(path);
-    fs::path folder = target.parent_path();
-    std::string pattern =
-        (folder.empty() ? fs::path(".") : folder) / ("." + target.filename().string() + ".XXXXXX");
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        throw FileCreateError(path);
-
-    // mkstemp makes the file private; give it the mode an ordinary new file would have, or the
-    // mode of the file it replaces.
-    struct stat st {};
-    mode_t mode;
-    if (::stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = ::fchmod(fd, mode) == 0 && fill(fd);
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(pattern.c_str(), path.c_str()) != 0) {
-        ::unlink(pattern.c_str());
-        throw FileCreateError(path);
-    }
-}
-
-} // namespace
-
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    ReplaceFile(path, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
+    SafeWriteBytes(path, bytes);
 }
 
 void WriteLinesAtomically(const std::string& path, const LineStore& lines,
                           std::string_view prefix) {
-    ReplaceFile(path, [&](int fd) {
+    SafeWrite(path, [&](int fd) {
         // Runs of lines that stand in memory as the file will hold them go out as they are;
         // other lines, and short runs, are gathered in one buffer first.
         std::string buffer;

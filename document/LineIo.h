@@ -25,9 +25,8 @@ void ReadSubtitleLines(SubtitleDocument& doc, const std::string& path);
 // The bytes of a file holding `lines`: `prefix`, then every line followed by CR LF.
 std::string JoinLines(const LineStore& lines, std::string_view prefix = {});
 
-// Writes `bytes` to `path` atomically: a temporary file in the same folder, then a rename, so
-// the target is either the old file or the whole new one. A new file gets the usual permissions
-// (an existing one keeps its own). Throws FileCreateError ("Cannot create file <path>").
+// Writes `bytes` to `path` with SafeWrite (document/SafeWrite.h): the target is either the old
+// file or the whole new one. Throws FileCreateError ("Cannot create file <path>: <reason>").
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // Writes `prefix`, then every line followed by CR LF, to `path` atomically (as

@@ -143,7 +143,8 @@ LineStore& LineStore::operator=(const LineStore& other) {
 }
 
 LineStore LineStore::Split(std::string_view bytes) {
-    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
+    // An empty view may have no data at all, which memchr must not be given.
+    if (const void* nul = bytes.empty() ? nullptr : std::memchr(bytes.data(), '\0', bytes.size()))
         bytes = bytes.substr(0, static_cast<const char*>(nul) - bytes.data());
     Block block(bytes.size());
     if (!bytes.empty())
@@ -156,11 +157,13 @@ LineStore LineStore::Split(Block block, std::size_t skip) {
     skip = std::min(skip, block.size());
     const char* const begin = block.data() + skip;
     std::size_t size = block.size() - skip;
-    if (const void* nul = std::memchr(begin, '\0', size))
+    if (const void* nul = size == 0 ? nullptr : std::memchr(begin, '\0', size))
         size = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
-    // A subtitle file's lines are rarely shorter than 8 bytes with their line end; room that is
-    // reserved and never used costs no memory.
-    store.m_lines.reserve(size / 8 + 16);
+    // Counted first, so that the table of lines takes 16 bytes a line and no more, even while
+    // it is filled (a file of bare line ends would otherwise cost many times its size).
+    std::size_t count = 0;
+    ForEachLine(begin, begin + size, [&](const char*, const char*) { ++count; });
+    store.m_lines.reserve(count);
     AdviseHugePages(store.m_lines.data(), store.m_lines.capacity() * sizeof(std::string_view));
     ForEachLine(begin, begin + size, [&](const char* first, const char* last) {
         store.m_lines.emplace_back(first, static_cast<std::size_t>(last - first));

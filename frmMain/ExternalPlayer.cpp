@@ -7,7 +7,6 @@
 #include "frmMain/TForm1.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -68,8 +67,7 @@ bool TForm1::OpenInExternalPlayer(const QString& movie) {
 void TForm1::HandLinesToPlayer() {
     // With no player linked the request reaches nobody; the file is written and deleted all
     // the same.
-    bsp().LoadSubtitles(m_document.SubtitleLines, m_document.ByteOrderMark,
-                        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    bsp().LoadSubtitles(m_document.SubtitleLines, m_document.ByteOrderMark);
 }
 
 } // namespace velkar::gui

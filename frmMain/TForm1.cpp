@@ -62,17 +62,25 @@ void TForm1::FormDestroy() {
     m_destroyed = true;
     if (UseBSP) {
         // The player linked on an open, if it still runs, is told to exit; the message shows
-        // which one was found (0: none).
-        BSPWindow = bsp().FindPlayer();
-        if (BSPWindow != 0)
-            bsp().SendCommand(velkar::BspOnExit);
-        Dialogs().information(this, kAppTitle, QString::number(BSPWindow));
+        // which one was found (0: none). Whatever the player does, the settings are saved.
+        guard([this] {
+            BSPWindow = bsp().FindPlayer();
+            if (BSPWindow != 0)
+                bsp().SendCommand(velkar::BspOnExit);
+            Dialogs().information(this, kAppTitle, QString::number(BSPWindow));
+        });
     }
     SaveSettings();
 }
 
 void TForm1::LoadSettings() {
-    const velkar::Settings settings = velkar::ReadSettings(m_settingsPath.toStdString());
+    std::string unreadable;
+    const velkar::Settings settings =
+        velkar::ReadSettings(m_settingsPath.toStdString(), &unreadable);
+    // A settings file that is there but cannot be read is left as it is, and said so once.
+    m_keepSettingsFile = !unreadable.empty();
+    if (m_keepSettingsFile)
+        Dialogs().information(this, kAppTitle, QString::fromStdString(unreadable));
     BSPPath = QString::fromStdString(settings.BSPPath);
     chkBSP->setChecked(settings.UseBSP); // fires chkBspClick, which sets UseBSP
     UseBSP = chkBSP->isChecked();
@@ -86,7 +94,9 @@ void TForm1::SaveSettings() {
     settings.BSPPath = BSPPath.toStdString();
     settings.UseBSP = UseBSP;
     settings.Agression = cboRegression->currentIndex();
-    // A settings file that cannot be written is not worth a message at exit.
+    if (m_keepSettingsFile)
+        return;
+    // A failure is shown by the guard around FormDestroy.
     velkar::WriteSettings(m_settingsPath.toStdString(), settings);
 }
 

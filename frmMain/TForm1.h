@@ -251,6 +251,7 @@ class TForm1 : public QWidget {
     void leaveAuthoringLayout();
 
     QString m_settingsPath;
+    bool m_keepSettingsFile = false; // it was there but could not be read: never written
     velkar::SubtitleDocument m_document;
     TextCodec m_codec;
     std::unique_ptr<BarProgress> m_progress;

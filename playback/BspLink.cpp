@@ -1,6 +1,7 @@
 #include "playback/BspLink.h"
 
 #include "document/LineIo.h"
+#include "document/SafeWrite.h"
 
 #include <cerrno>
 #include <cmath>
@@ -194,34 +195,19 @@ std::string BspLink::SendCopyData(BspCopyDataTag tag, const std::string& payload
     return {};
 }
 
-void BspLink::LoadSubtitles(const LineStore& lines, std::string_view prefix,
-                            const std::string& preferredFolder) {
-    std::string path;
-    int fd = -1;
-    if (!preferredFolder.empty() && ::access(preferredFolder.c_str(), W_OK) == 0) {
-        path = (fs::path(preferredFolder) / "tmp").string();
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    }
-    if (fd < 0) {
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        path = std::string(runtime && *runtime ? runtime : fs::temp_directory_path().string()) +
-               "/velkar-subtitles-XXXXXX";
-        fd = ::mkstemp(path.data());
-    }
-    if (fd < 0)
+void BspLink::LoadSubtitles(const LineStore& lines, std::string_view prefix) {
+    // In the link's private folder, never under a fixed name: nobody else can read the file,
+    // put something in its place or have a file of theirs truncated by it.
+    if (m_socketFolder.empty())
+        m_socketFolder = PrivateFolder();
+    if (m_socketFolder.empty())
         return; // a failure to write the file is not reported
+    std::string path = m_socketFolder + "/subtitles-XXXXXX";
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0)
+        return;
     const std::string bytes = JoinLines(lines, prefix);
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    WriteAll(fd, bytes.data(), bytes.size());
     ::close(fd);
     SendCopyData(BspLoadSubtitles, path);
     ::unlink(path.c_str());

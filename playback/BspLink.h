@@ -79,11 +79,10 @@ class BspLink {
     std::string SendCopyData(BspCopyDataTag tag, const std::string& payload = {});
 
     // Hands `lines` to the player as its subtitle file: writes `prefix` and the lines, each
-    // followed by CR LF, to a temporary file, sends BspLoadSubtitles with its path and deletes
-    // the file, whether or not the player read it. The file is "tmp" in `preferredFolder` when
-    // that folder is writable, otherwise a private temporary file made without a race.
-    void LoadSubtitles(const LineStore& lines, std::string_view prefix,
-                       const std::string& preferredFolder);
+    // followed by CR LF, to a new file of its own (mode 0600) in the link's private folder (under
+    // $XDG_RUNTIME_DIR, or a fresh 0700 folder in the system's temporary folder), sends
+    // BspLoadSubtitles with its path and deletes the file, whether or not the player read it.
+    void LoadSubtitles(const LineStore& lines, std::string_view prefix);
 
   private:
     bool playerRunning();

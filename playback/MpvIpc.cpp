@@ -19,6 +19,7 @@ void MpvIpcClient::close() {
         ::close(m_fd);
     m_fd = -1;
     m_pending.clear();
+    m_begin = m_scanned = 0;
 }
 
 bool MpvIpcClient::connect(const std::string& path) {
@@ -41,10 +42,19 @@ bool MpvIpcClient::connect(const std::string& path) {
 
 bool MpvIpcClient::readLine(std::string& line, std::chrono::steady_clock::time_point deadline) {
     for (;;) {
-        if (auto end = m_pending.find('\n'); end != std::string::npos) {
-            line = m_pending.substr(0, end);
-            m_pending.erase(0, end + 1);
+        // Only the bytes not looked at yet are searched, and read lines are dropped once per
+        // read from the socket, so reading stays linear however the lines come.
+        if (auto end = m_pending.find('\n', m_scanned); end != std::string::npos) {
+            line.assign(m_pending, m_begin, end - m_begin);
+            m_begin = m_scanned = end + 1;
             return true;
+        }
+        m_pending.erase(0, m_begin);
+        m_begin = 0;
+        m_scanned = m_pending.size();
+        if (m_pending.size() > kMaxLineBytes) {
+            close(); // no reply is that long: the player is broken or hostile
+            return false;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
@@ -56,7 +66,7 @@ bool MpvIpcClient::readLine(std::string& line, std::chrono::steady_clock::time_p
             continue;
         if (ready <= 0)
             return false;
-        char buffer[4096];
+        char buffer[65536];
         ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
         if (n < 0 && errno == EINTR)
             continue;
@@ -101,21 +111,29 @@ MpvIpcClient::requestAndAwait(const nlohmann::json& command,
     std::optional<nlohmann::json> result;
     std::size_t seen = 0; // how many of `events` have come, in order
     while ((!result || seen < events.size()) && readLine(line, deadline)) {
-        auto message = nlohmann::json::parse(line, nullptr, false);
+        // Every field is looked at only after its type: a reply of another shape counts as no
+        // answer, and nothing the player sends can make this throw.
+        const auto message = nlohmann::json::parse(line, nullptr, false);
         if (!message.is_object())
             continue;
-        if (message.contains("event")) {
+        if (const auto event = message.find("event"); event != message.end()) {
             // Events come in order after the command was sent; earlier ones were read by the
             // requests that caused them.
-            if (seen < events.size() && message["event"] == events[seen])
+            if (seen < events.size() && event->is_string() &&
+                event->get_ref<const std::string&>() == events[seen])
                 ++seen;
             continue;
         }
-        if (!message.contains("request_id") || message["request_id"] != id)
-            continue; // the late reply to an earlier request
-        if (message.value("error", "") != "success")
+        const auto replyId = message.find("request_id");
+        if (replyId == message.end() || !replyId->is_number_integer() ||
+            replyId->get<long long>() != id)
+            continue; // the late reply to an earlier request, or no reply at all
+        const auto error = message.find("error");
+        if (error == message.end() || !error->is_string() ||
+            error->get_ref<const std::string&>() != "success")
             return std::nullopt;
-        result = message.contains("data") ? message["data"] : nlohmann::json();
+        const auto data = message.find("data");
+        result = data != message.end() ? *data : nlohmann::json();
     }
     return result;
 }

@@ -23,10 +23,14 @@ class MpvIpcClient {
     bool connected() const { return m_fd >= 0; }
     void close();
 
+    // A line from the player longer than this (1 MiB) closes the connection.
+    static constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
+
     // Sends {"command": command, "request_id": n} and waits up to `timeout` for the reply with
     // that id. Gives the reply's "data" (null when it has none) when its "error" is "success";
-    // nothing on an error reply, a time-out or a closed connection (which also closes the
-    // client, so later requests fail at once).
+    // nothing on an error reply, a reply of another shape, a time-out or a closed connection
+    // (which also closes the client, so later requests fail at once). Never throws for what
+    // the player sends; a line longer than kMaxLineBytes closes the connection.
     std::optional<nlohmann::json> request(const nlohmann::json& command,
                                           std::chrono::milliseconds timeout);
 
@@ -43,7 +47,9 @@ class MpvIpcClient {
 
     int m_fd = -1;
     long long m_nextId = 1;
-    std::string m_pending; // bytes read after the last complete line
+    std::string m_pending;     // bytes read from the socket; lines before m_begin are done
+    std::size_t m_begin = 0;   // where the next line starts in m_pending
+    std::size_t m_scanned = 0; // m_pending holds no line end from m_begin to here
 };
 
 } // namespace velkar

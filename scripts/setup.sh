@@ -11,6 +11,7 @@ packages=(
     libmpv-dev mpv                    # the built-in player, the external player
     libuchardet-dev                   # guessing a file's 8-bit code page for display
     xvfb xauth libgl1-mesa-dri        # windows and pictures on a machine without a display
+    clang                             # the fuzz targets (libFuzzer)
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,9 +1,13 @@
 #include "app/Settings.h"
 
 #include "app/IniFile.h"
+#include "document/Errors.h"
+
+#include <gmock/gmock.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -67,13 +71,59 @@ TEST_F(SettingsFile, WritesTheKeysInOrderAndKeepsTheRest) {
     s.BSPPath = "/opt/bsp";
     s.UseBSP = true;
     s.Agression = -1;
-    ASSERT_TRUE(WriteSettings(path("tavrel.ini"), s));
+    WriteSettings(path("tavrel.ini"), s);
     EXPECT_EQ(Read(path("tavrel.ini")),
               "[OTHER]\r\nA=1\r\n[SETTINGS]\r\nBSPPath=/opt/bsp\r\nUseBSP=1\r\nAgression=-1\r\n");
 }
 
-TEST_F(SettingsFile, AFileThatCannotBeWrittenIsReportedToTheCallerOnly) {
-    EXPECT_FALSE(WriteSettings(path("no/such/folder/tavrel.ini"), Settings()));
+TEST_F(SettingsFile, AFileThatCannotBeWrittenIsReportedWithTheReason) {
+    EXPECT_THAT([&] { WriteSettings(path("no/such/folder/tavrel.ini"), Settings()); },
+                testing::ThrowsMessage<FileCreateError>(
+                    testing::StrEq("Cannot create file " + path("no/such/folder/tavrel.ini") +
+                                   ": No such file or directory")));
+}
+
+TEST_F(SettingsFile, NulBytesAreDataAndNothingAfterThemIsLost) {
+    using namespace std::string_literals;
+    const std::string other = "[OTHER]\r\nA=x\0y\r\nB=2\r\n"s;
+    Write(path("tavrel.ini"), "[SETTINGS]\r\nBSPPath=/opt/\0bsp\r\n"s + other);
+    EXPECT_EQ(ReadSettings(path("tavrel.ini")).BSPPath, "/opt/\0bsp"s);
+    WriteSettings(path("tavrel.ini"), Settings());
+    EXPECT_EQ(Read(path("tavrel.ini")),
+              "[SETTINGS]\r\nBSPPath=\r\nUseBSP=0\r\nAgression=3\r\n" + other);
+}
+
+TEST_F(SettingsFile, ASymbolicLinkIsFollowedAndKept) {
+    fs::create_directory(path("real"));
+    Write(path("real/tavrel.ini"), "[OTHER]\r\nA=1\r\n");
+    fs::create_symlink("real/tavrel.ini", path("tavrel.ini"));
+    Settings s;
+    s.UseBSP = true;
+    WriteSettings(path("tavrel.ini"), s);
+    EXPECT_TRUE(fs::is_symlink(path("tavrel.ini")));
+    EXPECT_TRUE(ReadSettings(path("real/tavrel.ini")).UseBSP);
+    EXPECT_THAT(Read(path("real/tavrel.ini")), testing::StartsWith("[OTHER]\r\nA=1\r\n[SETTINGS]"));
+}
+
+// A settings file that is there but cannot be read: the defaults, one message, and the file
+// left as it is.
+TEST_F(SettingsFile, AFileThatCannotBeReadIsLeftAlone) {
+    const std::string file = path("tavrel.ini");
+    for (const auto& [make, reason] : std::vector<std::pair<std::function<void()>, std::string>>{
+             {[&] { ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); }, ": Not a regular file"},
+             {[&] { fs::create_directory(file); }, ": Is a directory"}}) {
+        make();
+        std::string unreadable;
+        const Settings s = ReadSettings(file, &unreadable);
+        EXPECT_EQ(s.Agression, 3);
+        EXPECT_EQ(unreadable, "Cannot open file " + file + reason +
+                                  "\n\rVelkar starts with its default settings and leaves the "
+                                  "file as it is.");
+        EXPECT_THROW(WriteSettings(file, Settings()), FileOpenError);
+        const auto type = fs::symlink_status(file).type();
+        EXPECT_TRUE(type == fs::file_type::fifo || type == fs::file_type::directory);
+        fs::remove(file);
+    }
 }
 
 TEST_F(SettingsFile, LivesBesideTheExecutableWhenThatFolderIsWritable) {

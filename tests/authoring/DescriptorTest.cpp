@@ -76,7 +76,8 @@ TEST(Descriptor, UnwritableFolderNamesTheFile) {
     test::TempFolder folder;
     const std::string path = (folder.path("missing") / "x.mvd").string();
     EXPECT_THAT([&] { WriteDescriptor(path, {}); },
-                testing::ThrowsMessage<VelkarError>(testing::StrEq("Unable to write to " + path)));
+                testing::ThrowsMessage<VelkarError>(
+                    testing::StrEq("Unable to write to " + path + ": No such file or directory")));
 }
 
 } // namespace

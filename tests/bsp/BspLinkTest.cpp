@@ -79,41 +79,48 @@ TEST_F(BspLinkTest, OpensAMovieAndAnswersInMilliseconds) {
     EXPECT_NE(::kill(window, 0), 0) << "the player quit";
 }
 
-TEST_F(BspLinkTest, LoadsSubtitlesAndDeletesTheTemporaryFile) {
+TEST_F(BspLinkTest, LoadsSubtitlesFromAPrivateFileAndDeletesIt) {
     BspLink link;
     ASSERT_NE(link.Start("/usr/bin/mpv", kQuiet), 0);
     link.SendCopyData(BspOpenMovie, s_clip);
     link.SendCommand(BspAfterOpen);
-    test::TempFolder beside;
-    link.LoadSubtitles({"1", "00:00:01,000 --> 00:00:03,000", "Hello from Velkar", ""}, "",
-                       beside.path("").string());
-    EXPECT_FALSE(fs::exists(beside.path("tmp")));
+    link.LoadSubtitles({"1", "00:00:01,000 --> 00:00:03,000", "Hello from Velkar", ""}, "");
     const auto tracks = Property(link, "track-list");
-    bool found = false;
+    std::string file;
     for (const auto& track : tracks)
-        found = found || (track.value("type", "") == "sub" && track.value("external", false));
-    EXPECT_TRUE(found) << tracks.dump();
+        if (track.value("type", "") == "sub" && track.value("external", false))
+            file = track.value("external-filename", "");
+    ASSERT_FALSE(file.empty()) << tracks.dump();
+    EXPECT_FALSE(fs::exists(file));
+    struct stat folder {};
+    ASSERT_EQ(::stat(fs::path(file).parent_path().c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    EXPECT_EQ(folder.st_uid, ::geteuid());
     link.SendCommand(BspOnExit);
 }
 
-TEST_F(BspLinkTest, FolderThatCannotHoldTheFileFallsBackToAPrivateTemporaryFile) {
-    BspLink link;
-    ASSERT_NE(link.Start("/usr/bin/mpv", kQuiet), 0);
-    link.SendCopyData(BspOpenMovie, s_clip);
-    link.SendCommand(BspAfterOpen);
-    link.LoadSubtitles({"1", "00:00:01,000 --> 00:00:03,000", "Hi", ""}, "", "/no/such/folder");
-    EXPECT_NE(Property(link, "track-list").dump().find("\"external\":true"), std::string::npos);
-    link.SendCommand(BspOnExit);
-}
-
-TEST_F(BspLinkTest, UnlinkedRequestsReachNobody) {
-    BspLink link;
-    EXPECT_EQ(link.window(), 0);
-    EXPECT_EQ(link.SendCommand(BspGetPosition), 0);
-    EXPECT_EQ(link.SendCopyData(BspGetMovieName), "");
-    test::TempFolder beside;
-    link.LoadSubtitles({"x"}, "", beside.path("").string()); // still written and deleted
-    EXPECT_FALSE(fs::exists(beside.path("tmp")));
+TEST_F(BspLinkTest, UnlinkedRequestsReachNobodyAndTheFileIsStillWrittenAndDeleted) {
+    test::TempFolder runtime;
+    const char* before = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = before ? before : "";
+    ::setenv("XDG_RUNTIME_DIR", runtime.path("").c_str(), 1);
+    {
+        BspLink link;
+        EXPECT_EQ(link.window(), 0);
+        EXPECT_EQ(link.SendCommand(BspGetPosition), 0);
+        EXPECT_EQ(link.SendCopyData(BspGetMovieName), "");
+        link.LoadSubtitles({"x"}, "");
+        // One private folder of the link, and nothing left in it.
+        std::vector<fs::path> folders(fs::directory_iterator(runtime.path("")), {});
+        ASSERT_EQ(folders.size(), 1u);
+        EXPECT_EQ(fs::status(folders[0]).permissions(), fs::perms::owner_all);
+        EXPECT_TRUE(fs::is_empty(folders[0]));
+    }
+    EXPECT_TRUE(fs::is_empty(runtime.path(""))); // the link removes its folder when it goes
+    if (before)
+        ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST_F(BspLinkTest, ProgramThatIsNoPlayerGivesNoWindow) {

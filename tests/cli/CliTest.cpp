@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <sstream>
+#include <sys/stat.h>
 
 namespace velkar {
 namespace {
@@ -149,6 +150,23 @@ TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {
         RunCli({"sync", path("nothing.srt"), "--first", "0", "--last", "1", "-o", path("o")});
     EXPECT_EQ(missing.code, 1);
     EXPECT_EQ(missing.err, "Cannot open file " + path("nothing.srt") + "\n");
+}
+
+TEST_F(CliTest, SyncReadsAndWritesOnlyRegularFiles) {
+    const std::string in = file("in.srt", kSrt);
+    const std::string fifo = path("pipe.srt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string& out : {std::string("/dev/null"), fifo}) {
+        auto r =
+            RunCli({"sync", in, "--first", "00:00:02,000", "--last", "00:00:20,000", "-o", out});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err, "Cannot create file " + out + ": Not a regular file\n");
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    // A pipe as input is refused at once, not waited on.
+    auto r = RunCli({"sync", fifo, "--first", "0", "--last", "1", "-o", path("o")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Cannot open file " + fifo + ": Not a regular file\n");
 }
 
 TEST_F(CliTest, UsageErrorsExitTwo) {

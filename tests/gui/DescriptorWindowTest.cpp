@@ -141,7 +141,7 @@ TEST_F(DescriptorWindow, AFolderThatCannotBeWrittenGivesTheMessageAndKeepsTheWin
     mvd().Prepare(QString(), QString());
     mvd().show();
     saveAs(path);
-    EXPECT_THAT(dialogs.messages, ElementsAre("Unable to write to " + path));
+    EXPECT_THAT(dialogs.messages, ElementsAre("Unable to write to " + path + ": Not a directory"));
     EXPECT_TRUE(mvd().isVisible());
     mvd().hide();
 }

@@ -387,7 +387,7 @@ TEST_F(SaveAs, AFolderThatCannotBeWrittenIsReported) {
     dialogs.files.push_back(target);
     form().cmdSave->click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], "Cannot create file " + target);
+    EXPECT_EQ(dialogs.messages[0], "Cannot create file " + target + ": No such file or directory");
     EXPECT_EQ(form().document().SubtitleFileName, tempPath("in.srt").toStdString());
 }
 

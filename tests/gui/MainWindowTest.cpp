@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <sys/stat.h>
 
 namespace velkar::gui::test {
 namespace {
@@ -245,15 +247,28 @@ TEST_F(Settings, AChangedSelectionAndTickAreWrittenOnceAtExit) {
     EXPECT_EQ(settingsText(), "[SETTINGS]\r\nBSPPath=\r\nUseBSP=1\r\nAgression=0\r\n");
 }
 
-TEST_F(Settings, AnUnreadableFileReadsAsTheDefaultsSilently) {
-    WriteBytes(settingsPath(), "[SETTINGS]\r\nAgression=1\r\n");
-    QFile::setPermissions(settingsPath(), QFileDevice::Permissions());
-    if (QFile(settingsPath()).open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "running with rights that ignore file permissions";
+TEST_F(Settings, AFileThatCannotBeReadGivesTheDefaultsIsSaidOnceAndIsLeftAlone) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settingsPath()).constData(), 0644), 0);
     start();
     EXPECT_EQ(form().cboRegression->currentIndex(), 3);
-    EXPECT_TRUE(dialogs.messages.empty());
-    QFile::setPermissions(settingsPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Cannot open file " + settingsPath() +
+                                       ": Not a regular file\n\rVelkar starts with its default "
+                                       "settings and leaves the file as it is.");
+    form().cboRegression->setCurrentIndex(0);
+    closeMain();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(QFileInfo(settingsPath()).isFile(), false); // still the pipe
+}
+
+TEST_F(Settings, AFailedSaveIsShownInAMessageBox) {
+    // A link to a folder that does not exist: the file reads as missing and cannot be made.
+    QFile::link(tempPath(QStringLiteral("no/such/tavrel.ini")), settingsPath());
+    start();
+    closeMain();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0],
+              "Cannot create file " + settingsPath() + ": No such file or directory");
 }
 
 class AnchorFields : public GuiTest {};
