@@ -78,19 +78,11 @@ void Sync(std::ostream& out, const SyncOptions& options) {
     doc.FirstAnchor = AnchorIndex(options.firstAnchor, 0, doc.SubtitleCount, "--first-anchor");
     doc.LastAnchor =
         AnchorIndex(options.lastAnchor, doc.SubtitleCount - 1u, doc.SubtitleCount, "--last-anchor");
-    const std::int32_t firstBefore = doc.start(doc.FirstAnchor);
-    const std::int32_t lastBefore = doc.start(doc.LastAnchor);
-
     NoProgress progress;
-    SynchOutcome outcome = FixSynch(doc, options.firstTime, options.lastTime, tolerance, progress);
+    const SynchOutcome outcome =
+        FixSynch(doc, options.firstTime, options.lastTime, tolerance, progress);
     WriteSubtitleLines(doc, options.output);
-
-    const SubtitleFormat f = doc.SubtitleFormat;
-    out << outcome.passes << (outcome.passes == 1 ? " pass" : " passes") << "; first anchor "
-        << doc.FirstAnchor + 1 << ": " << TimeToText(f, firstBefore) << " -> "
-        << TimeToText(f, doc.start(doc.FirstAnchor)) << "; last anchor " << doc.LastAnchor + 1
-        << ": " << TimeToText(f, lastBefore) << " -> " << TimeToText(f, doc.start(doc.LastAnchor))
-        << '\n';
+    out << SynchResultText(outcome, doc.SubtitleFormat) << '\n';
 }
 
 } // namespace

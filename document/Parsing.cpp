@@ -230,18 +230,24 @@ void ParseSubViewer2(SubtitleDocument& doc, TableBuilder& table, Progress& progr
 void ParseSubtitles(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs,
                     SubtitleTextsWanted texts) {
     TableBuilder table(doc, dialogs, texts == SubtitleTextsWanted::Yes);
-    switch (doc.SubtitleFormat) {
-    case sfMicroDVD:
-        ParseMicroDVD(doc, table);
-        break;
-    case sfSubRip:
-        ParseSubRip(doc, table, progress);
-        break;
-    case sfSubViewer2:
-        ParseSubViewer2(doc, table, progress);
-        break;
-    default:
-        break;
+    doc.ParseFailure.clear();
+    try {
+        switch (doc.SubtitleFormat) {
+        case sfMicroDVD:
+            ParseMicroDVD(doc, table);
+            break;
+        case sfSubRip:
+            ParseSubRip(doc, table, progress);
+            break;
+        case sfSubViewer2:
+            ParseSubViewer2(doc, table, progress);
+            break;
+        default:
+            break;
+        }
+    } catch (const VelkarError& e) {
+        doc.ParseFailure = e.what();
+        throw;
     }
 }
 

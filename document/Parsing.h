@@ -36,7 +36,7 @@ enum class SubtitleTextsWanted : bool { No, Yes };
 // Throws ConversionError for a time or frame field that is not a number, ListIndexError for a
 // line read past the end, and VelkarError "The Subtitle file holds more than 65535 subtitles".
 // On a failure the table holds the subtitles added so far (the count includes the one being
-// added).
+// added) and doc.ParseFailure the message; a parse that succeeds empties it.
 void ParseSubtitles(SubtitleDocument& doc, Progress& progress,
                     std::vector<std::string>* dialogs = nullptr,
                     SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);

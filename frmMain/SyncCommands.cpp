@@ -27,6 +27,9 @@ void TForm1::keepAnchorsInRange() {
 
 void TForm1::ShowAnchors() {
     keepAnchorsInRange();
+    // The fields show a document afresh (opened or checked again): the last press's result
+    // belongs to what was there before.
+    lblResult->clear();
     const auto show = [this](MaskedTimeEdit* field, std::int32_t anchor) {
         if (m_document.SubtitleCount == 0) {
             // A document without subtitles has no anchor to show.
@@ -107,13 +110,19 @@ void TForm1::cmdStretchClick() {
     if (!velkar::HasTimingTable(m_document.SubtitleFormat))
         return;
     keepAnchorsInRange();
+    // A failed press leaves no word of an earlier one behind.
+    lblResult->clear();
     const std::string first = txtFirst->fieldText().toStdString();
     const std::string last = txtLast->fieldText().toStdString();
     const velkar::SynchOutcome outcome =
         velkar::FixSynch(m_document, first, last, cboRegression->currentIndex(), *m_progress);
     pgrBar->setValue(0);
-    if (!outcome.rebuilt)
+    if (!outcome.rebuilt())
         return;
+    const QString result =
+        QString::fromStdString(velkar::SynchResultText(outcome, m_document.SubtitleFormat));
+    lblResult->setText(result);
+    lblResult->setToolTip(result);
     fillViewer();
     if (UseBSP)
         HandLinesToPlayer();

@@ -98,6 +98,7 @@ class TForm1 : public QWidget {
     QPushButton* cmdAbout = nullptr;
     QFrame* MoviePanel = nullptr;
     QLabel* lblSubs = nullptr;
+    QLabel* lblResult = nullptr; // what the last Fix Synch did
     QCheckBox* chkRepair = nullptr;
     QComboBox* cboDialogs = nullptr;
     QTimer* tmrSub = nullptr;

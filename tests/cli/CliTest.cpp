@@ -92,7 +92,7 @@ TEST_F(CliTest, SyncWritesTheRetimedCopyAndSummarises) {
     auto r = RunCli(
         {"sync", in, "--first", "00:00:02,000", "--last", "00:00:20,000", "-o", path("out.srt")});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "2 passes; first anchor 1: 00:00:01,000 -> 00:00:02,000; "
+    EXPECT_EQ(r.out, "Stretched by 2.000000; first anchor 1: 00:00:01,000 -> 00:00:02,000; "
                      "last anchor 3: 00:00:10,000 -> 00:00:20,000\n");
     EXPECT_EQ(test::ReadBytes(path("out.srt")),
               "1\r\n00:00:02,000 --> 00:00:06,000\r\nOne\r\n\r\n"
