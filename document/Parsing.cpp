@@ -122,7 +122,9 @@ std::int32_t BraceField(std::string_view s) {
 
 void ParseMicroDVD(SubtitleDocument& doc, TableBuilder& table) {
     const auto& lines = doc.SubtitleLines;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    // A first line that gives the frame rate is the file's, not a subtitle: it stays as it is.
+    const std::size_t first = !lines.empty() && !FrameRateOf(lines[0]).empty() ? 1 : 0;
+    for (std::size_t i = first; i < lines.size(); ++i) {
         if (lines[i].size() <= 6)
             continue; // empty lines, and "{1}{2}" without a text
         std::string_view s = ShortString(lines[i]);

@@ -135,6 +135,15 @@ TEST(FixSynch, OverlapsStayOverlappingByTheScaledAmount) {
     EXPECT_THAT(Ends(doc), ElementsAre(400, 600, 1000));
 }
 
+TEST(FixSynch, TheFrameRateLineIsNeverRetimed) {
+    auto doc = test::OpenLines({"{1}{1}29.970030", "{2710}{2779}a", "{3450}{3567}b"});
+    ASSERT_EQ(doc.SubtitleCount, 2);
+    EXPECT_EQ(doc.start(doc.FirstAnchor), 2710);
+    FixSynch(doc, "2760", "3500", 3, progress);
+    EXPECT_THAT(doc.SubtitleLines,
+                ElementsAre("{1}{1}29.970030", "{2760}{2829}a", "{3500}{3617}b"));
+}
+
 TEST(FixSynch, MicroDVDMayGoBelowZero) {
     auto doc = test::OpenLines({"{10}{20}a", "{100}{120}b", "{200}{220}c"});
     doc.FirstAnchor = 1;
