@@ -142,8 +142,9 @@ bool IsMicroDVDLine(std::string_view t) {
         return true;
     if (!BracePairPasses(t))
         return false;
-    std::size_t close = Pos(t, '}');
-    return BracePairPasses(t.substr(close)); // everything after the first "}"
+    // The second field opens right after the first closes: "{500}600}x" is not a line.
+    const std::string_view rest = t.substr(Pos(t, '}')); // everything after the first "}"
+    return !rest.empty() && rest[0] == '{' && BracePairPasses(rest);
 }
 
 bool IsTimeLine(std::string_view t) {

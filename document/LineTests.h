@@ -22,8 +22,9 @@ inline bool IsNonEmptyLine(std::string_view t) {
 }
 // The whole line converts as an integer (see TryStrToInt).
 bool IsIntegerLine(std::string_view t);
-// Empty, or two brace pairs in order: "{" before "}" twice over, where an absent character
-// counts as position 0 (so "}x}" passes, "{10}" and "Hello" fail).
+// Empty, or two brace pairs in order: "{" before "}", where an absent character counts as
+// position 0, and the second pair's "{" right after the first "}" (so "{10}{20}x" and "a{1}{2}"
+// pass; "{10}", "{500}600}x", "}x}" and "Hello" fail).
 bool IsMicroDVDLine(std::string_view t);
 // The frame rate that many MicroDVD files give on their first line: "{1}{1}" or "{0}{0}", then
 // a decimal number and nothing else (digits, optionally one "." or "," and more digits), as

@@ -27,8 +27,9 @@ std::string DialogEntry(std::size_t index, std::string_view text);
 // from the command line) leaves them empty; the lines are read, and fail, the same either way.
 enum class SubtitleTextsWanted : bool { No, Yes };
 
-// A MicroDVD document's frame-rate line (its first line, see FrameRateOf) is not a subtitle: it
-// is left out of the table, the count and the dialog list.
+// A MicroDVD line of 6 characters or fewer is skipped (an empty line), unless it is "{n}{m}", a
+// subtitle without text. A MicroDVD document's frame-rate line (its first line, see FrameRateOf) is
+// not a subtitle: it is left out of the table, the count and the dialog list.
 //
 // Builds SubtitleCount, TimingTable, SubtitleTexts, SubtitleLineIndex (and FirstTimeLine for
 // SubViewer 2.0) from doc.SubtitleLines by the rules of doc.SubtitleFormat; other formats give

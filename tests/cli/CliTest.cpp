@@ -129,8 +129,8 @@ TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {
     EXPECT_EQ(damaged.err, "The Subtitle file seems to be a MicroDVD file, but it has at least "
                            "one error:\n(Line:2)\noops\n");
 
-    auto none = RunCli({"sync", file("n.srt", "a\nb\nc\n"), "--first", "00:00:00,000", "--last",
-                        "00:00:01,000", "-o", path("o")});
+    auto none = RunCli(
+        {"sync", file("n.sub", "{1}{1}25\n\n"), "--first", "0", "--last", "1", "-o", path("o")});
     EXPECT_EQ(none.code, 1);
     EXPECT_EQ(none.err, "The Subtitle file holds no subtitles\n");
 

@@ -29,21 +29,26 @@ SubtitleDocument Parsed(SubtitleFormat format, Lines lines,
 TEST(MicroDVDParse, FramesTextAndLineIndex) {
     std::vector<std::string> dialogs;
     auto doc = Parsed(sfMicroDVD,
-                      {"{100}{200}Hello|World", "", "{1}{2}", "{300}{400}", "{5}{6}a", "{7}{8}ab"},
+                      {"{100}{200}Hello|World", "", "{1}{2}", "{300}{400}", "{5}{6}a", "{7}{8}ab",
+                       "}}", "{}{}", "x}{1}"},
                       &dialogs);
-    ASSERT_EQ(doc.SubtitleCount, 4);
+    ASSERT_EQ(doc.SubtitleCount, 5);
     EXPECT_EQ(doc.start(0), 100);
     EXPECT_EQ(doc.end(0), 200);
     EXPECT_EQ(doc.SubtitleTexts[0], "Hello|World");
-    EXPECT_EQ(doc.SubtitleTexts[1], "");  // {300}{400} alone: 10 characters
-    EXPECT_EQ(doc.SubtitleTexts[2], "a"); // 7 characters: a subtitle
+    // "{1}{2}": 6 characters, a subtitle without text all the same.
+    EXPECT_EQ(doc.start(1), 1);
+    EXPECT_EQ(doc.end(1), 2);
+    EXPECT_EQ(doc.SubtitleTexts[1], "");
+    EXPECT_EQ(doc.SubtitleTexts[2], ""); // {300}{400} alone: 10 characters
+    EXPECT_EQ(doc.SubtitleTexts[3], "a");
     EXPECT_THAT(
-        std::vector<std::int32_t>(doc.SubtitleLineIndex.begin(), doc.SubtitleLineIndex.begin() + 4),
-        ElementsAre(0, 3, 4, 5));
-    EXPECT_THAT(dialogs, ElementsAre("1) Hello|World", "2) ", "3) a", "4) ab"));
+        std::vector<std::int32_t>(doc.SubtitleLineIndex.begin(), doc.SubtitleLineIndex.begin() + 5),
+        ElementsAre(0, 2, 3, 4, 5));
+    EXPECT_THAT(dialogs, ElementsAre("1) Hello|World", "2) ", "3) ", "4) a", "5) ab"));
     // One column per subtitle.
-    EXPECT_EQ(doc.TimingTable[1].size(), 4u);
-    EXPECT_EQ(doc.SubtitleTexts.size(), 4u);
+    EXPECT_EQ(doc.TimingTable[1].size(), 5u);
+    EXPECT_EQ(doc.SubtitleTexts.size(), 5u);
 }
 
 // The first line of a MicroDVD file may give its frame rate; only the exact form counts.

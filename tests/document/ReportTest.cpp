@@ -31,10 +31,10 @@ TEST(SubtitleInformation, AMicroDVDFrameRateHasALineOfItsOwn) {
 }
 
 TEST(SubtitleInformation, WithoutSubtitlesNothingFollowsTheTabs) {
-    auto doc = test::OpenLines({"a", "b", "c"}); // SubRip without counters
+    auto doc = test::OpenLines({"{1}{1}25", "", ""}); // a frame rate and nothing else
     ASSERT_EQ(doc.SubtitleCount, 0);
-    EXPECT_EQ(SubtitleInformation(doc), "Subtitle Format:\tSubrip\n\rTotal Lines:\t3\n\r"
-                                        "First Subtitle:\t\n\rLast Subtitle:\t");
+    EXPECT_EQ(SubtitleInformation(doc), "Subtitle Format:\tMicroDVD player\n\rFrame Rate:\t25\n\r"
+                                        "Total Lines:\t3\n\rFirst Subtitle:\t\n\rLast Subtitle:\t");
 }
 
 TEST(SubtitleInformation, UnknownAndDamagedHaveNames) {

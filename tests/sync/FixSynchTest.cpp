@@ -144,6 +144,16 @@ TEST(FixSynch, TheFrameRateLineIsNeverRetimed) {
                 ElementsAre("{1}{1}29.970030", "{2760}{2829}a", "{3500}{3617}b"));
 }
 
+TEST(FixSynch, MicroDVDSubtitlesWithoutTextReadBackAsWritten) {
+    auto doc = test::OpenLines({"{100}{200}", "{300}{400}", "{500}{600}"});
+    FixSynch(doc, "1", "5", 3, progress);
+    EXPECT_THAT(doc.SubtitleLines, ElementsAre("{1}{2}", "{3}{4}", "{5}{6}"));
+    const auto reread = test::OpenLines(doc.SubtitleLines);
+    ASSERT_EQ(reread.SubtitleCount, 3);
+    EXPECT_THAT(Starts(reread), ElementsAre(1, 3, 5));
+    EXPECT_THAT(Ends(reread), ElementsAre(2, 4, 6));
+}
+
 TEST(FixSynch, MicroDVDMayGoBelowZero) {
     auto doc = test::OpenLines({"{10}{20}a", "{100}{120}b", "{200}{220}c"});
     doc.FirstAnchor = 1;
@@ -208,7 +218,7 @@ TEST(FixSynch, UnknownDamagedAndEmptyDocumentsAreLeftAlone) {
     unknown.SubtitleLines = {"x"};
     unknown.SubtitleFormat = sfDamaged;
     EXPECT_FALSE(FixSynch(unknown, "", "", 3, progress).rebuilt());
-    auto none = test::OpenLines({"a", "b", "c"}); // SubRip without counters
+    auto none = test::OpenLines({"{1}{1}25", ""}); // a frame rate and no subtitle
     ASSERT_EQ(none.SubtitleCount, 0);
     EXPECT_FALSE(FixSynch(none, "00:00:01,000", "00:00:02,000", 3, progress).rebuilt());
 }
