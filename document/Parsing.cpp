@@ -238,6 +238,11 @@ void ParseSubViewer2(SubtitleDocument& doc, TableBuilder& table, Progress& progr
 
 } // namespace
 
+void RequireParsedTable(const SubtitleDocument& doc) {
+    if (!doc.ParseFailure.empty())
+        throw UnparsedDocumentError(doc.ParseFailure);
+}
+
 void ParseSubtitles(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs,
                     SubtitleTextsWanted texts) {
     TableBuilder table(doc, dialogs, texts == SubtitleTextsWanted::Yes);

@@ -41,6 +41,11 @@ enum class SubtitleTextsWanted : bool { No, Yes };
 // line read past the end, and VelkarError "The Subtitle file holds more than 65535 subtitles".
 // On a failure the table holds the subtitles added so far (the count includes the one being
 // added) and doc.ParseFailure the message; a parse that succeeds empties it.
+// Throws UnparsedDocumentError when the last parse of `doc` failed: its table holds only what was
+// read before the failure, and re-timing, picking anchors or repairing a dialog on it would
+// corrupt the file.
+void RequireParsedTable(const SubtitleDocument& doc);
+
 void ParseSubtitles(SubtitleDocument& doc, Progress& progress,
                     std::vector<std::string>* dialogs = nullptr,
                     SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);

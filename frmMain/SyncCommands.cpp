@@ -2,6 +2,7 @@
 
 #include "app/Guard.h"
 #include "document/Opening.h"
+#include "document/Parsing.h"
 #include "document/TimeCode.h"
 #include "frmMain/BarProgress.h"
 #include "frmMain/MaskedTimeEdit.h"
@@ -49,6 +50,7 @@ void TForm1::ShowAnchors() {
 void TForm1::SelectDialog(QObject* sender) {
     if (!m_document.SubtitleLoaded)
         return;
+    velkar::RequireParsedTable(m_document);
     keepAnchorsInRange();
     const bool last = sender == cmdSelect2;
     QStringList entries;

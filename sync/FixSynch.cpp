@@ -1,6 +1,7 @@
 #include "sync/FixSynch.h"
 
 #include "document/Errors.h"
+#include "document/Parsing.h"
 #include "document/TimeCode.h"
 #include "sync/RebuildLines.h"
 #include "sync/StraightLine.h"
@@ -39,8 +40,7 @@ std::int64_t UnitOf(SubtitleFormat format) {
 std::size_t Subtitles(const SubtitleDocument& doc) {
     if (!HasTimingTable(doc.SubtitleFormat) || doc.FinishedCount() == 0)
         return 0;
-    if (!doc.ParseFailure.empty())
-        throw UnparsedDocumentError(doc.ParseFailure);
+    RequireParsedTable(doc);
     return doc.FinishedCount();
 }
 

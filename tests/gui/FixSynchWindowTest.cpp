@@ -128,6 +128,32 @@ TEST_F(FixSynchButton, WithNoSelectedToleranceUsesTheDefault) {
 
 class FixSynchMicroDVD : public GuiTest {};
 
+TEST_F(FixSynchMicroDVD, AfterAFailedParseOnlyEditingAndSavingWork) {
+    start();
+    openBytes("{1500}{1500}One\r\n{0}{-500}Two\r\n{x}{3}Three\r\n", QStringLiteral("subs.sub"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "'x' is not a valid integer value");
+    const QString refusal = "The timing of the Subtitle file could not be read ('x' is not a "
+                            "valid integer value). Mend the file in the editor (Edit...) first.";
+    form().txtFirst->setText(QStringLiteral("3000"));
+    form().txtLast->setText(QStringLiteral("1000"));
+    form().cmdStretch->click();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1], refusal);
+    form().cmdSelect1->click(); // no picker comes up
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[2], refusal);
+    emit form().cboDialogs->activated(0); // the repair's pick of a dialog
+    ASSERT_EQ(dialogs.messages.size(), 4u);
+    EXPECT_EQ(dialogs.messages[3], refusal);
+    EXPECT_EQ(modal.unexpected(), 0);
+    // The lines are saved as they stand.
+    dialogs.files.push_back(tempPath("kept.sub"));
+    form().cmdSave->click();
+    EXPECT_EQ(ReadBytes(tempPath("kept.sub")),
+              "{1500}{1500}One\r\n{0}{-500}Two\r\n{x}{3}Three\r\n");
+}
+
 TEST_F(FixSynchMicroDVD, TheRepairOfA23976FileTo25LandsOnTheTypedFrames) {
     start();
     VELKAR_OPEN_CORPUS("microdvd/subtitleit-pulpfiction-utf8.sub");

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include "document/Errors.h"
+#include "document/Opening.h"
+#include "document/Parsing.h"
 #include "sync/FixSynch.h"
 #include "sync/StraightLine.h"
 
@@ -211,6 +213,27 @@ TEST(FixSynch, BlankMicroDVDFrameCountsAsZero) {
                 ThrowsMessage<VelkarError>(StrEq("Floating point division by zero")));
     FixSynch(doc, "", "       40", 3, progress);
     EXPECT_THAT(Starts(doc), ElementsAre(0, 40));
+}
+
+TEST(FixSynch, RefusesATableLeftByAFailedParse) {
+    SubtitleDocument doc;
+    doc.SubtitleLines = {"{1500}{1500}One", "{0}{-500}Two", "{x}{3}Three"};
+    NoProgress none;
+    Recognise(doc, none);
+    EXPECT_THROW(FinishOpen(doc, none), ConversionError);
+    EXPECT_TRUE(doc.SubtitleLoaded); // loaded, so that it can be mended and saved
+    ASSERT_EQ(doc.SubtitleCount, 3);
+    const auto lines = doc.SubtitleLines;
+    EXPECT_THAT([&] { FixSynch(doc, "1000", "2000", 3, progress); },
+                ThrowsMessage<UnparsedDocumentError>(
+                    StrEq("The timing of the Subtitle file could not be read ('x' is not a valid "
+                          "integer value). Mend the file in the editor (Edit...) first.")));
+    EXPECT_EQ(doc.SubtitleLines, lines);
+    // Mended, it parses and re-times.
+    doc.SubtitleLines.set(2, "{2500}{3000}Three");
+    ParseSubtitles(doc, none);
+    EXPECT_TRUE(doc.ParseFailure.empty());
+    EXPECT_EQ(FixSynch(doc, "1000", "3000", 3, progress).kind, SynchKind::Stretched);
 }
 
 TEST(FixSynch, UnknownDamagedAndEmptyDocumentsAreLeftAlone) {
