@@ -152,9 +152,12 @@ void TForm1::chkRepairClick() {
         w->setVisible(!repair);
     cmdLoadText->setVisible(repair);
     cmdStartEnd->setVisible(repair);
-    // Unticking always ends in the synchronisation layout, also when creating moved "View".
-    if (!repair)
+    // Unticking always ends in the synchronisation layout, also when creating moved "View",
+    // and the time fields, which showed the repaired dialog, show the anchors again.
+    if (!repair) {
         cmdView->setGeometry(56, 102, 55, cmdView->height());
+        ShowAnchors();
+    }
 }
 
 void TForm1::cboDialogsClick() {

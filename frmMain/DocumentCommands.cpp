@@ -159,6 +159,8 @@ void TForm1::cmdSaveClick() {
         cmdView->show();
         cboDialogs->hide();
         chkRepair->hide();
+        // The time fields showed the repaired or created dialog; they show the anchors again.
+        ShowAnchors();
     }
 }
 

@@ -26,25 +26,26 @@ void TForm1::keepAnchorsInRange() {
         velkar::ResetAnchors(m_document);
 }
 
+void TForm1::showAnchor(MaskedTimeEdit* field, std::int32_t anchor) {
+    if (m_document.SubtitleCount == 0) {
+        // A document without subtitles has no anchor to show.
+        field->setToolTip(QString());
+        field->setText(MaskedTimeEdit::ResetText(field->mask()));
+        return;
+    }
+    const auto i = static_cast<std::size_t>(anchor);
+    field->setToolTip(screenText(m_document.SubtitleTexts[i]));
+    field->setText(
+        QString::fromStdString(velkar::TimeToText(m_document.SubtitleFormat, m_document.start(i))));
+}
+
 void TForm1::ShowAnchors() {
     keepAnchorsInRange();
     // The fields show a document afresh (opened or checked again): the last press's result
     // belongs to what was there before.
     lblResult->clear();
-    const auto show = [this](MaskedTimeEdit* field, std::int32_t anchor) {
-        if (m_document.SubtitleCount == 0) {
-            // A document without subtitles has no anchor to show.
-            field->setToolTip(QString());
-            field->setText(MaskedTimeEdit::ResetText(field->mask()));
-            return;
-        }
-        const auto i = static_cast<std::size_t>(anchor);
-        field->setToolTip(screenText(m_document.SubtitleTexts[i]));
-        field->setText(QString::fromStdString(
-            velkar::TimeToText(m_document.SubtitleFormat, m_document.start(i))));
-    };
-    show(txtFirst, m_document.FirstAnchor);
-    show(txtLast, m_document.LastAnchor);
+    showAnchor(txtFirst, m_document.FirstAnchor);
+    showAnchor(txtLast, m_document.LastAnchor);
 }
 
 void TForm1::SelectDialog(QObject* sender) {
@@ -69,8 +70,15 @@ void TForm1::SelectDialog(QObject* sender) {
     else
         m_picker->prepare(entries, QStringLiteral("Current 1st Dialog: ") + current, anchor,
                           QStringLiteral("Select the first dialog"), QStringLiteral("Select 1st"));
-    m_picker->exec();
-    ShowAnchors();
+    // Only a pick changes anything, and only the picked anchor's field: a true time already
+    // typed or taken from the player for the other one stays.
+    if (m_picker->exec() != QDialog::Accepted)
+        return;
+    keepAnchorsInRange();
+    if (last)
+        showAnchor(txtLast, m_document.LastAnchor);
+    else
+        showAnchor(txtFirst, m_document.FirstAnchor);
 }
 
 void TForm1::setTimeFromPlayer(MaskedTimeEdit* field) {

@@ -205,6 +205,8 @@ class TForm1 : public QWidget {
     // Puts the anchors on the first and the last subtitle when they lie outside the document.
     void keepAnchorsInRange();
     void setTimeFromPlayer(MaskedTimeEdit* field);
+    // Shows subtitle `anchor`'s start and text in `field` (a reset field without subtitles).
+    void showAnchor(MaskedTimeEdit* field, std::int32_t anchor);
 
     QString m_settingsPath;
     velkar::SubtitleDocument m_document;
