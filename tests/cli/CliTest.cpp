@@ -151,6 +151,35 @@ TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {
     EXPECT_EQ(missing.err, "Cannot open file " + path("nothing.srt") + "\n");
 }
 
+TEST_F(CliTest, SyncPieceByPieceThroughSeveralAnchors) {
+    const std::string in = file(
+        "cut.sub", "{50}{60}z\n{100}{110}a\n{200}{210}b\n{300}{310}c\n{400}{410}d\n{500}{520}e\n");
+    // Twice as long up to subtitle 3, as it was from there on; before the first and after the
+    // last anchor the outer lines go on.
+    auto r = RunCli({"sync", in, "--anchor", "2=100", "--anchor", "5=500", "--anchor", "3=300",
+                     "-o", path("out.sub")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Stretched piece by piece by 2.000000, 1.000000; anchor 2: 100 -> 100; "
+                     "anchor 5: 400 -> 500; anchor 3: 200 -> 300\n");
+    EXPECT_EQ(test::ReadBytes(path("out.sub")), "{0}{20}z\r\n{100}{120}a\r\n{300}{310}b\r\n"
+                                                "{400}{410}c\r\n{500}{510}d\r\n{600}{620}e\r\n");
+
+    auto one = RunCli({"sync", in, "--anchor", "2=100", "-o", path("o")});
+    EXPECT_EQ(one.code, 2);
+    auto mixed = RunCli(
+        {"sync", in, "--anchor", "2=100", "--anchor", "3=300", "--first", "1", "-o", path("o")});
+    EXPECT_EQ(mixed.code, 2);
+    auto bad = RunCli({"sync", in, "--anchor", "two=100", "--anchor", "3=300", "-o", path("o")});
+    EXPECT_EQ(bad.code, 2);
+    auto beyond = RunCli({"sync", in, "--anchor", "2=100", "--anchor", "9=300", "-o", path("o")});
+    EXPECT_EQ(beyond.code, 1);
+    EXPECT_EQ(beyond.err, "--anchor must name a subtitle from 1 to 6\n");
+    auto same = RunCli({"sync", file("same.sub", "{100}{110}a\n{100}{120}b\n{300}{310}c\n"),
+                        "--anchor", "1=100", "--anchor", "2=200", "-o", path("o")});
+    EXPECT_EQ(same.code, 1);
+    EXPECT_EQ(same.err, "Anchors 1 and 2 start at the same time\n");
+}
+
 TEST_F(CliTest, UsageErrorsExitTwo) {
     EXPECT_EQ(RunCli({}).code, 2);
     EXPECT_EQ(RunCli({"sync", file("in.srt", kSrt)}).code, 2);

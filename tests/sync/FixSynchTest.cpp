@@ -3,12 +3,15 @@
 #include "document/Errors.h"
 #include "document/Opening.h"
 #include "document/Parsing.h"
+#include "document/TimeCode.h"
+#include "sync/ExactLine.h"
 #include "sync/FixSynch.h"
 #include "sync/StraightLine.h"
 
 #include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace velkar {
 namespace {
@@ -284,6 +287,69 @@ TEST(FixSynch, SubViewerValuesAreRoundedOnceToWholeHundredths) {
     EXPECT_THAT(Starts(doc), ElementsAre(1000, 2370, 4010));
     EXPECT_THAT(Ends(doc), ElementsAre(1500, 2530, 4110));
     EXPECT_EQ(doc.SubtitleLines[5], "00:00:02.37,00:00:02.53");
+}
+
+// Piece by piece: every value lies on the line of the stretch it falls in (the outer lines
+// extended), checked against the exact fraction on random documents and anchors.
+TEST(FixSynchPiecewise, EveryValueLandsOnItsStretchsLine) {
+    std::mt19937 random(7);
+    int landed = 0;
+    for (int round = 0; round < 200; ++round) {
+        const bool subViewer = round % 2 == 1;
+        const std::int64_t unit = subViewer ? 10 : 1;
+        Lines lines = subViewer ? Lines{"[SUBTITLE]", "style"} : Lines{};
+        std::int32_t t = 1000;
+        const int count = 2 + static_cast<int>(random() % 40);
+        for (int k = 0; k < count; ++k) {
+            t += static_cast<std::int32_t>(random() % 5000) * static_cast<std::int32_t>(unit);
+            const std::int32_t e = t + static_cast<std::int32_t>(1 + random() % 3000) *
+                                           static_cast<std::int32_t>(unit);
+            if (subViewer) {
+                lines.push_back(TimeToText(sfSubViewer2, t) + "," + TimeToText(sfSubViewer2, e));
+                lines.push_back("x");
+                lines.push_back("");
+            } else {
+                lines.push_back("{" + std::to_string(t) + "}{" + std::to_string(e) + "}x");
+            }
+        }
+        auto doc = test::OpenLines(lines);
+        ASSERT_EQ(doc.SubtitleCount, count);
+        // Distinct anchors, true times shifted and stretched at random but kept in the day.
+        std::vector<TypedAnchor> anchors;
+        std::vector<std::int64_t> xs, ys;
+        for (int k = 0; k < count && anchors.size() < 4; ++k) {
+            if (random() % 3 != 0 && !(k == count - 1 && anchors.size() < 2))
+                continue;
+            const std::int64_t x = doc.start(static_cast<std::size_t>(k));
+            if (!xs.empty() && x == xs.back())
+                continue;
+            const std::int64_t y = (x * (950 + random() % 100) / 1000 + 5000) / unit * unit;
+            anchors.push_back({k, TimeToText(doc.SubtitleFormat, static_cast<std::int32_t>(y))});
+            xs.push_back(x);
+            ys.push_back(y);
+        }
+        if (anchors.size() < 2)
+            continue;
+        const auto before = doc.TimingTable;
+        try {
+            FixSynchPiecewise(doc, anchors, progress);
+        } catch (const TimeEncodeError&) {
+            ASSERT_EQ(doc.TimingTable, before); // a steep outer line left the day: no change
+            continue;
+        }
+        ++landed;
+        for (int row = 0; row < 2; ++row) {
+            for (std::size_t i = 0; i < doc.SubtitleCount; ++i) {
+                const std::int64_t v = before[row][i];
+                std::size_t k = 0;
+                while (k + 2 < xs.size() && v >= xs[k + 1])
+                    ++k;
+                ASSERT_TRUE(test::OnTheLine(v, doc.TimingTable[row][i], xs[k], ys[k],
+                                            ys[k + 1] - ys[k], xs[k + 1] - xs[k], unit));
+            }
+        }
+    }
+    EXPECT_GT(landed, 100);
 }
 
 // Each item is the percentage it shows: a span off by exactly that much is within it, one unit
