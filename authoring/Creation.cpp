@@ -19,6 +19,7 @@ void StartCreation(SubtitleDocument& doc) {
     doc.FirstTimeLine = static_cast<std::int32_t>(kCreatedHeader.size());
     doc.SubtitlePending = false;
     doc.PendingText.clear();
+    doc.ParseFailure.clear();
     ResetAnchors(doc);
 }
 

@@ -2,7 +2,7 @@
 """Writes 65,535-subtitle files of each format into a folder, for timing whole runs.
 
 All times stay under 24 hours so that a re-timed copy can be written back.
-Usage: make_files.py FOLDER
+Usage: make_files.py FOLDER [COUNT]   (COUNT subtitles a file, 65,535 unless given)
 """
 import random
 import sys
@@ -17,10 +17,10 @@ def text(rng):
     return " ".join(rng.choice(WORDS) for _ in range(rng.randint(2, 6)))
 
 
-def times(rng):
+def times(rng, count):
     """Starts and ends in milliseconds: about 1.2 s apart, so 65,535 of them fit in 22 hours."""
     t = 1000
-    for _ in range(COUNT):
+    for _ in range(count):
         length = rng.randint(700, 1100)
         yield t, t + length
         t += length + rng.randint(50, 200)
@@ -42,7 +42,8 @@ def main():
     svr += ["[INFORMATION]", "[TITLE]Benchmark", "[AUTHOR]", "[SOURCE]", "[PRG]", "[FILEPATH]",
             "[DELAY]0", "[CD TRACK]0", "[COMMENT]", "[END INFORMATION]", "[SUBTITLE]",
             "[COLF]&HFFFFFF,[STYLE]bd,[SIZE]18,[FONT]Arial"]
-    for k, (start, end) in enumerate(times(rng), 1):
+    count = int(sys.argv[2]) if len(sys.argv) > 2 else COUNT
+    for k, (start, end) in enumerate(times(rng, count), 1):
         pieces = [text(rng) for _ in range(rng.randint(1, 2))]
         srt += [str(k), f"{clock(start)} --> {clock(end)}", *pieces, ""]
         sub.append(f"{{{start * 25 // 1000}}}{{{end * 25 // 1000}}}" + "|".join(pieces))

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/OpenSubtitle.h"
 #include "document/Errors.h"
+#include "document/IntegerConversion.h"
 #include "document/LineIo.h"
 #include "document/TimeCode.h"
 #include "sync/FixSynch.h"
@@ -12,6 +13,7 @@
 #include <optional>
 #include <ostream>
 #include <utility>
+#include <vector>
 
 namespace velkar::cli {
 
@@ -25,7 +27,26 @@ struct SyncOptions {
     std::optional<long long> firstAnchor; // 1-based, as the picker numbers subtitles
     std::optional<long long> lastAnchor;
     std::string tolerance = std::string(kToleranceItems[kDefaultToleranceIndex]);
+    std::vector<std::string> anchors; // "N=TIME", N from 1
 };
+
+// The anchors of a piecewise sync, "N=TIME" each, N a subtitle number from 1.
+std::vector<TypedAnchor> PiecewiseAnchors(const std::vector<std::string>& options,
+                                          std::size_t count) {
+    std::vector<TypedAnchor> anchors;
+    for (const std::string& option : options) {
+        const std::size_t equals = option.find('=');
+        const std::optional<std::int32_t> number =
+            equals == std::string::npos ? std::nullopt
+                                        : TryStrToInt(std::string_view(option).substr(0, equals));
+        if (!number)
+            throw UsageError("--anchor takes N=TIME, N a subtitle number: " + option);
+        if (*number < 1 || static_cast<std::size_t>(*number) > count)
+            throw VelkarError("--anchor must name a subtitle from 1 to " + std::to_string(count));
+        anchors.push_back({*number - 1, option.substr(equals + 1)});
+    }
+    return anchors;
+}
 
 bool SameFile(const std::string& a, const std::string& b) {
     namespace fs = std::filesystem;
@@ -68,6 +89,13 @@ SubtitleDocument& NewDocument() {
 
 void Sync(std::ostream& out, const SyncOptions& options) {
     const int tolerance = ToleranceIndex(options.tolerance);
+    const bool piecewise = !options.anchors.empty();
+    if (piecewise && (options.anchors.size() < 2 || !options.firstTime.empty() ||
+                      !options.lastTime.empty() || options.firstAnchor || options.lastAnchor))
+        throw UsageError("Give two or more --anchor N=TIME, without --first, --last, "
+                         "--first-anchor or --last-anchor");
+    if (!piecewise && (options.firstTime.empty() || options.lastTime.empty()))
+        throw UsageError("Give --first and --last, or two or more --anchor N=TIME");
     if (SameFile(options.input, options.output))
         throw UsageError("The re-timed file must not replace the file it was read from");
 
@@ -78,19 +106,13 @@ void Sync(std::ostream& out, const SyncOptions& options) {
     doc.FirstAnchor = AnchorIndex(options.firstAnchor, 0, doc.SubtitleCount, "--first-anchor");
     doc.LastAnchor =
         AnchorIndex(options.lastAnchor, doc.SubtitleCount - 1u, doc.SubtitleCount, "--last-anchor");
-    const std::int32_t firstBefore = doc.start(doc.FirstAnchor);
-    const std::int32_t lastBefore = doc.start(doc.LastAnchor);
-
     NoProgress progress;
-    SynchOutcome outcome = FixSynch(doc, options.firstTime, options.lastTime, tolerance, progress);
+    const SynchOutcome outcome =
+        piecewise
+            ? FixSynchPiecewise(doc, PiecewiseAnchors(options.anchors, doc.SubtitleCount), progress)
+            : FixSynch(doc, options.firstTime, options.lastTime, tolerance, progress);
     WriteSubtitleLines(doc, options.output);
-
-    const SubtitleFormat f = doc.SubtitleFormat;
-    out << outcome.passes << (outcome.passes == 1 ? " pass" : " passes") << "; first anchor "
-        << doc.FirstAnchor + 1 << ": " << TimeToText(f, firstBefore) << " -> "
-        << TimeToText(f, doc.start(doc.FirstAnchor)) << "; last anchor " << doc.LastAnchor + 1
-        << ": " << TimeToText(f, lastBefore) << " -> " << TimeToText(f, doc.start(doc.LastAnchor))
-        << '\n';
+    out << SynchResultText(outcome, doc.SubtitleFormat) << '\n';
 }
 
 } // namespace
@@ -101,18 +123,21 @@ void AddSyncCommand(CLI::App& app, Action& action) {
         "sync", "Re-time a subtitle file from two anchors' true start times and write a copy");
     command->add_option("FILE", options->input, "Subtitle file to re-time (never written)")
         ->required();
-    command
-        ->add_option("--first", options->firstTime,
-                     "True start of the first anchor, in the file's own form: a frame number "
-                     "(MicroDVD), hh:nn:ss,zzz (SubRip) or hh:nn:ss.zz (SubViewer 2.0)")
-        ->required();
-    command->add_option("--last", options->lastTime, "True start of the last anchor")->required();
+    command->add_option("--first", options->firstTime,
+                        "True start of the first anchor, in the file's own form: a frame number "
+                        "(MicroDVD), hh:nn:ss,zzz (SubRip) or hh:nn:ss.zz (SubViewer 2.0)");
+    command->add_option("--last", options->lastTime, "True start of the last anchor");
     command->add_option("-o,--output", options->output, "File to write the re-timed copy to")
         ->required();
     command->add_option("--first-anchor", options->firstAnchor,
                         "Number of the first anchor subtitle, from 1 (default: the first)");
     command->add_option("--last-anchor", options->lastAnchor,
                         "Number of the last anchor subtitle, from 1 (default: the last)");
+    command->add_option("--anchor", options->anchors,
+                        "N=TIME: subtitle N (from 1) truly starts at TIME, in the file's own form; "
+                        "two or more, instead of --first and --last, re-time each stretch between "
+                        "neighbouring anchors through its own straight line (a film re-cut in "
+                        "several places)");
     command->add_option("--tolerance", options->tolerance,
                         "Regression item: 0.1%, 0.01%, 0.001%, 0.0001% (default), 0.00001% "
                         "or 0.000001%");

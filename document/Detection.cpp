@@ -89,33 +89,48 @@ bool CheckSubViewer2(SubtitleDocument& doc, Detection& result, Progress& progres
     return passed;
 }
 
+bool RestIsEmpty(const Lines& lines, std::size_t from) {
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (!lines[i].empty())
+            return false;
+    return true;
+}
+
+// Blocks of counter, time line and text lines, each closed by one empty line or by the end of
+// the file; empty lines that end the file close it.
 bool CheckSubRip(SubtitleDocument& doc, Detection& result, Progress& progress) {
     const Lines& lines = doc.SubtitleLines;
     const std::size_t n = lines.size();
     progress.setMaximum(static_cast<int>(n));
     bool passed = true;
     std::size_t i = 0;
-    while (i + 2 < n) { // the check passes once i >= N - 2
+    auto fail = [&](std::size_t line) {
+        Record(doc, result, erSubRip, line);
+        passed = false;
+    };
+    while (i < n) {
         progress.setPosition(static_cast<int>(i));
         std::size_t j = 0;
         while (i + j < n && !lines[i + j].empty())
             ++j;
-        if (i + j == n)
-            break; // the last block has no empty line after it: not tested
+        if (j == 0 && RestIsEmpty(lines, i))
+            break;
         if (!IsIntegerLine(ShortString(lines[i]))) {
-            Record(doc, result, erSubRip, i);
-            passed = false;
+            fail(i);
+            break;
+        }
+        if (i + 1 == n) { // a counter that ends the file: its time line is missing
+            fail(i);
             break;
         }
         if (!IsTimeLine(ShortString(lines[i + 1]))) {
-            Record(doc, result, erSubRip, i + 1);
-            passed = false;
+            fail(i + 1);
             break;
         }
         if (j == 2) {
-            // A block without a text line: its third line, already the empty one, is named.
-            Record(doc, result, erSubRip, i + 2);
-            passed = false;
+            // A block without a text line: its third line, the empty one, is named (the time
+            // line when the block ends the file).
+            fail(i + 2 < n ? i + 2 : i + 1);
             break;
         }
         i += j + 1;

@@ -10,6 +10,10 @@ TimeEncodeError::TimeEncodeError() : VelkarError("Invalid argument to time encod
 ListIndexError::ListIndexError(long long index)
     : VelkarError("List index out of bounds (" + std::to_string(index) + ")") {}
 
+UnparsedDocumentError::UnparsedDocumentError(std::string_view reason)
+    : VelkarError("The timing of the Subtitle file could not be read (" + std::string(reason) +
+                  "). Mend the file in the editor (Edit...) first.") {}
+
 namespace {
 
 std::string WithReason(const std::string& text, const std::string& reason) {

@@ -31,6 +31,14 @@ class ListIndexError : public VelkarError {
     explicit ListIndexError(long long index);
 };
 
+// A command that needs the whole timing table, after a parse that failed with `reason`: "The
+// timing of the Subtitle file could not be read (<reason>). Mend the file in the editor
+// (Edit...) first."
+class UnparsedDocumentError : public VelkarError {
+  public:
+    explicit UnparsedDocumentError(std::string_view reason);
+};
+
 // "Cannot open file <path>" / "Cannot create file <path>", with ": <reason>" after the path
 // when a reason is given ("Cannot create file x.srt: Permission denied").
 class FileOpenError : public VelkarError {

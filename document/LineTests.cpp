@@ -117,13 +117,34 @@ bool IsIntegerLine(std::string_view t) {
     return !t.empty() && TryStrToInt(t).has_value();
 }
 
+std::string_view FrameRateOf(std::string_view line) {
+    if (!line.starts_with("{1}{1}") && !line.starts_with("{0}{0}"))
+        return {};
+    const std::string_view rate = line.substr(6);
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t k = 0;
+    while (k < rate.size() && digit(rate[k]))
+        ++k;
+    if (k == 0)
+        return {};
+    if (k < rate.size() && (rate[k] == '.' || rate[k] == ',')) {
+        const std::size_t fraction = ++k;
+        while (k < rate.size() && digit(rate[k]))
+            ++k;
+        if (k == fraction)
+            return {};
+    }
+    return k == rate.size() ? rate : std::string_view();
+}
+
 bool IsMicroDVDLine(std::string_view t) {
     if (t.empty())
         return true;
     if (!BracePairPasses(t))
         return false;
-    std::size_t close = Pos(t, '}');
-    return BracePairPasses(t.substr(close)); // everything after the first "}"
+    // The second field opens right after the first closes: "{500}600}x" is not a line.
+    const std::string_view rest = t.substr(Pos(t, '}')); // everything after the first "}"
+    return !rest.empty() && rest[0] == '{' && BracePairPasses(rest);
 }
 
 bool IsTimeLine(std::string_view t) {

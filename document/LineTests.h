@@ -22,9 +22,14 @@ inline bool IsNonEmptyLine(std::string_view t) {
 }
 // The whole line converts as an integer (see TryStrToInt).
 bool IsIntegerLine(std::string_view t);
-// Empty, or two brace pairs in order: "{" before "}" twice over, where an absent character
-// counts as position 0 (so "}x}" passes, "{10}" and "Hello" fail).
+// Empty, or two brace pairs in order: "{" before "}", where an absent character counts as
+// position 0, and the second pair's "{" right after the first "}" (so "{10}{20}x" and "a{1}{2}"
+// pass; "{10}", "{500}600}x", "}x}" and "Hello" fail).
 bool IsMicroDVDLine(std::string_view t);
+// The frame rate that many MicroDVD files give on their first line: "{1}{1}" or "{0}{0}", then
+// a decimal number and nothing else (digits, optionally one "." or "," and more digits), as
+// "{1}{1}23.976" or "{0}{0}25". Gives that number, or an empty view for any other line.
+std::string_view FrameRateOf(std::string_view line);
 // A time line: exactly 23 characters is the SubViewer 2.0 layout hh:mm:ss.cc,hh:mm:ss.cc, any
 // other length the SubRip layout hh:mm:ss,mmm --> hh:mm:ss,mmm (26 characters at least). Only
 // the places of the separators are tested, not the digits.

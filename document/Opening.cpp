@@ -1,5 +1,6 @@
 #include "document/Opening.h"
 
+#include "document/Errors.h"
 #include "document/LineIo.h"
 #include "document/Parsing.h"
 
@@ -25,9 +26,14 @@ void ResetAnchors(SubtitleDocument& doc) {
 
 void FinishOpen(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs,
                 SubtitleTextsWanted texts) {
-    ParseSubtitles(doc, progress, dialogs, texts);
-    ResetAnchors(doc);
     doc.SubtitleLoaded = true;
+    try {
+        ParseSubtitles(doc, progress, dialogs, texts);
+    } catch (const VelkarError&) {
+        ResetAnchors(doc);
+        throw;
+    }
+    ResetAnchors(doc);
 }
 
 } // namespace velkar

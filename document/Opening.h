@@ -20,8 +20,9 @@ void ReadDocument(SubtitleDocument& doc, const std::string& path);
 Detection Recognise(SubtitleDocument& doc, Progress& progress);
 
 // Parses the recognised lines (as ParseSubtitles), sets the anchors to the first and the last
-// subtitle and marks the document loaded. Throws what ParseSubtitles throws (the document then
-// stays not loaded).
+// subtitle and marks the document loaded. Throws what ParseSubtitles throws; the document is
+// loaded all the same, with the failure in ParseFailure, so that its lines can be mended in the
+// editor and saved (commands that need the table refuse it, see RequireParsedTable).
 void FinishOpen(SubtitleDocument& doc, Progress& progress,
                 std::vector<std::string>* dialogs = nullptr,
                 SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);

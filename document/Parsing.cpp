@@ -120,11 +120,22 @@ std::int32_t BraceField(std::string_view s) {
     return StrToInt(Copy(s, 2, count));
 }
 
+// "{n}{m}" and nothing else, n and m integers.
+bool IsBareFrames(std::string_view line) {
+    const std::size_t close = line.find('}');
+    return line.size() >= 6 && line.front() == '{' && line.back() == '}' &&
+           close != std::string_view::npos && close + 1 < line.size() && line[close + 1] == '{' &&
+           TryStrToInt(line.substr(1, close - 1)) &&
+           TryStrToInt(line.substr(close + 2, line.size() - close - 3));
+}
+
 void ParseMicroDVD(SubtitleDocument& doc, TableBuilder& table) {
     const auto& lines = doc.SubtitleLines;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].size() <= 6)
-            continue; // empty lines, and "{1}{2}" without a text
+    // A first line that gives the frame rate is the file's, not a subtitle: it stays as it is.
+    const std::size_t first = !lines.empty() && !FrameRateOf(lines[0]).empty() ? 1 : 0;
+    for (std::size_t i = first; i < lines.size(); ++i) {
+        if (lines[i].size() <= 6 && !IsBareFrames(lines[i]))
+            continue; // empty and short lines, but not "{1}{2}", a subtitle without text
         std::string_view s = ShortString(lines[i]);
         std::size_t column = table.add();
         doc.TimingTable[0][column] = BraceField(s);
@@ -227,21 +238,32 @@ void ParseSubViewer2(SubtitleDocument& doc, TableBuilder& table, Progress& progr
 
 } // namespace
 
+void RequireParsedTable(const SubtitleDocument& doc) {
+    if (!doc.ParseFailure.empty())
+        throw UnparsedDocumentError(doc.ParseFailure);
+}
+
 void ParseSubtitles(SubtitleDocument& doc, Progress& progress, std::vector<std::string>* dialogs,
                     SubtitleTextsWanted texts) {
     TableBuilder table(doc, dialogs, texts == SubtitleTextsWanted::Yes);
-    switch (doc.SubtitleFormat) {
-    case sfMicroDVD:
-        ParseMicroDVD(doc, table);
-        break;
-    case sfSubRip:
-        ParseSubRip(doc, table, progress);
-        break;
-    case sfSubViewer2:
-        ParseSubViewer2(doc, table, progress);
-        break;
-    default:
-        break;
+    doc.ParseFailure.clear();
+    try {
+        switch (doc.SubtitleFormat) {
+        case sfMicroDVD:
+            ParseMicroDVD(doc, table);
+            break;
+        case sfSubRip:
+            ParseSubRip(doc, table, progress);
+            break;
+        case sfSubViewer2:
+            ParseSubViewer2(doc, table, progress);
+            break;
+        default:
+            break;
+        }
+    } catch (const VelkarError& e) {
+        doc.ParseFailure = e.what();
+        throw;
     }
 }
 

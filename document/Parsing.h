@@ -27,6 +27,10 @@ std::string DialogEntry(std::size_t index, std::string_view text);
 // from the command line) leaves them empty; the lines are read, and fail, the same either way.
 enum class SubtitleTextsWanted : bool { No, Yes };
 
+// A MicroDVD line of 6 characters or fewer is skipped (an empty line), unless it is "{n}{m}", a
+// subtitle without text. A MicroDVD document's frame-rate line (its first line, see FrameRateOf) is
+// not a subtitle: it is left out of the table, the count and the dialog list.
+//
 // Builds SubtitleCount, TimingTable, SubtitleTexts, SubtitleLineIndex (and FirstTimeLine for
 // SubViewer 2.0) from doc.SubtitleLines by the rules of doc.SubtitleFormat; other formats give
 // an empty table. The arrays hold one column per subtitle; with `texts` No every text is empty.
@@ -36,7 +40,12 @@ enum class SubtitleTextsWanted : bool { No, Yes };
 // Throws ConversionError for a time or frame field that is not a number, ListIndexError for a
 // line read past the end, and VelkarError "The Subtitle file holds more than 65535 subtitles".
 // On a failure the table holds the subtitles added so far (the count includes the one being
-// added).
+// added) and doc.ParseFailure the message; a parse that succeeds empties it.
+// Throws UnparsedDocumentError when the last parse of `doc` failed: its table holds only what was
+// read before the failure, and re-timing, picking anchors or repairing a dialog on it would
+// corrupt the file.
+void RequireParsedTable(const SubtitleDocument& doc);
+
 void ParseSubtitles(SubtitleDocument& doc, Progress& progress,
                     std::vector<std::string>* dialogs = nullptr,
                     SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);

@@ -1,5 +1,6 @@
 #include "document/Report.h"
 
+#include "document/LineTests.h"
 #include "document/TimeCode.h"
 
 namespace velkar {
@@ -65,6 +66,11 @@ std::string ReportFormatName(SubtitleFormat format) {
 
 std::string SubtitleInformation(const SubtitleDocument& doc) {
     std::string report = "Subtitle Format:\t" + ReportFormatName(doc.SubtitleFormat) + "\n\r";
+    if (doc.SubtitleFormat == sfMicroDVD && !doc.SubtitleLines.empty()) {
+        const std::string_view rate = FrameRateOf(doc.SubtitleLines[0]);
+        if (!rate.empty())
+            report.append("Frame Rate:\t").append(rate).append("\n\r");
+    }
     report += "Total Lines:\t" + std::to_string(doc.SubtitleLines.size()) + "\n\r";
     report += "First Subtitle:\t";
     if (doc.SubtitleCount > 0)

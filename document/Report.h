@@ -19,8 +19,9 @@ std::string DamagedFileMessage(const SubtitleDocument& doc);
 // errors?", cut to 255 characters.
 std::string DamagedFileQuestion(const SubtitleDocument& doc);
 
-// The "Subtitle Information" report: format name, total lines, the first and the last
-// subtitle's start (TimeToText) and text. Without subtitles nothing follows the tabs of the
+// The "Subtitle Information" report: format name, the frame rate of a MicroDVD file that gives
+// one on its first line ("Frame Rate:" TAB the number as written), total lines, the first and the
+// last subtitle's start (TimeToText) and text. Without subtitles nothing follows the tabs of the
 // first and last entries. Throws TimeEncodeError for a start that has no text.
 std::string SubtitleInformation(const SubtitleDocument& doc);
 

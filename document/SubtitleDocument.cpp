@@ -14,6 +14,7 @@ void SubtitleDocument::Reset(const std::string& path) {
     FirstTimeLine = 0;
     SubtitleFormat = sfUnknown;
     SubtitleLoaded = false;
+    ParseFailure.clear();
     SubtitlePending = false;
     PendingText.clear();
 }

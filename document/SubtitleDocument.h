@@ -49,6 +49,9 @@ struct SubtitleDocument {
     std::int32_t LastAnchor = 0;
     std::array<std::int32_t, 3> ErrorLines{}; // order MicroDVD, SubViewer 2.0, SubRip
     std::array<std::string, 3> ErrorTexts;
+    // The message of the last parse when it failed (empty after a parse that succeeded): the
+    // table then holds only the subtitles read before the failure.
+    std::string ParseFailure;
 
     // While a subtitle is being created, the last one counted has a start but no end and no
     // lines yet; FinishedCount() leaves it out.

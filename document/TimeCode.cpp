@@ -112,7 +112,28 @@ std::int32_t ClockValue(std::string_view hours, std::string_view minutes, std::s
     return static_cast<std::int32_t>(value);
 }
 
+namespace {
+
+// The hours of a typed clock time: columns 1-2, where one digit may stand alone. "1 :00:..."
+// (the field's blank after a lone digit) reads as 1; the caller has already put a blank in
+// front of "1:00:...".
+std::string_view Hours(std::string_view text) {
+    std::string_view hours = Copy(text, 1, 2);
+    if (hours.size() == 2 && hours[1] == ' ' && hours[0] != ' ')
+        hours.remove_suffix(1);
+    return hours;
+}
+
+} // namespace
+
 std::int32_t TextToTime(SubtitleFormat format, std::string_view text) {
+    // "1:00:00,000": a one-digit hour written without its blank.
+    std::string padded;
+    if ((format == sfSubRip || format == sfSubViewer2) && text.size() >= 2 && text[1] == ':') {
+        padded = " ";
+        padded.append(text);
+        text = padded;
+    }
     switch (format) {
     case sfMicroDVD: {
         std::string digits(text);
@@ -124,11 +145,9 @@ std::int32_t TextToTime(SubtitleFormat format, std::string_view text) {
         return StrToInt(digits);
     }
     case sfSubRip:
-        return ClockValue(Copy(text, 1, 2), Copy(text, 4, 2), Copy(text, 7, 2), Copy(text, 10, 3),
-                          1);
+        return ClockValue(Hours(text), Copy(text, 4, 2), Copy(text, 7, 2), Copy(text, 10, 3), 1);
     case sfSubViewer2:
-        return ClockValue(Copy(text, 1, 2), Copy(text, 4, 2), Copy(text, 7, 2), Copy(text, 10, 2),
-                          10);
+        return ClockValue(Hours(text), Copy(text, 4, 2), Copy(text, 7, 2), Copy(text, 10, 2), 10);
     default:
         return 0;
     }

@@ -38,8 +38,9 @@ void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value)
 // The value of `text` read in the form of `format`: MicroDVD replaces every space by "0" (an
 // empty text is 0) and converts the whole; the clock forms read the fields at fixed columns
 // (hours 1-2, minutes 4-5, seconds 7-8, then milliseconds 10-12 or hundredths 10-11) and
-// ignore the separators. sfUnknown and sfDamaged give 0. Throws ConversionError for a field
-// that is not an integer.
+// ignore the separators; the hours may be one digit ("1:00:00,000", " 1:00:00,000" and
+// "1 :00:00,000" are all one hour). sfUnknown and sfDamaged give 0. Throws ConversionError for a
+// field that is not an integer.
 std::int32_t TextToTime(SubtitleFormat format, std::string_view text);
 
 // A clock value from fields already cut out: hours*3 600 000 + minutes*60 000 + seconds*1000

@@ -3,6 +3,7 @@
 
 #include "authoring/Creation.h"
 #include "document/LineIo.h"
+#include "document/Parsing.h"
 #include "document/TimeCode.h"
 #include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/PlaybackCommands.h"
@@ -134,6 +135,7 @@ void TForm1::cmdStartEndClick() {
         cboDialogs->setCurrentIndex(cboDialogs->count() - 1);
         ShowViewerEntry(*m_viewer, ended.viewerEntry);
     } else if (state == kRepairStart || state == kRepairEnd) {
+        velkar::RequireParsedTable(m_document);
         const bool start = state == kRepairStart;
         cmdStartEnd->setText(start ? kRepairEnd : kRepairStart);
         // The dialog picked at this press; a subtitle still being created has no lines to
@@ -165,12 +167,16 @@ void TForm1::chkRepairClick() {
         w->setVisible(!repair);
     cmdLoadText->setVisible(repair);
     cmdStartEnd->setVisible(repair);
-    // Unticking always ends in the synchronisation layout, also when creating moved "View".
-    if (!repair)
+    // Unticking always ends in the synchronisation layout, also when creating moved "View",
+    // and the time fields, which showed the repaired dialog, show the anchors again.
+    if (!repair) {
         cmdView->setGeometry(56, 102, 55, cmdView->height());
+        ShowAnchors();
+    }
 }
 
 void TForm1::cboDialogsClick() {
+    velkar::RequireParsedTable(m_document);
     const int k = cboDialogs->currentIndex();
     if (k < 0 || std::size_t(k) >= m_document.FinishedCount())
         return;

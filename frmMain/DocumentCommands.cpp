@@ -212,6 +212,8 @@ void TForm1::leaveAuthoringLayout() {
     // The saved document can be repaired further: the tick box and its list stay.
     chkRepair->setChecked(false);
     cboDialogs->setEnabled(false);
+    // The time fields showed the repaired or created dialog; they show the anchors again.
+    ShowAnchors();
 }
 
 bool TForm1::ConfirmDiscardChanges() {

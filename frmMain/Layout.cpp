@@ -228,6 +228,11 @@ void TForm1::buildLayout() {
     lblSubs = Label(this, "lblSubs", "00:00:00,000 / 00:00:00,000", 115, 292, 462, 50);
     lblSubs->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblSubs->setAutoFillBackground(true);
+    // What the last Fix Synch did, under the overlay and beside the progress bar's column.
+    lblResult = Label(this, "lblResult", "", 115, 343, 462, 30);
+    Lime(lblResult, 11, false);
+    lblResult->setWordWrap(true);
+    lblResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     chkRepair = Place<QCheckBox>(this, "chkRepair", 114, 374, 135, 17);
     chkRepair->setText(QStringLiteral("Repair Single Dialog"));
     Lime(chkRepair, 13, false);

@@ -2,6 +2,7 @@
 
 #include "app/Guard.h"
 #include "document/Opening.h"
+#include "document/Parsing.h"
 #include "document/TimeCode.h"
 #include "frmMain/BarProgress.h"
 #include "frmMain/MaskedTimeEdit.h"
@@ -25,27 +26,32 @@ void TForm1::keepAnchorsInRange() {
         velkar::ResetAnchors(m_document);
 }
 
+void TForm1::showAnchor(MaskedTimeEdit* field, std::int32_t anchor) {
+    if (m_document.SubtitleCount == 0) {
+        // A document without subtitles has no anchor to show.
+        field->setToolTip(QString());
+        field->setText(MaskedTimeEdit::ResetText(field->mask()));
+        return;
+    }
+    const auto i = static_cast<std::size_t>(anchor);
+    field->setToolTip(screenText(m_document.SubtitleTexts[i]));
+    field->setText(
+        QString::fromStdString(velkar::TimeToText(m_document.SubtitleFormat, m_document.start(i))));
+}
+
 void TForm1::ShowAnchors() {
     keepAnchorsInRange();
-    const auto show = [this](MaskedTimeEdit* field, std::int32_t anchor) {
-        if (m_document.SubtitleCount == 0) {
-            // A document without subtitles has no anchor to show.
-            field->setToolTip(QString());
-            field->setText(MaskedTimeEdit::ResetText(field->mask()));
-            return;
-        }
-        const auto i = static_cast<std::size_t>(anchor);
-        field->setToolTip(screenText(m_document.SubtitleTexts[i]));
-        field->setText(QString::fromStdString(
-            velkar::TimeToText(m_document.SubtitleFormat, m_document.start(i))));
-    };
-    show(txtFirst, m_document.FirstAnchor);
-    show(txtLast, m_document.LastAnchor);
+    // The fields show a document afresh (opened or checked again): the last press's result
+    // belongs to what was there before.
+    lblResult->clear();
+    showAnchor(txtFirst, m_document.FirstAnchor);
+    showAnchor(txtLast, m_document.LastAnchor);
 }
 
 void TForm1::SelectDialog(QObject* sender) {
     if (!m_document.SubtitleLoaded)
         return;
+    velkar::RequireParsedTable(m_document);
     keepAnchorsInRange();
     const bool last = sender == cmdSelect2;
     QStringList entries;
@@ -64,8 +70,15 @@ void TForm1::SelectDialog(QObject* sender) {
     else
         m_picker->prepare(entries, QStringLiteral("Current 1st Dialog: ") + current, anchor,
                           QStringLiteral("Select the first dialog"), QStringLiteral("Select 1st"));
-    m_picker->exec();
-    ShowAnchors();
+    // Only a pick changes anything, and only the picked anchor's field: a true time already
+    // typed or taken from the player for the other one stays.
+    if (m_picker->exec() != QDialog::Accepted)
+        return;
+    keepAnchorsInRange();
+    if (last)
+        showAnchor(txtLast, m_document.LastAnchor);
+    else
+        showAnchor(txtFirst, m_document.FirstAnchor);
 }
 
 void TForm1::setTimeFromPlayer(MaskedTimeEdit* field) {
@@ -107,14 +120,20 @@ void TForm1::cmdStretchClick() {
     if (!velkar::HasTimingTable(m_document.SubtitleFormat))
         return;
     keepAnchorsInRange();
+    // A failed press leaves no word of an earlier one behind.
+    lblResult->clear();
     const std::string first = txtFirst->fieldText().toStdString();
     const std::string last = txtLast->fieldText().toStdString();
     const velkar::SynchOutcome outcome =
         velkar::FixSynch(m_document, first, last, cboRegression->currentIndex(), *m_progress);
     pgrBar->setValue(0);
-    if (!outcome.rebuilt)
+    if (!outcome.rebuilt())
         return;
     setModified(true);
+    const QString result =
+        QString::fromStdString(velkar::SynchResultText(outcome, m_document.SubtitleFormat));
+    lblResult->setText(result);
+    lblResult->setToolTip(result);
     fillViewer();
     if (UseBSP)
         HandLinesToPlayer();

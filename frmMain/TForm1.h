@@ -103,6 +103,7 @@ class TForm1 : public QWidget {
     QPushButton* cmdAbout = nullptr;
     QFrame* MoviePanel = nullptr;
     QLabel* lblSubs = nullptr;
+    QLabel* lblResult = nullptr; // what the last Fix Synch did
     QCheckBox* chkRepair = nullptr;
     QComboBox* cboDialogs = nullptr;
     QTimer* tmrSub = nullptr;
@@ -249,6 +250,8 @@ class TForm1 : public QWidget {
     QString documentName() const;
     // Back from the creation or repair layout to the normal one (nothing while it is shown).
     void leaveAuthoringLayout();
+    // Shows subtitle `anchor`'s start and text in `field` (a reset field without subtitles).
+    void showAnchor(MaskedTimeEdit* field, std::int32_t anchor);
 
     QString m_settingsPath;
     bool m_keepSettingsFile = false; // it was there but could not be read: never written

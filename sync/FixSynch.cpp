@@ -1,20 +1,18 @@
 #include "sync/FixSynch.h"
 
 #include "document/Errors.h"
+#include "document/Parsing.h"
 #include "document/TimeCode.h"
 #include "sync/RebuildLines.h"
+#include "sync/StraightLine.h"
 
-#include <cmath>
-#include <cstdint>
+#include <algorithm>
 #include <limits>
-#include <vector>
+#include <numeric>
 
 namespace velkar {
 
 namespace {
-
-// The extended-precision numbers nearest to the decimals of the list.
-constexpr long double kTolerances[] = {0.1L, 0.01L, 0.001L, 0.0001L, 0.00001L, 0.000001L};
 
 VelkarError DivisionByZero() {
     return VelkarError("Floating point division by zero");
@@ -23,145 +21,212 @@ VelkarError InvalidOperation() {
     return VelkarError("Invalid floating point operation");
 }
 
-// A value that must fit a 32-bit table cell; beyond it the arithmetic has no valid result.
-std::int32_t Narrow(long long value) {
+// A new value that must fit a 32-bit table cell; beyond it the re-timing has no valid result.
+std::int32_t Narrow(__int128 value) {
     if (value < std::numeric_limits<std::int32_t>::min() ||
         value > std::numeric_limits<std::int32_t>::max())
         throw InvalidOperation();
     return static_cast<std::int32_t>(value);
 }
 
-// |(D - S) / D| in extended precision.
-long double RelativeError(long long typedSpan, long long currentSpan) {
-    if (typedSpan == 0)
-        throw currentSpan == 0 ? InvalidOperation() : DivisionByZero();
-    return std::fabs((static_cast<long double>(typedSpan) - static_cast<long double>(currentSpan)) /
-                     static_cast<long double>(typedSpan));
+// Values of a SubViewer 2.0 document are written in whole hundredths.
+std::int64_t UnitOf(SubtitleFormat format) {
+    return format == sfSubViewer2 ? 10 : 1;
 }
 
-std::int32_t Scale(std::int32_t value, long double ratio) {
-    long double scaled = RoundHalfEven(static_cast<long double>(value) * ratio);
-    if (!(scaled >= std::numeric_limits<std::int32_t>::min() &&
-          scaled <= std::numeric_limits<std::int32_t>::max()))
-        throw InvalidOperation();
-    // A whole number in range: lrint converts it as it stands, where a cast would switch the
-    // x87 rounding mode to truncation and back for every value.
-    return static_cast<std::int32_t>(std::lrint(scaled));
+// The finished subtitles, or none for a document that has no table to re-time. Refuses a
+// document whose table is only what a failed parse left, and anchors outside the table (they
+// are reset whenever the count changes, so this only guards against a broken caller).
+std::size_t Subtitles(const SubtitleDocument& doc) {
+    if (!HasTimingTable(doc.SubtitleFormat) || doc.FinishedCount() == 0)
+        return 0;
+    RequireParsedTable(doc);
+    return doc.FinishedCount();
+}
+
+void CheckAnchor(std::int32_t anchor, std::size_t n) {
+    if (anchor < 0 || static_cast<std::size_t>(anchor) >= n)
+        throw ListIndexError(anchor);
+}
+
+// Maps every start and end through `map`, checks that every new time has its text, and only
+// then changes the table and the timing lines.
+template <class Map> void Apply(SubtitleDocument& doc, std::size_t n, Map map, Progress& progress) {
+    std::vector<std::int32_t> starts(n), ends(n);
+    progress.setMaximum(static_cast<int>(n) + 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i % 4096 == 0)
+            progress.setPosition(static_cast<int>(i));
+        starts[i] = Narrow(map(doc.start(i)));
+        ends[i] = Narrow(map(doc.end(i)));
+    }
+    CheckTimingLines(doc, starts, ends);
+    std::copy(starts.begin(), starts.end(), doc.TimingTable[0].begin());
+    std::copy(ends.begin(), ends.end(), doc.TimingTable[1].begin());
+    WriteTimingLines(doc, starts, ends, progress);
+    progress.setPosition(0);
+}
+
+// A time in a result line: its text, or the plain number where the form has none.
+std::string TimeText(SubtitleFormat format, std::int32_t value) {
+    return CanEncode(format, value) ? TimeToText(format, value) : std::to_string(value);
+}
+
+// rise / run to six decimals, rounded (ties to even).
+std::string Ratio(std::int64_t rise, std::int64_t run) {
+    const __int128 millionths = DivideRoundingToEven(static_cast<__int128>(rise) * 1000000, run);
+    const __int128 magnitude = millionths < 0 ? -millionths : millionths;
+    std::string digits = std::to_string(static_cast<long long>(magnitude % 1000000));
+    digits.insert(0, 6 - digits.size(), '0');
+    return (millionths < 0 ? "-" : "") +
+           std::to_string(static_cast<long long>(magnitude / 1000000)) + "." + digits;
+}
+
+std::string Shift(SubtitleFormat format, std::int64_t shift) {
+    const std::string sign = shift < 0 ? "-" : "+";
+    const std::uint64_t magnitude =
+        shift < 0 ? 0 - static_cast<std::uint64_t>(shift) : static_cast<std::uint64_t>(shift);
+    if (format == sfMicroDVD)
+        return sign + std::to_string(magnitude) + (magnitude == 1 ? " frame" : " frames");
+    std::string millis = std::to_string(magnitude % 1000);
+    millis.insert(0, 3 - millis.size(), '0');
+    return sign + std::to_string(magnitude / 1000) + "." + millis + " s";
 }
 
 } // namespace
 
-long double Tolerance(int index) {
-    if (index < 0 || index >= static_cast<int>(std::size(kTolerances)))
-        index = kDefaultToleranceIndex;
-    return kTolerances[index];
-}
-
-long double RoundHalfEven(long double x) {
-    // The default rounding mode rounds to nearest with ties to even. Below 2^(digits - 2) the
-    // sum with 3 * 2^(digits - 2) has no bits left for a fraction, so it rounds to an integer
-    // in that mode, and taking the constant away again is exact: what nearbyint gives, without
-    // saving and restoring the floating-point environment for every value it scales.
-    constexpr int kDigits = std::numeric_limits<long double>::digits;
-    constexpr long double kLimit = [] {
-        long double p = 1;
-        for (int k = 0; k < kDigits - 2; ++k)
-            p *= 2;
-        return p;
-    }();
-    if (!(std::fabs(x) < kLimit))
-        return std::nearbyint(x);
-    // Ties to even are the same on both sides of 0; a zero keeps its sign.
-    if (x < 0)
-        return -((-x + 3 * kLimit) - 3 * kLimit);
-    if (x > 0)
-        return (x + 3 * kLimit) - 3 * kLimit;
-    return x;
+bool WithinTolerance(std::int64_t typedSpan, std::int64_t currentSpan, int toleranceIndex) {
+    if (toleranceIndex < 0 || toleranceIndex >= static_cast<int>(kToleranceItems.size()))
+        toleranceIndex = kDefaultToleranceIndex;
+    // "0.1%" is 10^-3: |D - S| * 10^3 <= |D|, all in 128 bits.
+    __int128 scale = 1000;
+    for (int k = 0; k < toleranceIndex; ++k)
+        scale *= 10;
+    const __int128 difference = static_cast<__int128>(typedSpan) - currentSpan;
+    const __int128 d = typedSpan < 0 ? -static_cast<__int128>(typedSpan) : typedSpan;
+    return (difference < 0 ? -difference : difference) * scale <= d;
 }
 
 SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::string_view lastText,
                       int toleranceIndex, Progress& progress) {
     SynchOutcome outcome;
     const SubtitleFormat format = doc.SubtitleFormat;
-    const std::size_t n = doc.FinishedCount(); // a subtitle still being created has no lines
-    if (!HasTimingTable(format) || n == 0)
+    const std::size_t n = Subtitles(doc);
+    if (n == 0)
         return outcome;
-    // Anchors outside the table would read outside it; they are reset whenever the count
-    // changes, so this only guards against a broken caller.
-    if (doc.FirstAnchor < 0 || static_cast<std::size_t>(doc.FirstAnchor) >= n ||
-        doc.LastAnchor < 0 || static_cast<std::size_t>(doc.LastAnchor) >= n)
-        throw ListIndexError(doc.FirstAnchor < 0 || static_cast<std::size_t>(doc.FirstAnchor) >= n
-                                 ? doc.FirstAnchor
-                                 : doc.LastAnchor);
+    CheckAnchor(doc.FirstAnchor, n);
+    CheckAnchor(doc.LastAnchor, n);
     const std::size_t first = static_cast<std::size_t>(doc.FirstAnchor);
     const std::size_t last = static_cast<std::size_t>(doc.LastAnchor);
 
-    const std::int32_t typedFirst = TextToTime(format, firstText);
-    const long long typedSpan =
-        static_cast<long long>(TextToTime(format, lastText)) - static_cast<long long>(typedFirst);
-    const long double tolerance = Tolerance(toleranceIndex);
+    const std::int64_t typedFirst = TextToTime(format, firstText);
+    const std::int64_t typedSpan = TextToTime(format, lastText) - typedFirst;
+    const std::int64_t x1 = doc.start(first);
+    const std::int64_t span = static_cast<std::int64_t>(doc.start(last)) - x1;
+    if (typedSpan == 0)
+        throw span == 0 ? InvalidOperation() : DivisionByZero();
 
-    // Work on copies of the two rows: the document changes only when everything succeeded.
-    std::vector<std::int32_t> starts(doc.TimingTable[0].begin(), doc.TimingTable[0].begin() + n);
-    std::vector<std::int32_t> ends(doc.TimingTable[1].begin(), doc.TimingTable[1].begin() + n);
-    auto span = [&] { return static_cast<long long>(starts[last]) - starts[first]; };
-
-    if (RelativeError(typedSpan, span()) > tolerance) {
-        std::vector<std::int32_t> durations(n), gaps(n);
-        for (;;) {
-            const long long currentSpan = span();
-            if (currentSpan == 0)
-                throw DivisionByZero();
-            const long double ratio =
-                static_cast<long double>(typedSpan) / static_cast<long double>(currentSpan);
-            progress.setMaximum(static_cast<int>(2 * n + 1));
-            for (std::size_t i = 0; i < n; ++i) {
-                progress.setPosition(static_cast<int>(i));
-                durations[i] = Narrow(static_cast<long long>(ends[i]) - starts[i]);
-                if (i + 1 < n)
-                    gaps[i] = Narrow(static_cast<long long>(starts[i + 1]) - ends[i]);
-            }
-            for (std::size_t i = 0; i < n; ++i) {
-                durations[i] = Scale(durations[i], ratio);
-                if (i + 1 < n)
-                    gaps[i] = Scale(gaps[i], ratio);
-            }
-
-            bool changed = false;
-            auto place = [&](std::size_t i, long long start) {
-                const std::int32_t newStart = Narrow(start);
-                const std::int32_t newEnd = Narrow(static_cast<long long>(newStart) + durations[i]);
-                changed = changed || newStart != starts[i] || newEnd != ends[i];
-                starts[i] = newStart;
-                ends[i] = newEnd;
-            };
-            place(first, typedFirst);
-            for (std::size_t i = first + 1; i < n; ++i) {
-                progress.setPosition(static_cast<int>(n + i));
-                place(i, static_cast<long long>(starts[i - 1]) + durations[i - 1] + gaps[i - 1]);
-            }
-            for (std::size_t j = first; j-- > 0;)
-                place(j, static_cast<long long>(starts[j + 1]) - durations[j] - gaps[j]);
-
-            ++outcome.passes;
-            if (RelativeError(typedSpan, currentSpan) <= tolerance)
-                break;
-            if (!changed || outcome.passes >= kMaxSynchPasses) {
-                outcome.settledUnchanged = true;
-                break;
-            }
+    outcome.anchors = {{doc.FirstAnchor, doc.start(first), 0},
+                       {doc.LastAnchor, doc.start(last), 0}};
+    if (WithinTolerance(typedSpan, span, toleranceIndex)) {
+        outcome.shift = typedFirst - x1;
+        if (outcome.shift == 0) {
+            outcome.kind = SynchKind::InPlace;
+        } else {
+            outcome.kind = SynchKind::Shifted;
+            Apply(
+                doc, n, [&](std::int64_t v) { return static_cast<__int128>(v) + outcome.shift; },
+                progress);
         }
+    } else {
+        if (span == 0)
+            throw DivisionByZero();
+        outcome.kind = SynchKind::Stretched;
+        outcome.slopes = {{typedSpan, span}};
+        const StraightLine line{x1, typedFirst, typedSpan, span, UnitOf(format)};
+        Apply(
+            doc, n, [&](std::int64_t v) { return line.at(v); }, progress);
     }
-
-    // Every new time must have a text before anything changes; after the check the lines are
-    // rewritten in place and nothing can fail.
-    CheckTimingLines(doc, starts, ends);
-    std::copy(starts.begin(), starts.end(), doc.TimingTable[0].begin());
-    std::copy(ends.begin(), ends.end(), doc.TimingTable[1].begin());
-    WriteTimingLines(doc, starts, ends, progress);
-    progress.setPosition(0);
-    outcome.rebuilt = true;
+    outcome.anchors[0].after = doc.start(first);
+    outcome.anchors[1].after = doc.start(last);
     return outcome;
+}
+
+SynchOutcome FixSynchPiecewise(SubtitleDocument& doc, const std::vector<TypedAnchor>& anchors,
+                               Progress& progress) {
+    SynchOutcome outcome;
+    const SubtitleFormat format = doc.SubtitleFormat;
+    const std::size_t n = Subtitles(doc);
+    if (n == 0)
+        return outcome;
+    if (anchors.size() < 2)
+        throw VelkarError("At least two anchors are needed");
+    struct Point {
+        std::int64_t x, y;
+        std::int32_t subtitle;
+    };
+    std::vector<Point> points;
+    for (const TypedAnchor& anchor : anchors) {
+        CheckAnchor(anchor.subtitle, n);
+        points.push_back({doc.start(static_cast<std::size_t>(anchor.subtitle)),
+                          TextToTime(format, anchor.time), anchor.subtitle});
+    }
+    std::stable_sort(points.begin(), points.end(),
+                     [](const Point& a, const Point& b) { return a.x < b.x; });
+    std::vector<StraightLine> lines;
+    for (std::size_t k = 0; k + 1 < points.size(); ++k) {
+        const Point &a = points[k], &b = points[k + 1];
+        if (a.x == b.x)
+            throw VelkarError("Anchors " + std::to_string(std::min(a.subtitle, b.subtitle) + 1) +
+                              " and " + std::to_string(std::max(a.subtitle, b.subtitle) + 1) +
+                              " start at the same time");
+        lines.push_back({a.x, a.y, b.y - a.y, b.x - a.x, UnitOf(format)});
+        outcome.slopes.push_back({b.y - a.y, b.x - a.x});
+    }
+    for (const TypedAnchor& anchor : anchors)
+        outcome.anchors.push_back(
+            {anchor.subtitle, doc.start(static_cast<std::size_t>(anchor.subtitle)), 0});
+
+    // The line of the stretch a value lies in: the last whose left anchor is at or before it.
+    auto map = [&](std::int64_t v) {
+        std::size_t k = static_cast<std::size_t>(
+            std::upper_bound(points.begin() + 1, points.end() - 1, v,
+                             [](std::int64_t value, const Point& p) { return value < p.x; }) -
+            (points.begin() + 1));
+        return lines[k].at(v);
+    };
+    Apply(doc, n, map, progress);
+    outcome.kind = SynchKind::Stretched;
+    for (AnchorMove& move : outcome.anchors)
+        move.after = doc.start(static_cast<std::size_t>(move.subtitle));
+    return outcome;
+}
+
+std::string SynchResultText(const SynchOutcome& outcome, SubtitleFormat format) {
+    std::string text;
+    switch (outcome.kind) {
+    case SynchKind::Nothing:
+        return text;
+    case SynchKind::InPlace:
+        text = "Already in place";
+        break;
+    case SynchKind::Shifted:
+        text = "Shifted by " + Shift(format, outcome.shift);
+        break;
+    case SynchKind::Stretched:
+        text = outcome.slopes.size() == 1 ? "Stretched by " : "Stretched piece by piece by ";
+        for (std::size_t k = 0; k < outcome.slopes.size(); ++k)
+            text += (k > 0 ? ", " : "") + Ratio(outcome.slopes[k].first, outcome.slopes[k].second);
+        break;
+    }
+    const bool firstAndLast = outcome.anchors.size() == 2 && outcome.slopes.size() <= 1;
+    for (std::size_t k = 0; k < outcome.anchors.size(); ++k) {
+        const AnchorMove& move = outcome.anchors[k];
+        text += firstAndLast ? (k == 0 ? "; first anchor " : "; last anchor ") : "; anchor ";
+        text += std::to_string(move.subtitle + 1) + ": " + TimeText(format, move.before) + " -> " +
+                TimeText(format, move.after);
+    }
+    return text;
 }
 
 } // namespace velkar

@@ -93,7 +93,7 @@ TEST_F(CliTest, SyncWritesTheRetimedCopyAndSummarises) {
     auto r = RunCli(
         {"sync", in, "--first", "00:00:02,000", "--last", "00:00:20,000", "-o", path("out.srt")});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "2 passes; first anchor 1: 00:00:01,000 -> 00:00:02,000; "
+    EXPECT_EQ(r.out, "Stretched by 2.000000; first anchor 1: 00:00:01,000 -> 00:00:02,000; "
                      "last anchor 3: 00:00:10,000 -> 00:00:20,000\n");
     EXPECT_EQ(test::ReadBytes(path("out.srt")),
               "1\r\n00:00:02,000 --> 00:00:06,000\r\nOne\r\n\r\n"
@@ -130,8 +130,8 @@ TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {
     EXPECT_EQ(damaged.err, "The Subtitle file seems to be a MicroDVD file, but it has at least "
                            "one error:\n(Line:2)\noops\n");
 
-    auto none = RunCli({"sync", file("n.srt", "a\nb\nc\n"), "--first", "00:00:00,000", "--last",
-                        "00:00:01,000", "-o", path("o")});
+    auto none = RunCli(
+        {"sync", file("n.sub", "{1}{1}25\n\n"), "--first", "0", "--last", "1", "-o", path("o")});
     EXPECT_EQ(none.code, 1);
     EXPECT_EQ(none.err, "The Subtitle file holds no subtitles\n");
 
@@ -167,6 +167,33 @@ TEST_F(CliTest, SyncReadsAndWritesOnlyRegularFiles) {
     auto r = RunCli({"sync", fifo, "--first", "0", "--last", "1", "-o", path("o")});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "Cannot open file " + fifo + ": Not a regular file\n");
+TEST_F(CliTest, SyncPieceByPieceThroughSeveralAnchors) {
+    const std::string in = file(
+        "cut.sub", "{50}{60}z\n{100}{110}a\n{200}{210}b\n{300}{310}c\n{400}{410}d\n{500}{520}e\n");
+    // Twice as long up to subtitle 3, as it was from there on; before the first and after the
+    // last anchor the outer lines go on.
+    auto r = RunCli({"sync", in, "--anchor", "2=100", "--anchor", "5=500", "--anchor", "3=300",
+                     "-o", path("out.sub")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Stretched piece by piece by 2.000000, 1.000000; anchor 2: 100 -> 100; "
+                     "anchor 5: 400 -> 500; anchor 3: 200 -> 300\n");
+    EXPECT_EQ(test::ReadBytes(path("out.sub")), "{0}{20}z\r\n{100}{120}a\r\n{300}{310}b\r\n"
+                                                "{400}{410}c\r\n{500}{510}d\r\n{600}{620}e\r\n");
+
+    auto one = RunCli({"sync", in, "--anchor", "2=100", "-o", path("o")});
+    EXPECT_EQ(one.code, 2);
+    auto mixed = RunCli(
+        {"sync", in, "--anchor", "2=100", "--anchor", "3=300", "--first", "1", "-o", path("o")});
+    EXPECT_EQ(mixed.code, 2);
+    auto bad = RunCli({"sync", in, "--anchor", "two=100", "--anchor", "3=300", "-o", path("o")});
+    EXPECT_EQ(bad.code, 2);
+    auto beyond = RunCli({"sync", in, "--anchor", "2=100", "--anchor", "9=300", "-o", path("o")});
+    EXPECT_EQ(beyond.code, 1);
+    EXPECT_EQ(beyond.err, "--anchor must name a subtitle from 1 to 6\n");
+    auto same = RunCli({"sync", file("same.sub", "{100}{110}a\n{100}{120}b\n{300}{310}c\n"),
+                        "--anchor", "1=100", "--anchor", "2=200", "-o", path("o")});
+    EXPECT_EQ(same.code, 1);
+    EXPECT_EQ(same.err, "Anchors 1 and 2 start at the same time\n");
 }
 
 TEST_F(CliTest, UsageErrorsExitTwo) {

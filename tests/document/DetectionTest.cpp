@@ -1,6 +1,7 @@
 #include "document/Detection.h"
 #include "document/LineTests.h"
 #include "document/Opening.h"
+#include "document/Report.h"
 
 #include <gtest/gtest.h>
 #include <string_view>
@@ -29,8 +30,12 @@ const std::string kSubTime = "00:00:01.00,00:00:02.00";
 TEST(LineTests, MicroDVDBracePairs) {
     EXPECT_TRUE(IsMicroDVDLine(""));
     EXPECT_TRUE(IsMicroDVDLine("{10}{20}Hello"));
-    EXPECT_TRUE(IsMicroDVDLine("}x}"));
     EXPECT_TRUE(IsMicroDVDLine("{1}{2}"));
+    EXPECT_TRUE(IsMicroDVDLine("a{1}{2}"));
+    // The second field must open right after the first closes.
+    EXPECT_FALSE(IsMicroDVDLine("{500}600}Text"));
+    EXPECT_FALSE(IsMicroDVDLine("{500} {600}Text"));
+    EXPECT_FALSE(IsMicroDVDLine("}x}"));
     EXPECT_FALSE(IsMicroDVDLine("{10}"));
     EXPECT_FALSE(IsMicroDVDLine("Hello"));
     EXPECT_FALSE(IsMicroDVDLine("}{10}{"));
@@ -98,7 +103,7 @@ TEST(MicroDVDDetection, EmptyDocumentAndBlankLinesAreMicroDVD) {
 }
 
 TEST(MicroDVDDetection, BracesBeyondTheShortStringAreNotSeen) {
-    EXPECT_EQ(Detect({std::string(255, 'a') + "{1}{2}"}).detection.format, sfSubRip);
+    EXPECT_EQ(Detect({std::string(255, 'a') + "{1}{2}"}).detection.format, sfUnknown);
     EXPECT_EQ(Detect({std::string(240, 'a') + "{1}{2}"}).detection.format, sfMicroDVD);
 }
 
@@ -135,15 +140,31 @@ TEST(SubRipDetection, BlocksFromTheFirstLine) {
     EXPECT_EQ(d.detection.format, sfSubRip);
 }
 
-TEST(SubRipDetection, LastBlockWithoutEmptyLineIsNotTested) {
-    EXPECT_EQ(Detect({"1", kSrtTime, "Hello", "", "2", "broken time", "Bye"}).detection.format,
+TEST(SubRipDetection, TheEndOfTheFileClosesTheLastBlockLikeAnEmptyLine) {
+    auto broken = Detect({"1", kSrtTime, "Hello", "", "2", "broken time", "Bye"});
+    EXPECT_EQ(broken.detection.format, sfDamaged);
+    EXPECT_EQ(broken.doc.ErrorLines[erSubRip], 5);
+    EXPECT_EQ(Detect({"1", kSrtTime, "Hello", "", "2", kSrtTime, "Bye"}).detection.format,
               sfSubRip);
+    // Empty lines that end the file close it; a block cut short does not.
+    EXPECT_EQ(Detect({"1", kSrtTime, "Hello", "", "", ""}).detection.format, sfSubRip);
+    auto noText = Detect({"1", kSrtTime, "Hello", "", "2", kSrtTime});
+    EXPECT_EQ(noText.detection.format, sfDamaged);
+    EXPECT_EQ(noText.doc.ErrorLines[erSubRip], 5);
+    auto noTime = Detect({"1", kSrtTime, "Hello", "", "2"});
+    EXPECT_EQ(noTime.detection.format, sfDamaged);
+    EXPECT_EQ(noTime.doc.ErrorLines[erSubRip], 4);
 }
 
-TEST(SubRipDetection, OneOrTwoLinesAndFilesWithoutEmptyLinesPass) {
-    EXPECT_EQ(Detect({"Hello"}).detection.format, sfSubRip);
-    EXPECT_EQ(Detect({"Hello", "World"}).detection.format, sfSubRip);
-    EXPECT_EQ(Detect({"a", "b", "c", "d"}).detection.format, sfSubRip);
+TEST(SubRipDetection, ShortFilesAndFilesWithoutEmptyLinesAreTestedToo) {
+    EXPECT_EQ(Detect({"Hello"}).detection.format, sfUnknown);
+    EXPECT_EQ(Detect({"Hello", "World"}).detection.format, sfUnknown);
+    EXPECT_EQ(Detect({"a", "b", "c", "d"}).detection.format, sfUnknown);
+    // A MicroDVD file with one broken line is damaged there, no longer an empty SubRip file.
+    auto microDVD = Detect({"{1}{2}a", "{3}{4}b", "{5}6}c", "{7}{8}d"});
+    EXPECT_EQ(microDVD.detection.format, sfDamaged);
+    EXPECT_EQ(microDVD.doc.ErrorLines[erMicroDVD], 2);
+    EXPECT_EQ(MostLikelyFormat(microDVD.doc), erMicroDVD);
 }
 
 TEST(SubRipDetection, FailuresNameTheFaultyLine) {

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "document/Errors.h"
+#include "document/LineTests.h"
 #include "document/Parsing.h"
 
 #include <gmock/gmock.h>
@@ -28,22 +29,58 @@ SubtitleDocument Parsed(SubtitleFormat format, Lines lines,
 TEST(MicroDVDParse, FramesTextAndLineIndex) {
     std::vector<std::string> dialogs;
     auto doc = Parsed(sfMicroDVD,
-                      {"{100}{200}Hello|World", "", "{1}{2}", "{300}{400}", "{5}{6}a", "{7}{8}ab"},
+                      {"{100}{200}Hello|World", "", "{1}{2}", "{300}{400}", "{5}{6}a", "{7}{8}ab",
+                       "}}", "{}{}", "x}{1}"},
                       &dialogs);
-    ASSERT_EQ(doc.SubtitleCount, 4);
+    ASSERT_EQ(doc.SubtitleCount, 5);
     EXPECT_EQ(doc.start(0), 100);
     EXPECT_EQ(doc.end(0), 200);
     EXPECT_EQ(doc.SubtitleTexts[0], "Hello|World");
-    EXPECT_EQ(doc.SubtitleTexts[1], "");  // {300}{400} alone: 10 characters
-    EXPECT_EQ(doc.SubtitleTexts[2], "a"); // 7 characters: a subtitle
+    // "{1}{2}": 6 characters, a subtitle without text all the same.
+    EXPECT_EQ(doc.start(1), 1);
+    EXPECT_EQ(doc.end(1), 2);
+    EXPECT_EQ(doc.SubtitleTexts[1], "");
+    EXPECT_EQ(doc.SubtitleTexts[2], ""); // {300}{400} alone: 10 characters
+    EXPECT_EQ(doc.SubtitleTexts[3], "a");
     EXPECT_THAT(
-        std::vector<std::int32_t>(doc.SubtitleLineIndex.begin(), doc.SubtitleLineIndex.begin() + 4),
-        ElementsAre(0, 3, 4, 5));
-    EXPECT_THAT(dialogs, ElementsAre("1) Hello|World", "2) ", "3) a", "4) ab"));
+        std::vector<std::int32_t>(doc.SubtitleLineIndex.begin(), doc.SubtitleLineIndex.begin() + 5),
+        ElementsAre(0, 2, 3, 4, 5));
+    EXPECT_THAT(dialogs, ElementsAre("1) Hello|World", "2) ", "3) ", "4) a", "5) ab"));
     // One column per subtitle.
-    EXPECT_EQ(doc.TimingTable[1].size(), 4u);
-    EXPECT_EQ(doc.SubtitleTexts.size(), 4u);
+    EXPECT_EQ(doc.TimingTable[1].size(), 5u);
+    EXPECT_EQ(doc.SubtitleTexts.size(), 5u);
 }
+
+// The first line of a MicroDVD file may give its frame rate; only the exact form counts.
+struct FrameRateCase {
+    const char* line;
+    const char* rate; // "" when the line is not a frame-rate line
+};
+
+class FrameRateLine : public testing::TestWithParam<FrameRateCase> {};
+
+TEST_P(FrameRateLine, IsTheFilesNotASubtitle) {
+    const auto [line, rate] = GetParam();
+    EXPECT_EQ(FrameRateOf(line), rate);
+    std::vector<std::string> dialogs;
+    auto doc = Parsed(sfMicroDVD, {line, "{100}{200}Hello", "{1}{1}25"}, &dialogs);
+    const bool isRate = *rate != 0;
+    // Only as the first line: further down the same text is a subtitle like any other.
+    ASSERT_EQ(doc.SubtitleCount, isRate ? 2 : 3);
+    EXPECT_EQ(doc.SubtitleLineIndex[0], isRate ? 1 : 0);
+    EXPECT_EQ(dialogs.front(), isRate ? "1) Hello" : std::string("1) ") + doc.SubtitleTexts[0]);
+    EXPECT_EQ(doc.SubtitleTexts.back(), "25");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, FrameRateLine,
+    testing::Values(FrameRateCase{"{1}{1}23.976", "23.976"}, FrameRateCase{"{0}{0}25", "25"},
+                    FrameRateCase{"{1}{1}29,970030", "29,970030"},
+                    FrameRateCase{"{1}{1}29.970030", "29.970030"}, FrameRateCase{"{1}{1}25.", ""},
+                    FrameRateCase{"{1}{1}.5", ""}, FrameRateCase{"{1}{1}23.976 fps", ""},
+                    FrameRateCase{"{1}{1}2.3.9", ""}, FrameRateCase{"{1}{2}23.976", ""},
+                    FrameRateCase{"{1}{20}29.970", ""}, FrameRateCase{"{1}{1}Hello", ""},
+                    FrameRateCase{"{1}{1}-25", ""}));
 
 TEST(MicroDVDParse, StyleCodesStayInTheText) {
     auto doc = Parsed(sfMicroDVD, {"{1}{25}{y:i}Hello"});

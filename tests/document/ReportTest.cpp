@@ -21,11 +21,20 @@ TEST(SubtitleInformation, NamesFormatCountsLinesAndShowsFirstAndLastStart) {
                                         "Last Subtitle:\t00:01:00,500  c");
 }
 
+TEST(SubtitleInformation, AMicroDVDFrameRateHasALineOfItsOwn) {
+    auto doc = test::OpenLines({"{1}{1}23.976", "{10}{20}one", "{30}{40}two"});
+    EXPECT_EQ(SubtitleInformation(doc), "Subtitle Format:\tMicroDVD player\n\r"
+                                        "Frame Rate:\t23.976\n\r"
+                                        "Total Lines:\t3\n\r"
+                                        "First Subtitle:\t10  one\n\r"
+                                        "Last Subtitle:\t30  two");
+}
+
 TEST(SubtitleInformation, WithoutSubtitlesNothingFollowsTheTabs) {
-    auto doc = test::OpenLines({"a", "b", "c"}); // SubRip without counters
+    auto doc = test::OpenLines({"{1}{1}25", "", ""}); // a frame rate and nothing else
     ASSERT_EQ(doc.SubtitleCount, 0);
-    EXPECT_EQ(SubtitleInformation(doc), "Subtitle Format:\tSubrip\n\rTotal Lines:\t3\n\r"
-                                        "First Subtitle:\t\n\rLast Subtitle:\t");
+    EXPECT_EQ(SubtitleInformation(doc), "Subtitle Format:\tMicroDVD player\n\rFrame Rate:\t25\n\r"
+                                        "Total Lines:\t3\n\rFirst Subtitle:\t\n\rLast Subtitle:\t");
 }
 
 TEST(SubtitleInformation, UnknownAndDamagedHaveNames) {

@@ -68,19 +68,20 @@ TEST_P(TextToTimeForms, ReadsValue) {
     EXPECT_EQ(TextToTime(GetParam().format, GetParam().text), GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, TextToTimeForms,
-                         testing::Values(TextCase{sfSubRip, 3600000, " 1:00:00,000"},
-                                         TextCase{sfSubRip, 3723045, "01:02:03,045"},
-                                         // Separators are not looked at.
-                                         TextCase{sfSubRip, 3723045, "01x02y03z045"},
-                                         TextCase{sfMicroDVD, 125, "      125"},
-                                         TextCase{sfMicroDVD, 0, ""},
-                                         TextCase{sfMicroDVD, 105, "1 5"},
-                                         TextCase{sfMicroDVD, -12, "-12"},
-                                         TextCase{sfSubViewer2, 62340, "00:01:02.34"},
-                                         TextCase{sfSubViewer2, 3600000, " 1:00:00.00"},
-                                         TextCase{sfUnknown, 0, "not looked at"},
-                                         TextCase{sfDamaged, 0, "12:00:00.00"}));
+INSTANTIATE_TEST_SUITE_P(
+    Forms, TextToTimeForms,
+    testing::Values(
+        TextCase{sfSubRip, 3600000, " 1:00:00,000"}, TextCase{sfSubRip, 3723045, "01:02:03,045"},
+        // Separators are not looked at.
+        TextCase{sfSubRip, 3723045, "01x02y03z045"}, TextCase{sfMicroDVD, 125, "      125"},
+        TextCase{sfMicroDVD, 0, ""}, TextCase{sfMicroDVD, 105, "1 5"},
+        TextCase{sfMicroDVD, -12, "-12"}, TextCase{sfSubViewer2, 62340, "00:01:02.34"},
+        TextCase{sfSubViewer2, 3600000, " 1:00:00.00"},
+        // A one-digit hour, with or without its blank.
+        TextCase{sfSubRip, 3600000, "1:00:00,000"}, TextCase{sfSubRip, 3600000, "1 :00:00,000"},
+        TextCase{sfSubRip, 35999999, "9:59:59,999"}, TextCase{sfSubViewer2, 3600000, "1:00:00.00"},
+        TextCase{sfSubViewer2, 7200000, "2 :00:00.00"}, TextCase{sfUnknown, 0, "not looked at"},
+        TextCase{sfDamaged, 0, "12:00:00.00"}));
 
 TEST(TextToTime, FieldThatIsNotANumberNamesTheField) {
     EXPECT_THAT([] { TextToTime(sfSubRip, "00:0 :00,000"); },

@@ -137,22 +137,22 @@ TEST_F(OpenSubtitle, AnEmptyFileUnloadsSilentlyAndLeavesTheFields) {
 
 TEST_F(OpenSubtitle, ADocumentWithoutSubtitlesOpensWithEmptyAnchors) {
     start();
-    // A time line without a counter: SubRip, but no subtitle.
-    openBytes("00:00:01,000 --> 00:00:02,000\r\nText\r\n");
+    // A MicroDVD frame-rate line and nothing else: no subtitle.
+    openBytes("{1}{1}25\r\n", QStringLiteral("rate.sub"));
     const SubtitleDocument& doc = form().document();
-    ASSERT_EQ(doc.SubtitleFormat, sfSubRip);
+    ASSERT_EQ(doc.SubtitleFormat, sfMicroDVD);
     EXPECT_TRUE(doc.SubtitleLoaded);
     EXPECT_EQ(doc.SubtitleCount, 0);
-    EXPECT_EQ(form().txtFirst->displayText(), "00:00:00,000");
+    EXPECT_EQ(form().txtFirst->displayText(), "0");
     EXPECT_EQ(form().txtFirst->toolTip(), "");
     EXPECT_EQ(form().txtLast->toolTip(), "");
     form().cmdSubInfo->click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], "Subtitle Format:\tSubrip\n\rTotal Lines:\t2\n\r"
-                                   "First Subtitle:\t\n\rLast Subtitle:\t");
+    EXPECT_EQ(dialogs.messages[0], "Subtitle Format:\tMicroDVD player\n\rFrame Rate:\t25\n\r"
+                                   "Total Lines:\t1\n\rFirst Subtitle:\t\n\rLast Subtitle:\t");
     form().cmdStretch->click();
     EXPECT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(form().document().SubtitleLines[0], "00:00:01,000 --> 00:00:02,000");
+    EXPECT_EQ(form().document().SubtitleLines[0], "{1}{1}25");
 }
 
 class DamagedFile : public GuiTest {};

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,14 +61,37 @@ TEST_F(FixSynchButton, TheResultCanBeSaved) {
                                                 "3\r\n00:00:20,000 --> 00:00:24,000\r\nThree\r\n");
 }
 
-TEST_F(FixSynchButton, ReadsTheSelectedTolerance) {
-    // 4.3 % too long: within "0.1%" (a tenth), so nothing moves.
+TEST_F(FixSynchButton, ReadsTheSelectedToleranceAsThePercentageItShows) {
+    // 0.044 % too long: within "0.1%", so nothing moves, and the window says so.
     form().cboRegression->setCurrentIndex(0);
-    fix(QStringLiteral("00:00:01,000"), QStringLiteral("00:00:10,387"));
+    fix(QStringLiteral("00:00:01,000"), QStringLiteral("00:00:10,004"));
     EXPECT_EQ(form().document().start(2), 10000);
+    EXPECT_EQ(form().lblResult->text(),
+              "Already in place; first anchor 1: 00:00:01,000 -> "
+              "00:00:01,000; last anchor 3: 00:00:10,000 -> 00:00:10,000");
     form().cboRegression->setCurrentIndex(3);
     form().cmdStretch->click();
+    EXPECT_EQ(form().document().start(2), 10004);
+    // 4.3 % too long is beyond "0.1%" (a thousandth), so it is stretched.
+    form().cboRegression->setCurrentIndex(0);
+    fix(QStringLiteral("00:00:01,000"), QStringLiteral("00:00:10,387"));
     EXPECT_EQ(form().document().start(2), 10387);
+}
+
+TEST_F(FixSynchButton, ShowsWhatThePressDidAndClearsItOnAFailure) {
+    EXPECT_TRUE(form().lblResult->text().isEmpty());
+    fix(QStringLiteral("00:00:02,000"), QStringLiteral("00:00:20,000"));
+    EXPECT_EQ(form().lblResult->text(),
+              "Stretched by 2.000000; first anchor 1: 00:00:01,000 -> "
+              "00:00:02,000; last anchor 3: 00:00:10,000 -> 00:00:20,000");
+    EXPECT_TRUE(form().lblResult->isVisible() || !form().isVisible());
+    fix(QStringLiteral("00:00:02,500"), QStringLiteral("00:00:20,500"));
+    EXPECT_EQ(form().lblResult->text(),
+              "Shifted by +0.500 s; first anchor 1: 00:00:02,000 -> "
+              "00:00:02,500; last anchor 3: 00:00:20,000 -> 00:00:20,500");
+    fix(QStringLiteral("00:00:02,000"), QStringLiteral("00:00:02,000"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(form().lblResult->text().isEmpty());
 }
 
 TEST_F(FixSynchButton, EqualTimesShowTheDivisionMessageAndChangeNothing) {
@@ -103,6 +127,47 @@ TEST_F(FixSynchButton, WithNoSelectedToleranceUsesTheDefault) {
 }
 
 class FixSynchMicroDVD : public GuiTest {};
+
+TEST_F(FixSynchMicroDVD, AfterAFailedParseOnlyEditingAndSavingWork) {
+    start();
+    openBytes("{1500}{1500}One\r\n{0}{-500}Two\r\n{x}{3}Three\r\n", QStringLiteral("subs.sub"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "'x' is not a valid integer value");
+    const QString refusal = "The timing of the Subtitle file could not be read ('x' is not a "
+                            "valid integer value). Mend the file in the editor (Edit...) first.";
+    form().txtFirst->setText(QStringLiteral("3000"));
+    form().txtLast->setText(QStringLiteral("1000"));
+    form().cmdStretch->click();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1], refusal);
+    form().cmdSelect1->click(); // no picker comes up
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[2], refusal);
+    emit form().cboDialogs->activated(0); // the repair's pick of a dialog
+    ASSERT_EQ(dialogs.messages.size(), 4u);
+    EXPECT_EQ(dialogs.messages[3], refusal);
+    EXPECT_EQ(modal.unexpected(), 0);
+    // The lines are saved as they stand.
+    dialogs.files.push_back(tempPath("kept.sub"));
+    form().cmdSave->click();
+    EXPECT_EQ(ReadBytes(tempPath("kept.sub")),
+              "{1500}{1500}One\r\n{0}{-500}Two\r\n{x}{3}Three\r\n");
+}
+
+TEST_F(FixSynchMicroDVD, TheRepairOfA23976FileTo25LandsOnTheTypedFrames) {
+    start();
+    VELKAR_OPEN_CORPUS("microdvd/subtitleit-pulpfiction-utf8.sub");
+    const SubtitleDocument& doc = form().document();
+    ASSERT_EQ(doc.SubtitleCount, 2025);
+    form().txtFirst->setText(QStringLiteral("1025"));
+    form().txtLast->setText(QStringLiteral("279637"));
+    form().cmdStretch->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(doc.start(0), 1025);
+    EXPECT_EQ(doc.start(2024), 279637);
+    EXPECT_EQ(form().lblResult->text(), "Stretched by 1.042710; first anchor 1: 1025 -> 1025; "
+                                        "last anchor 2025: 268225 -> 279637");
+}
 
 TEST_F(FixSynchMicroDVD, AnEmptyFrameFieldCountsAsZero) {
     start();

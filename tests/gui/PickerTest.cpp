@@ -76,7 +76,7 @@ TEST_F(DialogPicker, SelectFirstWorksTheSameWay) {
     EXPECT_EQ(form().txtFirst->displayText(), "00:00:09,000");
 }
 
-TEST_F(DialogPicker, CancelKeepsTheAnchorsButResetsBothTimeFields) {
+TEST_F(DialogPicker, CancelChangesNeitherTheAnchorsNorTheTimeFields) {
     form().txtFirst->setText(QStringLiteral("00:00:05,000"));
     form().txtLast->setText(QStringLiteral("00:09:00,000"));
     modal.then([&](QWidget* w) {
@@ -87,8 +87,23 @@ TEST_F(DialogPicker, CancelKeepsTheAnchorsButResetsBothTimeFields) {
     form().cmdSelect1->click();
     EXPECT_EQ(form().document().FirstAnchor, 0);
     EXPECT_EQ(form().document().LastAnchor, 249);
-    EXPECT_EQ(form().txtFirst->displayText(), "00:00:01,000");
-    EXPECT_EQ(form().txtLast->displayText(), "00:08:19,000");
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:05,000");
+    EXPECT_EQ(form().txtLast->displayText(), "00:09:00,000");
+}
+
+TEST_F(DialogPicker, APickSetsOnlyThePickedAnchorsField) {
+    form().txtFirst->setText(QStringLiteral("00:00:05,000"));
+    form().txtLast->setText(QStringLiteral("00:09:00,000")); // taken from the player, say
+    modal.then([&](QWidget* w) {
+        TForm2* picker = Picker(w);
+        picker->lstDialogs->setCurrentRow(4);
+        picker->cmdSelect->click();
+    });
+    form().cmdSelect1->click();
+    EXPECT_EQ(form().document().FirstAnchor, 4);
+    EXPECT_EQ(form().txtFirst->displayText(), "00:00:09,000");
+    EXPECT_EQ(form().txtFirst->toolTip(), "Dialog 5");
+    EXPECT_EQ(form().txtLast->displayText(), "00:09:00,000");
 }
 
 TEST_F(DialogPicker, EscapeCancels) {
@@ -138,7 +153,7 @@ TEST_F(DialogPickerWithoutDocument, DoesNothing) {
 
 TEST_F(DialogPickerWithoutDocument, AnEmptyDocumentListsNothingAndChangesNoAnchor) {
     start();
-    openBytes("00:00:01,000 --> 00:00:02,000\r\nText\r\n");
+    openBytes("{1}{1}25\r\n\r\n", QStringLiteral("rate.sub")); // a frame rate, no subtitle
     ASSERT_EQ(form().document().SubtitleCount, 0);
     modal.then([&](QWidget* w) {
         TForm2* picker = Picker(w);
@@ -147,7 +162,7 @@ TEST_F(DialogPickerWithoutDocument, AnEmptyDocumentListsNothingAndChangesNoAncho
     });
     form().cmdSelect1->click();
     EXPECT_EQ(form().document().FirstAnchor, 0);
-    EXPECT_EQ(form().txtFirst->displayText(), "00:00:00,000");
+    EXPECT_EQ(form().txtFirst->displayText(), "0");
 }
 
 } // namespace

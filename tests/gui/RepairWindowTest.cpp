@@ -3,6 +3,7 @@
 // document.
 
 #include "PlayingMovie.h"
+#include "document/TimeCode.h"
 #include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/PlaybackCommands.h"
 #include "subs/TfrmSubs.h"
@@ -129,7 +130,7 @@ TEST_F(Repair, RepairingDialogSevenAndSavingChangesOnlyItsTimeLine) {
     ASSERT_EQ(expected[27], "00:01:25,124 --> 00:01:29,341");
     expected[27] = "00:01:20,000 --> 00:01:21,040";
     EXPECT_EQ(saveAs(QStringLiteral("repaired.srt")), expected);
-    // Saving leaves the repair layout.
+    // Saving leaves the repair layout, and the fields show the anchors again.
     expectSyncLayout();
     // The repair of a single dialog stays at hand, switched off.
     EXPECT_FALSE(form().chkRepair->isHidden());
@@ -142,6 +143,29 @@ TEST_F(Repair, RepairingDialogSevenAndSavingChangesOnlyItsTimeLine) {
     EXPECT_EQ(saveAs(QStringLiteral("again.srt")), expected);
     EXPECT_FALSE(form().chkRepair->isHidden());
     EXPECT_FALSE(form().cboDialogs->isHidden());
+    EXPECT_EQ(form().txtFirst->text(), "00:00:59,188");
+    EXPECT_EQ(form().txtLast->text(),
+              QString::fromStdString(
+                  TimeToText(sfSubRip, form().document().start(form().document().LastAnchor))));
+}
+
+TEST_F(Repair, LeavingTheRepairShowsTheAnchorsTimesAgainSoFixSynchUsesThem) {
+    VELKAR_START_WITH_MOVIE();
+    VELKAR_OPEN_CORPUS(kCorpusSubRip);
+    const QString first = form().txtFirst->text(), last = form().txtLast->text();
+    form().chkRepair->click();
+    pick(6);
+    pressAt(80000);
+    pressAt(81040);
+    EXPECT_EQ(form().txtLast->text(), "00:01:21,040");
+    form().chkRepair->click();
+    EXPECT_EQ(form().txtFirst->text(), first);
+    EXPECT_EQ(form().txtLast->text(), last);
+    // A press now finds the anchors' own times: nothing moves.
+    form().cmdStretch->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form().document().start(6), 80000);
+    EXPECT_EQ(form().lblResult->text().left(17), "Already in place;");
 }
 
 TEST_F(Repair, SwitchingDialogsBetweenThePressesSendsTheEndToTheNewDialog) {

@@ -1,11 +1,17 @@
 #include "TestSupport.h"
 
 #include "document/Errors.h"
+#include "document/Opening.h"
+#include "document/Parsing.h"
+#include "document/TimeCode.h"
+#include "sync/ExactLine.h"
 #include "sync/FixSynch.h"
+#include "sync/StraightLine.h"
 
 #include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace velkar {
 namespace {
@@ -36,12 +42,15 @@ std::vector<std::int32_t> Ends(const SubtitleDocument& d) {
 
 NoProgress progress;
 
-TEST(FixSynch, WorkedExampleTakesTwoPasses) {
+TEST(FixSynch, WorkedExampleLandsOnTheLine) {
     auto doc = test::OpenLines(SubRipLines({{"00:00:01,000", "00:00:03,000"},
                                             {"00:00:04,000", "00:00:06,000"},
                                             {"00:00:10,000", "00:00:12,000"}}));
     auto outcome = FixSynch(doc, "00:00:02,000", "00:00:20,000", 3, progress);
-    EXPECT_EQ(outcome.passes, 2);
+    EXPECT_EQ(outcome.kind, SynchKind::Stretched);
+    EXPECT_EQ(SynchResultText(outcome, doc.SubtitleFormat),
+              "Stretched by 2.000000; first anchor 1: 00:00:01,000 -> 00:00:02,000; last anchor 3: "
+              "00:00:10,000 -> 00:00:20,000");
     EXPECT_THAT(Starts(doc), ElementsAre(2000, 8000, 20000));
     EXPECT_THAT(Ends(doc), ElementsAre(6000, 12000, 24000));
     EXPECT_THAT(doc.SubtitleLines, ElementsAre("1", "00:00:02,000 --> 00:00:06,000", "text 1", "",
@@ -50,22 +59,26 @@ TEST(FixSynch, WorkedExampleTakesTwoPasses) {
 }
 
 TEST(FixSynch, RoundingTiesGoToEven) {
-    EXPECT_EQ(RoundHalfEven(7.5L), 8);
-    EXPECT_EQ(RoundHalfEven(4.5L), 4);
-    EXPECT_EQ(RoundHalfEven(-2.5L), -2);
-    EXPECT_EQ(RoundHalfEven(-3.5L), -4);
-    EXPECT_EQ(RoundHalfEven(2.4999L), 2);
-    // Exactly as nearbyint, sign of zero included, near and beyond the largest values
-    // rounded without it.
-    for (long double base : {0.0L, 1.0L, 65535.0L, 2147483647.0L, 0x1p61L, 0x1p62L, 0x1p63L}) {
-        for (long double offset : {-1.5L, -0.5L, -0.49999L, -0.25L, 0.0L, 0.25L, 0.5L, 1.5L}) {
-            for (long double x : {base + offset, -(base + offset)}) {
-                const long double rounded = RoundHalfEven(x);
-                EXPECT_EQ(rounded, std::nearbyint(x)) << static_cast<double>(x);
-                EXPECT_EQ(std::signbit(rounded), std::signbit(std::nearbyint(x)));
-            }
-        }
-    }
+    // Halves on both sides of 0, in 64 bits and beyond them, where the 128-bit way is taken.
+    const __int128 big = static_cast<__int128>(1) << 70;
+    const struct {
+        __int128 numerator, denominator, rounded;
+    } cases[] = {{15, 2, 8},
+                 {9, 2, 4},
+                 {-5, 2, -2},
+                 {-7, 2, -4},
+                 {24999, 10000, 2},
+                 {5, -2, -2},
+                 {-5, -2, 2},
+                 {0, 7, 0},
+                 {2 * big + 1, 2, big},
+                 {2 * big + 3, 2, big + 2},
+                 {-(2 * big + 1), 2, -big},
+                 {big, 3 * big, 0},
+                 {2 * big, 3 * big, 1}};
+    for (const auto& c : cases)
+        EXPECT_TRUE(DivideRoundingToEven(c.numerator, c.denominator) == c.rounded)
+            << static_cast<double>(c.numerator) << " / " << static_cast<double>(c.denominator);
     // With a ratio of 1.5 a duration of 5 becomes 8 and one of 3 becomes 4.
     auto doc = test::OpenLines({"{0}{5}a", "{5}{8}b", "{8}{10}c"});
     FixSynch(doc, "0", "12", 0, progress); // span 8 -> 12
@@ -73,25 +86,40 @@ TEST(FixSynch, RoundingTiesGoToEven) {
     EXPECT_EQ(doc.end(1) - doc.start(1), 4);
 }
 
-TEST(FixSynch, ShiftOnlyChangesNothing) {
+TEST(FixSynch, TypedTimesThatOnlyShiftMoveEveryValue) {
     auto doc = test::OpenLines(
         SubRipLines({{"00:00:01,000", "00:00:03,000"}, {"00:00:04,000", "00:00:06,000"}}));
-    const auto before = doc.SubtitleLines;
     auto outcome = FixSynch(doc, "00:00:05,000", "00:00:08,000", 3, progress);
-    EXPECT_EQ(outcome.passes, 0);
-    EXPECT_EQ(doc.SubtitleLines, before);
-    EXPECT_THAT(Starts(doc), ElementsAre(1000, 4000));
+    EXPECT_EQ(outcome.kind, SynchKind::Shifted);
+    EXPECT_EQ(outcome.shift, 4000);
+    EXPECT_THAT(Starts(doc), ElementsAre(5000, 8000));
+    EXPECT_THAT(Ends(doc), ElementsAre(7000, 10000));
+    EXPECT_EQ(doc.SubtitleLines[1], "00:00:05,000 --> 00:00:07,000");
+    EXPECT_EQ(SynchResultText(outcome, doc.SubtitleFormat),
+              "Shifted by +4.000 s; first anchor 1: 00:00:01,000 -> 00:00:05,000; last anchor 2: "
+              "00:00:04,000 -> 00:00:08,000");
+    // Back again, and a MicroDVD shift counts frames.
+    EXPECT_EQ(SynchResultText(FixSynch(doc, "00:00:00,750", "00:00:03,750", 3, progress),
+                              doc.SubtitleFormat)
+                  .substr(0, 20),
+              "Shifted by -4.250 s;");
+    auto frames = test::OpenLines({"{100}{200}a", "{300}{400}b"});
+    EXPECT_EQ(SynchResultText(FixSynch(frames, "75", "275", 3, progress), sfMicroDVD),
+              "Shifted by -25 frames; first anchor 1: 100 -> 75; last anchor 2: 300 -> 275");
 }
 
-TEST(FixSynch, CoarseToleranceLeaves25Against23976Alone) {
+TEST(FixSynch, CoarseToleranceShiftsANearlyRightSpanAndStretchesA25Against23976One) {
     auto doc = test::OpenLines(
         SubRipLines({{"00:00:10,000", "00:00:12,000"}, {"01:00:00,000", "01:00:02,000"}}));
-    // Span 3 590 000 ms stretched by 4.27 %.
-    EXPECT_EQ(FixSynch(doc, "00:00:10,000", "01:02:33,293", 0, progress).passes, 0);
-    EXPECT_EQ(doc.start(1), 3600000);
-    EXPECT_GT(FixSynch(doc, "00:00:10,000", "01:02:33,293", 3, progress).passes, 0);
+    // Span 3 590 000 ms stretched by 4.27 %: beyond "0.1%", so stretched.
+    auto outcome = FixSynch(doc, "00:00:10,000", "01:02:33,293", 0, progress);
+    EXPECT_EQ(outcome.kind, SynchKind::Stretched);
     EXPECT_EQ(doc.start(0), 10000);
     EXPECT_EQ(doc.start(1), 3753293);
+    // 1 s more on a span of 3 743 293 ms (0.027 %): within "0.1%", so only shifted by 2 s.
+    outcome = FixSynch(doc, "00:00:12,000", "01:02:36,293", 0, progress);
+    EXPECT_EQ(outcome.kind, SynchKind::Shifted);
+    EXPECT_THAT(Starts(doc), ElementsAre(12000, 3755293));
 }
 
 TEST(FixSynch, ReversedAnchorsWorkAsUsual) {
@@ -110,6 +138,25 @@ TEST(FixSynch, OverlapsStayOverlappingByTheScaledAmount) {
     FixSynch(doc, "200", "800", 3, progress); // span 300 -> 600
     EXPECT_THAT(Starts(doc), ElementsAre(200, 300, 800));
     EXPECT_THAT(Ends(doc), ElementsAre(400, 600, 1000));
+}
+
+TEST(FixSynch, TheFrameRateLineIsNeverRetimed) {
+    auto doc = test::OpenLines({"{1}{1}29.970030", "{2710}{2779}a", "{3450}{3567}b"});
+    ASSERT_EQ(doc.SubtitleCount, 2);
+    EXPECT_EQ(doc.start(doc.FirstAnchor), 2710);
+    FixSynch(doc, "2760", "3500", 3, progress);
+    EXPECT_THAT(doc.SubtitleLines,
+                ElementsAre("{1}{1}29.970030", "{2760}{2829}a", "{3500}{3617}b"));
+}
+
+TEST(FixSynch, MicroDVDSubtitlesWithoutTextReadBackAsWritten) {
+    auto doc = test::OpenLines({"{100}{200}", "{300}{400}", "{500}{600}"});
+    FixSynch(doc, "1", "5", 3, progress);
+    EXPECT_THAT(doc.SubtitleLines, ElementsAre("{1}{2}", "{3}{4}", "{5}{6}"));
+    const auto reread = test::OpenLines(doc.SubtitleLines);
+    ASSERT_EQ(reread.SubtitleCount, 3);
+    EXPECT_THAT(Starts(reread), ElementsAre(1, 3, 5));
+    EXPECT_THAT(Ends(reread), ElementsAre(2, 4, 6));
 }
 
 TEST(FixSynch, MicroDVDMayGoBelowZero) {
@@ -171,48 +218,170 @@ TEST(FixSynch, BlankMicroDVDFrameCountsAsZero) {
     EXPECT_THAT(Starts(doc), ElementsAre(0, 40));
 }
 
+TEST(FixSynch, RefusesATableLeftByAFailedParse) {
+    SubtitleDocument doc;
+    doc.SubtitleLines = {"{1500}{1500}One", "{0}{-500}Two", "{x}{3}Three"};
+    NoProgress none;
+    Recognise(doc, none);
+    EXPECT_THROW(FinishOpen(doc, none), ConversionError);
+    EXPECT_TRUE(doc.SubtitleLoaded); // loaded, so that it can be mended and saved
+    ASSERT_EQ(doc.SubtitleCount, 3);
+    const auto lines = doc.SubtitleLines;
+    EXPECT_THAT([&] { FixSynch(doc, "1000", "2000", 3, progress); },
+                ThrowsMessage<UnparsedDocumentError>(
+                    StrEq("The timing of the Subtitle file could not be read ('x' is not a valid "
+                          "integer value). Mend the file in the editor (Edit...) first.")));
+    EXPECT_EQ(doc.SubtitleLines, lines);
+    // Mended, it parses and re-times.
+    doc.SubtitleLines.set(2, "{2500}{3000}Three");
+    ParseSubtitles(doc, none);
+    EXPECT_TRUE(doc.ParseFailure.empty());
+    EXPECT_EQ(FixSynch(doc, "1000", "3000", 3, progress).kind, SynchKind::Stretched);
+}
+
 TEST(FixSynch, UnknownDamagedAndEmptyDocumentsAreLeftAlone) {
     SubtitleDocument unknown;
     unknown.SubtitleLines = {"x"};
     unknown.SubtitleFormat = sfDamaged;
-    EXPECT_FALSE(FixSynch(unknown, "", "", 3, progress).rebuilt);
-    auto none = test::OpenLines({"a", "b", "c"}); // SubRip without counters
+    EXPECT_FALSE(FixSynch(unknown, "", "", 3, progress).rebuilt());
+    auto none = test::OpenLines({"{1}{1}25", ""}); // a frame rate and no subtitle
     ASSERT_EQ(none.SubtitleCount, 0);
-    EXPECT_FALSE(FixSynch(none, "00:00:01,000", "00:00:02,000", 3, progress).rebuilt);
+    EXPECT_FALSE(FixSynch(none, "00:00:01,000", "00:00:02,000", 3, progress).rebuilt());
 }
 
-TEST(FixSynch, LoopEndsWhenAPassChangesNothing) {
-    // Frames with the finest tolerance: after the first passes no value moves by half a frame.
+TEST(FixSynch, FramesLandExactlyWithTheFinestTolerance) {
+    // 40 -> 41 frames: every value within half a frame of the line, the last anchor on 41.
     auto doc = test::OpenLines({"{0}{10}a", "{13}{20}b", "{27}{33}c", "{40}{47}d"});
     auto outcome = FixSynch(doc, "0", "41", 5, progress);
-    EXPECT_LT(outcome.passes, kMaxSynchPasses);
-    EXPECT_EQ(doc.start(0), 0);
-    auto again = FixSynch(doc, "0", "41", 5, progress);
-    EXPECT_LE(again.passes, 1);
+    EXPECT_EQ(outcome.kind, SynchKind::Stretched);
+    EXPECT_THAT(Starts(doc), ElementsAre(0, 13, 28, 41)); // 13.325, 27.675
+    EXPECT_THAT(Ends(doc), ElementsAre(10, 20, 34, 48));  // 10.25, 20.5 (tie, even), 33.825
+    EXPECT_EQ(FixSynch(doc, "0", "41", 5, progress).kind, SynchKind::InPlace);
 }
 
-TEST(FixSynch, RepeatedPressesAreIdempotent) {
-    auto doc = test::OpenLines(SubRipLines({{"00:00:01,000", "00:00:03,000"},
-                                            {"00:00:04,000", "00:00:06,000"},
-                                            {"00:00:10,000", "00:00:12,000"}}));
+TEST(FixSynch, RepeatedPressesChangeNothing) {
+    auto doc = test::OpenLines({"1", "00:00:01,000 --> 00:00:03,000", "a", "", "7",
+                                "00:00:04,000 --> 00:00:06,000", "b", "", "9",
+                                "00:00:10,000 --> 00:00:12,000", "c", ""});
+    const auto read = doc.SubtitleLines;
+    // The anchors' own times: nothing is rewritten, not even the odd counters.
+    auto outcome = FixSynch(doc, "00:00:01,000", "00:00:10,000", 3, progress);
+    EXPECT_EQ(outcome.kind, SynchKind::InPlace);
+    EXPECT_EQ(doc.SubtitleLines, read);
+    EXPECT_EQ(SynchResultText(outcome, doc.SubtitleFormat),
+              "Already in place; first anchor 1: 00:00:01,000 -> 00:00:01,000; last anchor 3: "
+              "00:00:10,000 -> 00:00:10,000");
     FixSynch(doc, "00:00:02,000", "00:00:20,000", 3, progress);
     const auto lines = doc.SubtitleLines;
-    EXPECT_EQ(FixSynch(doc, "00:00:02,000", "00:00:20,000", 3, progress).passes, 0);
+    EXPECT_EQ(FixSynch(doc, "00:00:02,000", "00:00:20,000", 3, progress).kind, SynchKind::InPlace);
     EXPECT_EQ(doc.SubtitleLines, lines);
 }
 
-TEST(FixSynch, OppositeOrderOfTypedTimesTurnsDurationsRound) {
-    auto doc = test::OpenLines({"{100}{110}a", "{200}{210}b"});
-    FixSynch(doc, "200", "100", 3, progress);
-    EXPECT_THAT(Starts(doc), ElementsAre(200, 100));
-    EXPECT_THAT(Ends(doc), ElementsAre(190, 90));
+TEST(FixSynch, SubViewerValuesAreRoundedOnceToWholeHundredths) {
+    auto doc =
+        test::OpenLines({"[SUBTITLE]", "[COLF]&HFFFFFF", "00:00:01.00,00:00:01.50", "a", "",
+                         "00:00:02.37,00:00:02.52", "b", "", "00:00:04.00,00:00:04.10", "c"});
+    // Slope 3010/3000 from 1000 ms: 2370 -> 2374.57 and 2520 -> 2525.07 go to the nearest
+    // hundredth (2370, 2530), where rounding to milliseconds first would give 2380 and 2520.
+    FixSynch(doc, "00:00:01.00", "00:00:04.01", 3, progress);
+    EXPECT_THAT(Starts(doc), ElementsAre(1000, 2370, 4010));
+    EXPECT_THAT(Ends(doc), ElementsAre(1500, 2530, 4110));
+    EXPECT_EQ(doc.SubtitleLines[5], "00:00:02.37,00:00:02.53");
 }
 
-TEST(Tolerance, ItemsAndTheUnselectedList) {
-    EXPECT_EQ(Tolerance(0), 0.1L);
-    EXPECT_EQ(Tolerance(5), 0.000001L);
-    EXPECT_EQ(Tolerance(-1), 0.0001L);
-    EXPECT_EQ(Tolerance(7), 0.0001L);
+// Piece by piece: every value lies on the line of the stretch it falls in (the outer lines
+// extended), checked against the exact fraction on random documents and anchors.
+TEST(FixSynchPiecewise, EveryValueLandsOnItsStretchsLine) {
+    std::mt19937 random(7);
+    int landed = 0;
+    for (int round = 0; round < 200; ++round) {
+        const bool subViewer = round % 2 == 1;
+        const std::int64_t unit = subViewer ? 10 : 1;
+        Lines lines = subViewer ? Lines{"[SUBTITLE]", "style"} : Lines{};
+        std::int32_t t = 1000;
+        const int count = 2 + static_cast<int>(random() % 40);
+        for (int k = 0; k < count; ++k) {
+            t += static_cast<std::int32_t>(random() % 5000) * static_cast<std::int32_t>(unit);
+            const std::int32_t e = t + static_cast<std::int32_t>(1 + random() % 3000) *
+                                           static_cast<std::int32_t>(unit);
+            if (subViewer) {
+                lines.push_back(TimeToText(sfSubViewer2, t) + "," + TimeToText(sfSubViewer2, e));
+                lines.push_back("x");
+                lines.push_back("");
+            } else {
+                lines.push_back("{" + std::to_string(t) + "}{" + std::to_string(e) + "}x");
+            }
+        }
+        auto doc = test::OpenLines(lines);
+        ASSERT_EQ(doc.SubtitleCount, count);
+        // Distinct anchors, true times shifted and stretched at random but kept in the day.
+        std::vector<TypedAnchor> anchors;
+        std::vector<std::int64_t> xs, ys;
+        for (int k = 0; k < count && anchors.size() < 4; ++k) {
+            if (random() % 3 != 0 && !(k == count - 1 && anchors.size() < 2))
+                continue;
+            const std::int64_t x = doc.start(static_cast<std::size_t>(k));
+            if (!xs.empty() && x == xs.back())
+                continue;
+            const std::int64_t y = (x * (950 + random() % 100) / 1000 + 5000) / unit * unit;
+            anchors.push_back({k, TimeToText(doc.SubtitleFormat, static_cast<std::int32_t>(y))});
+            xs.push_back(x);
+            ys.push_back(y);
+        }
+        if (anchors.size() < 2)
+            continue;
+        const auto before = doc.TimingTable;
+        try {
+            FixSynchPiecewise(doc, anchors, progress);
+        } catch (const TimeEncodeError&) {
+            ASSERT_EQ(doc.TimingTable, before); // a steep outer line left the day: no change
+            continue;
+        }
+        ++landed;
+        for (int row = 0; row < 2; ++row) {
+            for (std::size_t i = 0; i < doc.SubtitleCount; ++i) {
+                const std::int64_t v = before[row][i];
+                std::size_t k = 0;
+                while (k + 2 < xs.size() && v >= xs[k + 1])
+                    ++k;
+                ASSERT_TRUE(test::OnTheLine(v, doc.TimingTable[row][i], xs[k], ys[k],
+                                            ys[k + 1] - ys[k], xs[k + 1] - xs[k], unit));
+            }
+        }
+    }
+    EXPECT_GT(landed, 100);
+}
+
+// Each item is the percentage it shows: a span off by exactly that much is within it, one unit
+// more is not. Spans of 10^9 units make every bound a whole number.
+struct ToleranceCase {
+    int index;
+    std::int64_t within; // |D - S| at the bound, D = 10^9
+};
+
+class ToleranceItem : public testing::TestWithParam<ToleranceCase> {};
+
+TEST_P(ToleranceItem, IsThePercentageItShows) {
+    const auto [index, within] = GetParam();
+    const std::int64_t typed = 1000000000;
+    for (std::int64_t sign : {1, -1}) {
+        EXPECT_TRUE(WithinTolerance(sign * typed, sign * (typed - within), index));
+        EXPECT_TRUE(WithinTolerance(sign * typed, sign * (typed + within), index));
+        EXPECT_FALSE(WithinTolerance(sign * typed, sign * (typed - within - 1), index));
+        EXPECT_FALSE(WithinTolerance(sign * typed, sign * (typed + within + 1), index));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, ToleranceItem,
+                         testing::Values(ToleranceCase{0, 1000000}, ToleranceCase{1, 100000},
+                                         ToleranceCase{2, 10000}, ToleranceCase{3, 1000},
+                                         ToleranceCase{4, 100}, ToleranceCase{5, 10},
+                                         ToleranceCase{-1, 1000}, ToleranceCase{6, 1000}));
+
+TEST(ToleranceItem, ReversedOrZeroSpansAreNeverWithin) {
+    EXPECT_FALSE(WithinTolerance(1000, -1000, 0));
+    EXPECT_FALSE(WithinTolerance(1000, 0, 0));
+    EXPECT_TRUE(WithinTolerance(-2147483648LL - 2147483647LL, -2147483648LL - 2147483647LL, 5));
 }
 
 } // namespace

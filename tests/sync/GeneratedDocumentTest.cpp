@@ -1,7 +1,9 @@
-// Fix Synch on generated documents of every format and size: the first anchor lands exactly on
-// the typed time, the last within the tolerance, and no byte but the timing fields changes.
+// Fix Synch on generated documents of every format and size, with random anchors and times:
+// every start and end lands on the exact straight line rounded once (0 units off), or moves by
+// the exact shift when the span is within the tolerance; no byte but the timing fields changes.
 
 #include "TestSupport.h"
+#include "sync/ExactLine.h"
 
 #include "document/Errors.h"
 #include "document/Opening.h"
@@ -116,8 +118,10 @@ TEST_P(GeneratedDocuments, FixSynchHitsTheAnchorsAndChangesOnlyTimingFields) {
         doc.FirstAnchor = static_cast<std::int32_t>(random() % generated.count);
         doc.LastAnchor = static_cast<std::int32_t>(random() % generated.count);
         // Typed times: a stretch of a few percent and a shift, kept inside the day.
-        const long double ratio = 0.95L + (random() % 1000) / 10000.0L;
-        const std::int32_t shift = static_cast<std::int32_t>(random() % 2001) - 1000;
+        // Round 1 only shifts, round 2 types the anchors' own times.
+        const long double ratio = round > 0 ? 1.0L : 0.95L + (random() % 1000) / 10000.0L;
+        const std::int32_t shift =
+            round == 2 ? 0 : static_cast<std::int32_t>(random() % 2001) - 1000;
         auto typed = [&](std::int32_t v) {
             std::int32_t t = static_cast<std::int32_t>(std::llround(v * ratio)) + shift;
             return f == sfSubViewer2 ? t / 10 * 10 : t;
@@ -127,6 +131,8 @@ TEST_P(GeneratedDocuments, FixSynchHitsTheAnchorsAndChangesOnlyTimingFields) {
         const int toleranceIndex = static_cast<int>(random() % 6);
         const Lines before = doc.SubtitleLines.strings();
         const auto tableBefore = doc.TimingTable;
+        const std::int64_t x1 = doc.start(doc.FirstAnchor);
+        const std::int64_t span = static_cast<std::int64_t>(doc.start(doc.LastAnchor)) - x1;
 
         NoProgress progress;
         SynchOutcome outcome;
@@ -140,15 +146,28 @@ TEST_P(GeneratedDocuments, FixSynchHitsTheAnchorsAndChangesOnlyTimingFields) {
             EXPECT_EQ(doc.TimingTable, tableBefore);
             continue;
         }
-        if (outcome.passes > 0) {
-            EXPECT_EQ(doc.start(doc.FirstAnchor), first);
-            const long double span =
-                static_cast<long double>(doc.start(doc.LastAnchor)) - doc.start(doc.FirstAnchor);
-            const long double typedSpan = static_cast<long double>(last) - first;
-            const long double error = std::fabs((typedSpan - span) / typedSpan);
-            EXPECT_TRUE(error <= Tolerance(toleranceIndex) || outcome.settledUnchanged)
-                << "error " << static_cast<double>(error) << " after " << outcome.passes
-                << " passes";
+        EXPECT_EQ(doc.start(doc.FirstAnchor), first);
+        const std::int64_t typedSpan = static_cast<std::int64_t>(last) - first;
+        __int128 scaled = std::llabs(typedSpan - span);
+        for (int k = 0; k < toleranceIndex + 3; ++k)
+            scaled *= 10;
+        const bool within = scaled <= std::llabs(typedSpan);
+        ASSERT_EQ(outcome.kind, !within       ? SynchKind::Stretched
+                                : first == x1 ? SynchKind::InPlace
+                                              : SynchKind::Shifted);
+        if (!within) {
+            EXPECT_EQ(doc.start(doc.LastAnchor), last);
+        }
+        for (int row = 0; row < 2; ++row) {
+            for (std::size_t i = 0; i < doc.SubtitleCount; ++i) {
+                const std::int64_t v = tableBefore[row][i], now = doc.TimingTable[row][i];
+                if (within) {
+                    ASSERT_EQ(now, v + first - x1);
+                } else {
+                    ASSERT_TRUE(test::OnTheLine(v, now, x1, first, typedSpan, span,
+                                                f == sfSubViewer2 ? 10 : 1));
+                }
+            }
         }
         ASSERT_EQ(doc.SubtitleLines.size(), input.size());
         std::vector<bool> timing(input.size(), false);

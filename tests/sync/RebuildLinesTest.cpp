@@ -28,7 +28,7 @@ TEST(RebuildMicroDVD, RewritesOnlyTheBraceFieldsOfEachSubtitlesOwnLine) {
                                 "{300}{400}" + std::string(300, 'x')});
     ShiftAndRebuild(doc, 10);
     EXPECT_THAT(doc.SubtitleLines,
-                ElementsAre("{11}{35}23.976", "", "{1}{2}", "{110}{210}Hello|there{y:i}",
+                ElementsAre("{11}{35}23.976", "", "{11}{12}", "{110}{210}Hello|there{y:i}",
                             "{310}{410}" + std::string(300, 'x')));
 }
 
