@@ -167,6 +167,8 @@ TEST_F(CliTest, SyncReadsAndWritesOnlyRegularFiles) {
     auto r = RunCli({"sync", fifo, "--first", "0", "--last", "1", "-o", path("o")});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "Cannot open file " + fifo + ": Not a regular file\n");
+}
+
 TEST_F(CliTest, SyncPieceByPieceThroughSeveralAnchors) {
     const std::string in = file(
         "cut.sub", "{50}{60}z\n{100}{110}a\n{200}{210}b\n{300}{310}c\n{400}{410}d\n{500}{520}e\n");
