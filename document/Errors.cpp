@@ -15,4 +15,8 @@ FileOpenError::FileOpenError(const std::string& path) : VelkarError("Cannot open
 FileCreateError::FileCreateError(const std::string& path)
     : VelkarError("Cannot create file " + path) {}
 
+NulBytesError::NulBytesError() : VelkarError("The Subtitle file holds NUL bytes") {}
+
+Utf16Error::Utf16Error() : VelkarError("The Subtitle file is not valid UTF-16") {}
+
 } // namespace velkar

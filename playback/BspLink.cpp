@@ -1,7 +1,5 @@
 #include "playback/BspLink.h"
 
-#include "document/LineIo.h"
-
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -194,8 +192,7 @@ std::string BspLink::SendCopyData(BspCopyDataTag tag, const std::string& payload
     return {};
 }
 
-void BspLink::LoadSubtitles(const LineStore& lines, std::string_view prefix,
-                            const std::string& preferredFolder) {
+void BspLink::LoadSubtitles(std::string_view bytes, const std::string& preferredFolder) {
     std::string path;
     int fd = -1;
     if (!preferredFolder.empty() && ::access(preferredFolder.c_str(), W_OK) == 0) {
@@ -210,7 +207,6 @@ void BspLink::LoadSubtitles(const LineStore& lines, std::string_view prefix,
     }
     if (fd < 0)
         return; // a failure to write the file is not reported
-    const std::string bytes = JoinLines(lines, prefix);
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {

@@ -16,7 +16,6 @@
 // Every request waits at most `reply` for its answer, so a hung player cannot freeze the
 // program; a request that gets no answer counts as 0 or empty.
 
-#include "document/LineStore.h"
 #include "playback/MpvIpc.h"
 
 #include <chrono>
@@ -78,12 +77,12 @@ class BspLink {
     // the other requests an empty text. Unlinked, or without an answer: empty.
     std::string SendCopyData(BspCopyDataTag tag, const std::string& payload = {});
 
-    // Hands `lines` to the player as its subtitle file: writes `prefix` and the lines, each
-    // followed by CR LF, to a temporary file, sends BspLoadSubtitles with its path and deletes
-    // the file, whether or not the player read it. The file is "tmp" in `preferredFolder` when
-    // that folder is writable, otherwise a private temporary file made without a race.
-    void LoadSubtitles(const LineStore& lines, std::string_view prefix,
-                       const std::string& preferredFolder);
+    // Hands `bytes` (a whole subtitle file, as SubtitleFileBytes gives it) to the player as its
+    // subtitle file: writes them to a temporary file, sends BspLoadSubtitles with its path and
+    // deletes the file, whether or not the player read it. The file is "tmp" in
+    // `preferredFolder` when that folder is writable, otherwise a private temporary file made
+    // without a race.
+    void LoadSubtitles(std::string_view bytes, const std::string& preferredFolder);
 
   private:
     bool playerRunning();

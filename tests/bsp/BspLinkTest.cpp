@@ -85,7 +85,7 @@ TEST_F(BspLinkTest, LoadsSubtitlesAndDeletesTheTemporaryFile) {
     link.SendCopyData(BspOpenMovie, s_clip);
     link.SendCommand(BspAfterOpen);
     test::TempFolder beside;
-    link.LoadSubtitles({"1", "00:00:01,000 --> 00:00:03,000", "Hello from Velkar", ""}, "",
+    link.LoadSubtitles("1\r\n00:00:01,000 --> 00:00:03,000\r\nHello from Velkar\r\n\r\n",
                        beside.path("").string());
     EXPECT_FALSE(fs::exists(beside.path("tmp")));
     const auto tracks = Property(link, "track-list");
@@ -101,7 +101,7 @@ TEST_F(BspLinkTest, FolderThatCannotHoldTheFileFallsBackToAPrivateTemporaryFile)
     ASSERT_NE(link.Start("/usr/bin/mpv", kQuiet), 0);
     link.SendCopyData(BspOpenMovie, s_clip);
     link.SendCommand(BspAfterOpen);
-    link.LoadSubtitles({"1", "00:00:01,000 --> 00:00:03,000", "Hi", ""}, "", "/no/such/folder");
+    link.LoadSubtitles("1\r\n00:00:01,000 --> 00:00:03,000\r\nHi\r\n\r\n", "/no/such/folder");
     EXPECT_NE(Property(link, "track-list").dump().find("\"external\":true"), std::string::npos);
     link.SendCommand(BspOnExit);
 }
@@ -112,7 +112,7 @@ TEST_F(BspLinkTest, UnlinkedRequestsReachNobody) {
     EXPECT_EQ(link.SendCommand(BspGetPosition), 0);
     EXPECT_EQ(link.SendCopyData(BspGetMovieName), "");
     test::TempFolder beside;
-    link.LoadSubtitles({"x"}, "", beside.path("").string()); // still written and deleted
+    link.LoadSubtitles("x\r\n", beside.path("").string()); // still written and deleted
     EXPECT_FALSE(fs::exists(beside.path("tmp")));
 }
 

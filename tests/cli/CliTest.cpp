@@ -94,10 +94,9 @@ TEST_F(CliTest, SyncWritesTheRetimedCopyAndSummarises) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "2 passes; first anchor 1: 00:00:01,000 -> 00:00:02,000; "
                      "last anchor 3: 00:00:10,000 -> 00:00:20,000\n");
-    EXPECT_EQ(test::ReadBytes(path("out.srt")),
-              "1\r\n00:00:02,000 --> 00:00:06,000\r\nOne\r\n\r\n"
-              "2\r\n00:00:08,000 --> 00:00:12,000\r\nTwo\r\nlines\r\n\r\n"
-              "3\r\n00:00:20,000 --> 00:00:24,000\r\nThree\r\n");
+    EXPECT_EQ(test::ReadBytes(path("out.srt")), "1\n00:00:02,000 --> 00:00:06,000\nOne\n\n"
+                                                "2\n00:00:08,000 --> 00:00:12,000\nTwo\nlines\n\n"
+                                                "3\n00:00:20,000 --> 00:00:24,000\nThree\n");
     EXPECT_EQ(test::ReadBytes(in), kSrt);
 }
 
@@ -106,7 +105,7 @@ TEST_F(CliTest, SyncWithChosenAnchorsAndTolerance) {
                      "150", "--last", "350", "--first-anchor", "2", "--last-anchor", "3",
                      "--tolerance", "0.1%", "-o", path("out.sub")});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(test::ReadBytes(path("out.sub")), "{-50}{-30}a\r\n{150}{170}b\r\n{350}{370}c\r\n");
+    EXPECT_EQ(test::ReadBytes(path("out.sub")), "{-50}{-30}a\n{150}{170}b\n{350}{370}c\n");
 }
 
 TEST_F(CliTest, SyncRefusesToWriteOverItsInput) {
