@@ -116,6 +116,24 @@ TEST_F(CliTest, SyncRefusesToWriteOverItsInput) {
     EXPECT_EQ(test::ReadBytes(in), kSrt);
 }
 
+TEST_F(CliTest, EveryCommandRefusesNulBytesAndInvalidUtf16) {
+    const std::string nul = file("nul.srt", std::string(kSrt).insert(20, 1, '\0'));
+    const std::string utf16 = file("u16.srt", "\xFF\xFE\x3D\xD8");
+    for (const auto& [path, message] :
+         {std::pair{nul, "The Subtitle file holds NUL bytes\n"},
+          std::pair{utf16, "The Subtitle file is not valid UTF-16\n"}}) {
+        for (std::vector<std::string> args : {std::vector<std::string>{"detect", path},
+                                              {"parse", path},
+                                              {"info", path},
+                                              {"sync", path, "--first", "00:00:02,000", "--last",
+                                               "00:00:20,000", "-o", this->path("o.srt")}}) {
+            const auto r = RunCli(args);
+            EXPECT_EQ(r.code, 1) << args[0];
+            EXPECT_EQ(r.err, message) << args[0];
+        }
+    }
+}
+
 TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {
     auto unsupported = RunCli({"sync", file("u.txt", "Hello\n\nWorld\n\nx\n"), "--first", "0",
                                "--last", "1", "-o", path("o")});
