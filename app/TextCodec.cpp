@@ -1,6 +1,7 @@
 #include "app/TextCodec.h"
 
 #include "app/CodePageTables.h"
+#include "document/Unicode.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,54 +31,6 @@ int FindTable(std::string_view name) {
                 return static_cast<int>(i);
     }
     return -1;
-}
-
-// Length of the well-formed UTF-8 sequence at the start of `s` and its code point; 0 when the
-// bytes there do not form one.
-std::size_t Utf8Sequence(std::string_view s, char32_t& cp) {
-    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const auto cont = [&](std::size_t i) { return i < s.size() && (b(i) & 0xC0) == 0x80; };
-    unsigned char c = b(0);
-    if (c < 0x80) {
-        cp = c;
-        return 1;
-    }
-    if (c >= 0xC2 && c <= 0xDF && cont(1)) {
-        cp = (char32_t(c & 0x1F) << 6) | (b(1) & 0x3F);
-        return 2;
-    }
-    if (c >= 0xE0 && c <= 0xEF && cont(1) && cont(2)) {
-        cp = (char32_t(c & 0x0F) << 12) | (char32_t(b(1) & 0x3F) << 6) | (b(2) & 0x3F);
-        if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))
-            return 0;
-        return 3;
-    }
-    if (c >= 0xF0 && c <= 0xF4 && cont(1) && cont(2) && cont(3)) {
-        cp = (char32_t(c & 0x07) << 18) | (char32_t(b(1) & 0x3F) << 12) |
-             (char32_t(b(2) & 0x3F) << 6) | (b(3) & 0x3F);
-        if (cp < 0x10000 || cp > 0x10FFFF)
-            return 0;
-        return 4;
-    }
-    return 0;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 } // namespace

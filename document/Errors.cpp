@@ -28,4 +28,8 @@ FileOpenError::FileOpenError(const std::string& path, const std::string& reason)
 FileCreateError::FileCreateError(const std::string& path, const std::string& reason)
     : VelkarError(WithReason("Cannot create file " + path, reason)), m_reason(reason) {}
 
+NulBytesError::NulBytesError() : VelkarError("The Subtitle file holds NUL bytes") {}
+
+Utf16Error::Utf16Error() : VelkarError("The Subtitle file is not valid UTF-16") {}
+
 } // namespace velkar

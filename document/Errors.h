@@ -55,4 +55,17 @@ class FileCreateError : public VelkarError {
     std::string m_reason;
 };
 
+// "The Subtitle file holds NUL bytes": a NUL byte with something other than NUL bytes after it.
+class NulBytesError : public VelkarError {
+  public:
+    NulBytesError();
+};
+
+// "The Subtitle file is not valid UTF-16": a file with a UTF-16 byte-order mark whose text is
+// not UTF-16.
+class Utf16Error : public VelkarError {
+  public:
+    Utf16Error();
+};
+
 } // namespace velkar

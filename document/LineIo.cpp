@@ -84,30 +84,65 @@ LineStore::Block ReadFileBlock(const std::string& path) {
 
 } // namespace
 
+std::size_t UnpaddedSize(std::string_view bytes) {
+    const void* nul = std::memchr(bytes.data(), '\0', bytes.size());
+    if (!nul)
+        return bytes.size();
+    const auto size = static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data());
+    if (bytes.find_first_not_of('\0', size) != std::string_view::npos)
+        throw NulBytesError();
+    return size;
+}
+
+bool IsUtf16Mark(std::string_view mark, bool* bigEndian) {
+    if (bigEndian)
+        *bigEndian = mark == kUtf16BeByteOrderMark;
+    return mark == kUtf16LeByteOrderMark || mark == kUtf16BeByteOrderMark;
+}
+
 void ReadSubtitleLines(SubtitleDocument& doc, const std::string& path) {
     LineStore::Block block = ReadFileBlock(path);
+    const std::string_view bytes(block.data(), block.size());
     doc.ByteOrderMark.clear();
+    for (std::string_view mark : {kUtf16LeByteOrderMark, kUtf16BeByteOrderMark})
+        if (bytes.substr(0, mark.size()) == mark) {
+            const std::string text =
+                Utf16ToUtf8(bytes.substr(mark.size()), mark == kUtf16BeByteOrderMark);
+            LineStore::Block utf8(UnpaddedSize(text));
+            if (utf8.size() != 0)
+                std::memcpy(utf8.data(), text.data(), utf8.size());
+            doc.ByteOrderMark = mark;
+            doc.SubtitleLines = LineStore::Split(std::move(utf8));
+            return;
+        }
     std::size_t skip = 0;
-    if (std::string_view(block.data(), block.size()).substr(0, kUtf8ByteOrderMark.size()) ==
-        kUtf8ByteOrderMark) {
+    if (bytes.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
         doc.ByteOrderMark = kUtf8ByteOrderMark;
         skip = kUtf8ByteOrderMark.size();
     }
+    UnpaddedSize(bytes.substr(skip));
     doc.SubtitleLines = LineStore::Split(std::move(block), skip);
 }
 
 std::string JoinLines(const LineStore& lines, std::string_view prefix) {
     std::size_t size = prefix.size();
-    for (const auto& line : lines)
-        size += line.size() + 2;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        size += lines[i].size() + LineBreakBytes(lines.lineBreak(i)).size();
     std::string bytes;
     bytes.reserve(size);
     bytes.append(prefix);
-    for (const auto& line : lines) {
-        bytes.append(line);
-        bytes.append("\r\n");
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        bytes.append(lines[i]);
+        bytes.append(LineBreakBytes(lines.lineBreak(i)));
     }
     return bytes;
+}
+
+std::string SubtitleFileBytes(const SubtitleDocument& doc) {
+    bool bigEndian = false;
+    if (IsUtf16Mark(doc.ByteOrderMark, &bigEndian))
+        return doc.ByteOrderMark + Utf8ToUtf16(JoinLines(doc.SubtitleLines), bigEndian);
+    return JoinLines(doc.SubtitleLines, doc.ByteOrderMark);
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
@@ -125,7 +160,7 @@ void WriteLinesAtomically(const std::string& path, const LineStore& lines,
         buffer.append(prefix);
         std::string_view run;
         for (std::size_t i = 0; i < lines.size();) {
-            if (const std::size_t count = lines.CrlfRun(i, run)) {
+            if (const std::size_t count = lines.StoredRun(i, run)) {
                 i += count;
                 if (run.size() >= kDirect) {
                     if (!WriteAll(fd, buffer.data(), buffer.size()) ||
@@ -136,8 +171,9 @@ void WriteLinesAtomically(const std::string& path, const LineStore& lines,
                 }
                 buffer.append(run);
             } else {
-                buffer.append(lines[i++]);
-                buffer.append("\r\n");
+                buffer.append(lines[i]);
+                buffer.append(LineBreakBytes(lines.lineBreak(i)));
+                ++i;
             }
             if (buffer.size() >= kChunk) {
                 if (!WriteAll(fd, buffer.data(), buffer.size()))
@@ -150,7 +186,12 @@ void WriteLinesAtomically(const std::string& path, const LineStore& lines,
 }
 
 void WriteSubtitleLines(const SubtitleDocument& doc, const std::string& path) {
-    WriteLinesAtomically(path, doc.SubtitleLines, doc.ByteOrderMark);
+    // Lines held as UTF-8 for a UTF-16 file are converted as a whole; any other document's lines
+    // go out from where they stand.
+    if (IsUtf16Mark(doc.ByteOrderMark))
+        WriteFileAtomically(path, SubtitleFileBytes(doc));
+    else
+        WriteLinesAtomically(path, doc.SubtitleLines, doc.ByteOrderMark);
 }
 
 } // namespace velkar

@@ -27,9 +27,10 @@ void AdviseHugePages(void* data, std::size_t size) {
         ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-// Calls add(first, last) for every line of [begin, end): lines end at every CR LF, lone CR and
-// lone LF, and a final line end adds no empty line. A line ends at an LF (one CR right before it
-// belongs to the line end) or at a CR that no LF follows.
+// Calls add(first, last, lineBreak) for every line of [begin, end): lines end at every CR LF,
+// lone CR and lone LF, and a final line end adds no empty line (a last line without one ends
+// with LineBreak::None). A line ends at an LF (one CR right before it belongs to the line end)
+// or at a CR that no LF follows.
 template <typename Add> void ForEachLine(const char* const begin, const char* const end, Add add) {
     const char* start = begin; // where the current line begins
     const char* p = begin;
@@ -54,22 +55,31 @@ template <typename Add> void ForEachLine(const char* const begin, const char* co
         crCarry = crs >> 63;
         for (std::uint64_t ends = lfs | (crs & ~lfNext); ends != 0; ends &= ends - 1) {
             const int k = __builtin_ctzll(ends);
-            add(start, p + k - static_cast<int>((crBefore & lfs) >> k & 1));
+            if ((lfs >> k & 1) == 0) {
+                add(start, p + k, LineBreak::Cr);
+            } else if ((crBefore >> k & 1) != 0) {
+                add(start, p + k - 1, LineBreak::CrLf);
+            } else {
+                add(start, p + k, LineBreak::Lf);
+            }
             start = p + k + 1;
         }
     }
 #endif
     for (; p < end; ++p) {
         if (*p == '\n') {
-            add(start, p > start && p[-1] == '\r' ? p - 1 : p);
+            if (p > start && p[-1] == '\r')
+                add(start, p - 1, LineBreak::CrLf);
+            else
+                add(start, p, LineBreak::Lf);
             start = p + 1;
         } else if (*p == '\r' && !(p + 1 < end && p[1] == '\n')) {
-            add(start, p);
+            add(start, p, LineBreak::Cr);
             start = p + 1;
         }
     }
     if (start < end)
-        add(start, end);
+        add(start, end, LineBreak::None);
 }
 
 // Blocks allocated for lines that do not fit their place grow with the store, up to this size.
@@ -79,6 +89,19 @@ constexpr std::size_t kMinBlock = 256, kMaxBlock = 1 << 20;
 constexpr std::size_t kAbandonedLimit = 1 << 20;
 
 } // namespace
+
+std::string_view LineBreakBytes(LineBreak lineBreak) {
+    switch (lineBreak) {
+    case LineBreak::CrLf:
+        return "\r\n";
+    case LineBreak::Lf:
+        return "\n";
+    case LineBreak::Cr:
+        return "\r";
+    default:
+        return {};
+    }
+}
 
 LineStore::Block::Block(std::size_t size) : m_data(new char[size]), m_size(size) {
     AdviseHugePages(m_data, m_size);
@@ -100,38 +123,45 @@ LineStore::Block::~Block() {
     delete[] m_data;
 }
 
-template <typename Lines> void LineStore::CopyFrom(const Lines& lines) {
-    std::size_t total = 0;
+template <typename Lines, typename BreakOf>
+void LineStore::CopyFrom(const Lines& lines, BreakOf breakOf) {
+    std::size_t total = 0, i = 0;
     for (const auto& line : lines)
-        total += std::string_view(line).size() + 2;
+        total += std::string_view(line).size() + LineBreakBytes(breakOf(i++)).size();
     m_lines.reserve(lines.size());
-    if (total == 0)
-        return;
+    m_breaks.reserve(lines.size());
     Block block(total);
     char* p = block.data();
+    i = 0;
     for (const auto& item : lines) {
         const std::string_view line(item);
+        const LineBreak lineBreak = breakOf(i++);
+        const std::string_view end = LineBreakBytes(lineBreak);
         if (!line.empty())
             std::memcpy(p, line.data(), line.size());
         m_lines.emplace_back(p, line.size());
+        m_breaks.push_back(lineBreak);
         p += line.size();
-        *p++ = '\r';
-        *p++ = '\n';
+        if (!end.empty())
+            std::memcpy(p, end.data(), end.size());
+        p += end.size();
     }
+    if (total == 0)
+        return;
     m_blocks.push_back(std::move(block));
     m_used = total;
 }
 
 LineStore::LineStore(const std::vector<std::string>& lines) {
-    CopyFrom(lines);
+    CopyFrom(lines, [](std::size_t) { return LineBreak::CrLf; });
 }
 
 LineStore::LineStore(std::initializer_list<std::string_view> lines) {
-    CopyFrom(lines);
+    CopyFrom(lines, [](std::size_t) { return LineBreak::CrLf; });
 }
 
 LineStore::LineStore(const LineStore& other) {
-    CopyFrom(other.m_lines);
+    CopyFrom(other.m_lines, [&](std::size_t i) { return other.m_breaks[i]; });
 }
 
 LineStore& LineStore::operator=(const LineStore& other) {
@@ -159,22 +189,26 @@ LineStore LineStore::Split(Block block, std::size_t skip) {
     std::size_t size = block.size() - skip;
     if (const void* nul = size == 0 ? nullptr : std::memchr(begin, '\0', size))
         size = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
-    // Counted first, so that the table of lines takes 16 bytes a line and no more, even while
-    // it is filled (a file of bare line ends would otherwise cost many times its size).
+    // Counted first, so that the table of lines takes 17 bytes a line (the view and its line
+    // end) and no more, even while it is filled (a file of bare line ends would otherwise cost
+    // many times its size).
     std::size_t count = 0;
-    ForEachLine(begin, begin + size, [&](const char*, const char*) { ++count; });
+    ForEachLine(begin, begin + size, [&](const char*, const char*, LineBreak) { ++count; });
     store.m_lines.reserve(count);
+    store.m_breaks.reserve(count);
     AdviseHugePages(store.m_lines.data(), store.m_lines.capacity() * sizeof(std::string_view));
-    ForEachLine(begin, begin + size, [&](const char* first, const char* last) {
+    ForEachLine(begin, begin + size, [&](const char* first, const char* last, LineBreak end) {
         store.m_lines.emplace_back(first, static_cast<std::size_t>(last - first));
+        store.m_breaks.push_back(end);
     });
     store.m_used = block.size();
     store.m_blocks.push_back(std::move(block));
     return store;
 }
 
-char* LineStore::Allocate(std::size_t size) {
-    const std::size_t need = size + 2;
+char* LineStore::Allocate(std::size_t size, LineBreak lineBreak) {
+    const std::string_view end = LineBreakBytes(lineBreak);
+    const std::size_t need = size + end.size();
     if (m_blocks.empty() || m_blocks.back().size() - m_used < need) {
         const std::size_t last = m_blocks.empty() ? 0 : m_blocks.back().size();
         m_blocks.emplace_back(std::max(need, std::clamp(2 * last, kMinBlock, kMaxBlock)));
@@ -182,20 +216,20 @@ char* LineStore::Allocate(std::size_t size) {
     }
     char* p = m_blocks.back().data() + m_used;
     m_used += need;
-    p[size] = '\r';
-    p[size + 1] = '\n';
+    if (!end.empty())
+        std::memcpy(p + size, end.data(), end.size());
     return p;
 }
 
-std::string_view LineStore::Place(std::string_view text) {
-    char* p = Allocate(text.size());
+std::string_view LineStore::Place(std::string_view text, LineBreak lineBreak) {
+    char* p = Allocate(text.size(), lineBreak);
     if (!text.empty())
         std::memcpy(p, text.data(), text.size());
     return {p, text.size()};
 }
 
 void LineStore::Move(std::size_t i, std::string_view text) {
-    m_abandoned += m_lines[i].size() + 2;
+    m_abandoned += m_lines[i].size() + LineBreakBytes(m_breaks[i]).size();
     m_lines[i] = text;
     std::size_t held = 0;
     for (const Block& block : m_blocks)
@@ -212,7 +246,7 @@ void LineStore::set(std::size_t i, std::string_view text) {
         m_lines[i] = {line.data(), text.size()};
         return;
     }
-    Move(i, Place(text));
+    Move(i, Place(text, m_breaks[i]));
 }
 
 void LineStore::replace(std::size_t i, std::size_t count, std::string_view text) {
@@ -228,20 +262,35 @@ void LineStore::replace(std::size_t i, std::size_t count, std::string_view text)
         m_lines[i] = {p, text.size() + rest};
         return;
     }
-    char* p = Allocate(text.size() + rest);
+    char* p = Allocate(text.size() + rest, m_breaks[i]);
     std::memcpy(p, text.data(), text.size());
     if (rest != 0)
         std::memcpy(p + text.size(), line.data() + count, rest);
     Move(i, {p, text.size() + rest});
 }
 
+LineBreak LineStore::NewLineBreak() const {
+    return m_breaks.empty() || m_breaks.front() == LineBreak::None ? LineBreak::CrLf
+                                                                   : m_breaks.front();
+}
+
 void LineStore::push_back(std::string_view text) {
-    const std::string_view placed = Place(text);
+    const LineBreak lineBreak = NewLineBreak();
+    if (!m_breaks.empty() && m_breaks.back() == LineBreak::None) {
+        // The last line is the last no longer: it takes a line end, after its bytes if there is
+        // room, which there is not where the file ended.
+        m_breaks.back() = lineBreak;
+        const std::size_t last = m_lines.size() - 1;
+        Move(last, Place(m_lines[last], lineBreak));
+    }
+    const std::string_view placed = Place(text, lineBreak);
     m_lines.push_back(placed);
+    m_breaks.push_back(lineBreak);
 }
 
 void LineStore::clear() {
     std::vector<std::string_view>().swap(m_lines);
+    std::vector<LineBreak>().swap(m_breaks);
     m_blocks.clear();
     m_used = 0;
     m_abandoned = 0;
@@ -251,7 +300,7 @@ std::vector<std::string> LineStore::strings() const {
     return std::vector<std::string>(m_lines.begin(), m_lines.end());
 }
 
-std::size_t LineStore::CrlfRun(std::size_t first, std::string_view& bytes) const {
+std::size_t LineStore::StoredRun(std::size_t first, std::string_view& bytes) const {
     bytes = {};
     if (first >= m_lines.size())
         return 0;
@@ -268,19 +317,29 @@ std::size_t LineStore::CrlfRun(std::size_t first, std::string_view& bytes) const
     std::size_t i = first;
     for (; i < m_lines.size(); ++i) {
         const std::string_view line = m_lines[i];
-        if (line.data() != cursor || static_cast<std::size_t>(blockEnd - cursor) < line.size() + 2)
+        const LineBreak lineBreak = m_breaks[i];
+        if (line.data() != cursor || static_cast<std::size_t>(blockEnd - cursor) < line.size())
             break;
+        const std::size_t room = static_cast<std::size_t>(blockEnd - cursor) - line.size();
         const char* after = cursor + line.size();
-        if (after[0] != '\r' || after[1] != '\n')
-            break;
-        cursor = after + 2;
+        if (lineBreak == LineBreak::CrLf) {
+            if (room < 2 || after[0] != '\r' || after[1] != '\n')
+                break;
+            cursor = after + 2;
+        } else if (lineBreak == LineBreak::Lf || lineBreak == LineBreak::Cr) {
+            if (room < 1 || after[0] != (lineBreak == LineBreak::Lf ? '\n' : '\r'))
+                break;
+            cursor = after + 1;
+        } else {
+            cursor = after;
+        }
     }
     bytes = {start, static_cast<std::size_t>(cursor - start)};
     return i - first;
 }
 
 bool operator==(const LineStore& a, const LineStore& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    return a.m_breaks == b.m_breaks && std::equal(a.begin(), a.end(), b.begin(), b.end());
 }
 
 bool operator==(const LineStore& a, const std::vector<std::string>& b) {

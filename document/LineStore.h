@@ -1,18 +1,26 @@
 #pragma once
 // The lines of a document, kept as views into bytes the store owns: for a file read from disk
 // the file's own bytes, split where its lines end. Nothing is converted or copied line by line:
-// a line holds exactly the bytes between two line ends. A line rewritten no longer than it was
+// a line holds exactly the bytes between two line ends, and keeps the line end it had (CR LF,
+// LF, CR, or none for a last line the file did not end). A line rewritten no longer than it was
 // is rewritten where it stands; a longer one, and every line added later, goes to a block the
-// store allocates, with CR LF after it, so that the bytes of most documents can be written out
-// in large runs as they stand.
+// store allocates, with its line end after it, so that the bytes of most documents can be
+// written out in large runs as they stand.
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velkar {
+
+// What ends a line in a file.
+enum class LineBreak : std::uint8_t { None, CrLf, Lf, Cr };
+
+// The bytes of a line break: "", "\r\n", "\n" or "\r".
+std::string_view LineBreakBytes(LineBreak lineBreak);
 
 class LineStore {
   public:
@@ -46,6 +54,7 @@ class LineStore {
     };
 
     LineStore() = default;
+    // Lines each ended by CR LF.
     LineStore(const std::vector<std::string>& lines);
     LineStore(std::initializer_list<std::string_view> lines);
     LineStore(const LineStore& other);
@@ -54,8 +63,9 @@ class LineStore {
     LineStore& operator=(LineStore&&) noexcept = default;
     ~LineStore() = default;
 
-    // The lines of `bytes` (copied): split at every CR LF, lone CR and lone LF; a final line end
-    // adds no empty line; the text ends at the first NUL byte.
+    // The lines of `bytes` (copied): split at every CR LF, lone CR and lone LF, each keeping the
+    // line end it had; a final line end adds no empty line, and a last line without one keeps
+    // none; the text ends at the first NUL byte.
     static LineStore Split(std::string_view bytes);
     // The lines of block bytes `skip` .. end, split as above; the store keeps the block and
     // rewrites lines in it.
@@ -69,13 +79,18 @@ class LineStore {
     const std::string_view& back() const { return m_lines.back(); }
     const_iterator begin() const { return m_lines.begin(); }
     const_iterator end() const { return m_lines.end(); }
+    // What ends line `i` in the file.
+    LineBreak lineBreak(std::size_t i) const { return m_breaks[i]; }
+    // The line end that lines added to the store take: the first line's, CR LF when it has none.
+    LineBreak NewLineBreak() const;
 
-    // Line `i` becomes `text` (which may be a view of this store).
+    // Line `i` becomes `text` (which may be a view of this store); its line end stays.
     void set(std::size_t i, std::string_view text);
     // The first `count` characters of line `i` (all of a shorter line) become `text`; the rest
     // of the line stays. `text` must not be a view of this store.
     void replace(std::size_t i, std::size_t count, std::string_view text);
 
+    // Adds a line ended by NewLineBreak(); a last line that had no line end gets that one too.
     void push_back(std::string_view text);
     template <typename... Args> void emplace_back(Args&&... args) {
         push_back(std::string(std::forward<Args>(args)...));
@@ -91,24 +106,28 @@ class LineStore {
     std::vector<std::string> strings() const;
 
     // The longest run of lines from `first` on whose bytes stand in memory exactly as a file
-    // holds them, each followed by CR LF, one after the other: the number of lines, and in
-    // `bytes` all of theirs. 0 (and `bytes` empty) when line `first` is not stored so.
-    std::size_t CrlfRun(std::size_t first, std::string_view& bytes) const;
+    // holds them, each followed by its line end, one after the other: the number of lines, and
+    // in `bytes` all of theirs. 0 (and `bytes` empty) when line `first` is not stored so.
+    std::size_t StoredRun(std::size_t first, std::string_view& bytes) const;
 
+    // Same lines with the same line ends.
     friend bool operator==(const LineStore& a, const LineStore& b);
+    // Same lines (line ends aside).
     friend bool operator==(const LineStore& a, const std::vector<std::string>& b);
 
   private:
-    // Room for `size` bytes and CR LF after them, in the last block or a new one.
-    char* Allocate(std::size_t size);
-    // A copy of `text` followed by CR LF in allocated room.
-    std::string_view Place(std::string_view text);
+    // Room for `size` bytes and `lineBreak` after them, in the last block or a new one.
+    char* Allocate(std::size_t size, LineBreak lineBreak);
+    // A copy of `text` followed by `lineBreak` in allocated room.
+    std::string_view Place(std::string_view text, LineBreak lineBreak);
     // Makes a line that no longer fits its place point at `text`'s copy; drops the bytes left
     // behind once they outweigh the lines.
     void Move(std::size_t i, std::string_view text);
-    template <typename Lines> void CopyFrom(const Lines& lines);
+    // Copies `lines`; line i ends with breakOf(i).
+    template <typename Lines, typename BreakOf> void CopyFrom(const Lines& lines, BreakOf breakOf);
 
     std::vector<std::string_view> m_lines;
+    std::vector<LineBreak> m_breaks; // one per line
     std::vector<Block> m_blocks;
     std::size_t m_used = 0;      // bytes taken in the last block
     std::size_t m_abandoned = 0; // bytes of allocated room no line uses any more

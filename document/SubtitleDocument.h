@@ -58,8 +58,10 @@ struct SubtitleDocument {
     bool SubtitlePending = false;
     std::string PendingText; // its whole text, written at its end
 
-    // A UTF-8 byte-order mark found at the start of the file: kept aside while the lines are
-    // recognised and parsed, and written back in front of the first line.
+    // The byte-order mark found at the start of the file (UTF-8, or UTF-16 little or big
+    // endian; empty for none): kept aside while the lines are recognised and parsed, and written
+    // back in front of the first line. After a UTF-16 mark the lines hold the UTF-8 form of the
+    // file's text and are written back in UTF-16.
     std::string ByteOrderMark;
 
     // The subtitles that have their lines: all but one still being created.

@@ -107,10 +107,8 @@ QString TfrmEdit::editorText() const {
 void TfrmEdit::LoadForEditing(const std::array<std::int32_t, 3>& ErrorLines,
                               const std::array<std::string, 3>& ErrorTexts) {
     const TextCodec& codec = m_codec ? *m_codec : m_utf8;
-    QString text;
-    if (m_document)
-        for (std::string_view line : m_document->SubtitleLines)
-            text += Decode(codec, line) + QLatin1Char('\n');
+    m_shown = m_document ? ShowLines(m_document->SubtitleLines, codec) : EditorText();
+    const QString& text = m_shown.text;
 
     const std::int32_t e0 = ErrorLines[0], e1 = ErrorLines[1], e2 = ErrorLines[2];
     if (e0 == 0 && e1 == 0 && e2 == 0) {
@@ -137,11 +135,9 @@ void TfrmEdit::LoadForEditing(const std::array<std::int32_t, 3>& ErrorLines,
 
     memoEdit->setPlainText(text);
     memoEdit->moveCursor(QTextCursor::Start);
-    // An error line past the end of the text leaves the caret at the start.
-    // The text ends with a line break, so its last block is empty and is no line of the
-    // document.
+    // An error line past the end of the document leaves the caret at the start.
     const std::int32_t line = ErrorLines[std::size_t(format)];
-    if (line < 0 || line >= memoEdit->document()->blockCount() - 1)
+    if (line < 0 || !m_document || std::size_t(line) >= m_document->SubtitleLines.size())
         return;
     const QTextBlock block = memoEdit->document()->findBlockByNumber(line);
     QTextCursor cursor = memoEdit->textCursor();
@@ -226,7 +222,10 @@ void TfrmEdit::cmdSaveClick() {
         return;
     if (answer == Answer::Yes && m_document) {
         const TextCodec& codec = m_codec ? *m_codec : m_utf8;
-        m_document->SubtitleLines = velkar::LineStore::Split(Encode(codec, editorText()));
+        // Unchanged text leaves the lines as they are, byte for byte.
+        const QString text = editorText();
+        if (text != m_shown.text)
+            m_document->SubtitleLines = TakeLines(text, m_shown, m_document->SubtitleLines, codec);
         accept();
         return;
     }

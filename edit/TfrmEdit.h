@@ -8,6 +8,7 @@
 
 #include "app/DocumentText.h"
 #include "document/SubtitleDocument.h"
+#include "edit/EditorText.h"
 
 #include <QDialog>
 #include <array>
@@ -37,7 +38,8 @@ class TfrmEdit : public QDialog {
     void LoadForEditing(const std::array<std::int32_t, 3>& ErrorLines,
                         const std::array<std::string, 3>& ErrorTexts);
 
-    // The editor text, line breaks as "\n".
+    // The editor text, line breaks as "\n" (U+2029, U+FDD0 and U+FDD1 of the document show as
+    // private-use characters, see EditorText.h).
     QString editorText() const;
 
     QWidget* Panel1 = nullptr;
@@ -75,6 +77,7 @@ class TfrmEdit : public QDialog {
     velkar::SubtitleDocument* m_document = nullptr;
     const TextCodec* m_codec = nullptr;
     TextCodec m_utf8;
+    EditorText m_shown; // the text as last loaded
 };
 
 } // namespace velkar::gui

@@ -4,6 +4,7 @@
 // the link where they run.
 
 #include "app/UserDialogs.h"
+#include "document/LineIo.h"
 #include "frmMain/TForm1.h"
 
 #include <QCheckBox>
@@ -67,7 +68,7 @@ bool TForm1::OpenInExternalPlayer(const QString& movie) {
 void TForm1::HandLinesToPlayer() {
     // With no player linked the request reaches nobody; the file is written and deleted all
     // the same.
-    bsp().LoadSubtitles(m_document.SubtitleLines, m_document.ByteOrderMark);
+    bsp().LoadSubtitles(velkar::SubtitleFileBytes(m_document));
 }
 
 } // namespace velkar::gui

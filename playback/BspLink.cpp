@@ -1,6 +1,5 @@
 #include "playback/BspLink.h"
 
-#include "document/LineIo.h"
 #include "document/SafeWrite.h"
 
 #include <cerrno>
@@ -195,7 +194,7 @@ std::string BspLink::SendCopyData(BspCopyDataTag tag, const std::string& payload
     return {};
 }
 
-void BspLink::LoadSubtitles(const LineStore& lines, std::string_view prefix) {
+void BspLink::LoadSubtitles(std::string_view bytes) {
     // In the link's private folder, never under a fixed name: nobody else can read the file,
     // put something in its place or have a file of theirs truncated by it.
     if (m_socketFolder.empty())
@@ -206,7 +205,6 @@ void BspLink::LoadSubtitles(const LineStore& lines, std::string_view prefix) {
     const int fd = ::mkstemp(path.data());
     if (fd < 0)
         return;
-    const std::string bytes = JoinLines(lines, prefix);
     WriteAll(fd, bytes.data(), bytes.size());
     ::close(fd);
     SendCopyData(BspLoadSubtitles, path);

@@ -16,7 +16,6 @@
 // Every request waits at most `reply` for its answer, so a hung player cannot freeze the
 // program; a request that gets no answer counts as 0 or empty.
 
-#include "document/LineStore.h"
 #include "playback/MpvIpc.h"
 
 #include <chrono>
@@ -78,11 +77,11 @@ class BspLink {
     // the other requests an empty text. Unlinked, or without an answer: empty.
     std::string SendCopyData(BspCopyDataTag tag, const std::string& payload = {});
 
-    // Hands `lines` to the player as its subtitle file: writes `prefix` and the lines, each
-    // followed by CR LF, to a new file of its own (mode 0600) in the link's private folder (under
-    // $XDG_RUNTIME_DIR, or a fresh 0700 folder in the system's temporary folder), sends
-    // BspLoadSubtitles with its path and deletes the file, whether or not the player read it.
-    void LoadSubtitles(const LineStore& lines, std::string_view prefix);
+    // Hands `bytes` (a whole subtitle file, as SubtitleFileBytes gives it) to the player as its
+    // subtitle file: writes them to a new file of its own (mode 0600) in the link's private
+    // folder (under $XDG_RUNTIME_DIR, or a fresh 0700 folder in the system's temporary folder),
+    // sends BspLoadSubtitles with its path and deletes the file, whether or not the player read it.
+    void LoadSubtitles(std::string_view bytes);
 
   private:
     bool playerRunning();

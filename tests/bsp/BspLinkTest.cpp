@@ -84,7 +84,7 @@ TEST_F(BspLinkTest, LoadsSubtitlesFromAPrivateFileAndDeletesIt) {
     ASSERT_NE(link.Start("/usr/bin/mpv", kQuiet), 0);
     link.SendCopyData(BspOpenMovie, s_clip);
     link.SendCommand(BspAfterOpen);
-    link.LoadSubtitles({"1", "00:00:01,000 --> 00:00:03,000", "Hello from Velkar", ""}, "");
+    link.LoadSubtitles("1\r\n00:00:01,000 --> 00:00:03,000\r\nHello from Velkar\r\n\r\n");
     const auto tracks = Property(link, "track-list");
     std::string file;
     for (const auto& track : tracks)
@@ -109,7 +109,7 @@ TEST_F(BspLinkTest, UnlinkedRequestsReachNobodyAndTheFileIsStillWrittenAndDelete
         EXPECT_EQ(link.window(), 0);
         EXPECT_EQ(link.SendCommand(BspGetPosition), 0);
         EXPECT_EQ(link.SendCopyData(BspGetMovieName), "");
-        link.LoadSubtitles({"x"}, "");
+        link.LoadSubtitles("x\r\n");
         // One private folder of the link, and nothing left in it.
         std::vector<fs::path> folders(fs::directory_iterator(runtime.path("")), {});
         ASSERT_EQ(folders.size(), 1u);

@@ -95,10 +95,9 @@ TEST_F(CliTest, SyncWritesTheRetimedCopyAndSummarises) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "Stretched by 2.000000; first anchor 1: 00:00:01,000 -> 00:00:02,000; "
                      "last anchor 3: 00:00:10,000 -> 00:00:20,000\n");
-    EXPECT_EQ(test::ReadBytes(path("out.srt")),
-              "1\r\n00:00:02,000 --> 00:00:06,000\r\nOne\r\n\r\n"
-              "2\r\n00:00:08,000 --> 00:00:12,000\r\nTwo\r\nlines\r\n\r\n"
-              "3\r\n00:00:20,000 --> 00:00:24,000\r\nThree\r\n");
+    EXPECT_EQ(test::ReadBytes(path("out.srt")), "1\n00:00:02,000 --> 00:00:06,000\nOne\n\n"
+                                                "2\n00:00:08,000 --> 00:00:12,000\nTwo\nlines\n\n"
+                                                "3\n00:00:20,000 --> 00:00:24,000\nThree\n");
     EXPECT_EQ(test::ReadBytes(in), kSrt);
 }
 
@@ -107,7 +106,7 @@ TEST_F(CliTest, SyncWithChosenAnchorsAndTolerance) {
                      "150", "--last", "350", "--first-anchor", "2", "--last-anchor", "3",
                      "--tolerance", "0.1%", "-o", path("out.sub")});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(test::ReadBytes(path("out.sub")), "{-50}{-30}a\r\n{150}{170}b\r\n{350}{370}c\r\n");
+    EXPECT_EQ(test::ReadBytes(path("out.sub")), "{-50}{-30}a\n{150}{170}b\n{350}{370}c\n");
 }
 
 TEST_F(CliTest, SyncRefusesToWriteOverItsInput) {
@@ -116,6 +115,24 @@ TEST_F(CliTest, SyncRefusesToWriteOverItsInput) {
                      m_folder.path(".").string() + "/in.srt"});
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(test::ReadBytes(in), kSrt);
+}
+
+TEST_F(CliTest, EveryCommandRefusesNulBytesAndInvalidUtf16) {
+    const std::string nul = file("nul.srt", std::string(kSrt).insert(20, 1, '\0'));
+    const std::string utf16 = file("u16.srt", "\xFF\xFE\x3D\xD8");
+    for (const auto& [path, message] :
+         {std::pair{nul, "The Subtitle file holds NUL bytes\n"},
+          std::pair{utf16, "The Subtitle file is not valid UTF-16\n"}}) {
+        for (std::vector<std::string> args : {std::vector<std::string>{"detect", path},
+                                              {"parse", path},
+                                              {"info", path},
+                                              {"sync", path, "--first", "00:00:02,000", "--last",
+                                               "00:00:20,000", "-o", this->path("o.srt")}}) {
+            const auto r = RunCli(args);
+            EXPECT_EQ(r.code, 1) << args[0];
+            EXPECT_EQ(r.err, message) << args[0];
+        }
+    }
 }
 
 TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {

@@ -1,7 +1,8 @@
-// Every real file of the corpus: recognised as what it is, parsed without a crash, written back
-// unchanged (but for CR LF line ends) by a Fix Synch whose typed times are the anchors' own
-// starts, and re-timed onto the exact straight line from random anchors.
+// Every real file of the corpus: recognised as what it is, parsed without a crash, saved
+// unchanged when nothing changed, written back unchanged by a Fix Synch whose typed times are the
+// anchors' own starts, and re-timed onto the exact straight line from random anchors.
 #include "TestSupport.h"
+#include "cli/RawFile.h"
 #include "sync/ExactLine.h"
 
 #include "cli/Cli.h"
@@ -170,14 +171,28 @@ TEST_P(CorpusFile, SyncOnItsOwnStartsWritesTheSameLines) {
     ASSERT_EQ(code, 0) << serr.str();
     EXPECT_EQ(sout.str().substr(0, 18), "Already in place; ");
 
-    const std::string written = test::ReadBytes(out);
-    EXPECT_EQ(written.substr(0, doc.ByteOrderMark.size()), doc.ByteOrderMark);
-    const auto after = SplitLines(std::string_view(written).substr(doc.ByteOrderMark.size()));
-    EXPECT_EQ(JoinLines(after, doc.ByteOrderMark), written) << "every line ends in CR LF";
-    ASSERT_EQ(after.size(), doc.SubtitleLines.size());
-
-    for (std::size_t line = 0; line < after.size(); ++line)
-        ASSERT_EQ(after[line], doc.SubtitleLines[line]) << "line " << line;
+    // Line by line in the file's own encoding: the same mark and line ends, other lines byte for
+    // byte, timing lines with the same times.
+    const test::RawFile before = test::SplitRawFile(test::ReadBytes(path()));
+    const test::RawFile after = test::SplitRawFile(test::ReadBytes(out));
+    EXPECT_EQ(after.mark, before.mark);
+    ASSERT_EQ(after.lines.size(), before.lines.size());
+    std::vector<bool> timing(after.lines.size(), false);
+    for (std::size_t i = 0; i < doc.SubtitleCount; ++i) {
+        const std::size_t line = static_cast<std::size_t>(doc.SubtitleLineIndex[i]);
+        timing[line] = true;
+        ExpectSameTiming(f, before.ascii(line), after.ascii(line));
+        if (f == sfSubRip) {
+            timing[line - 1] = true;
+            EXPECT_EQ(after.ascii(line - 1), std::to_string(i + 1));
+        }
+    }
+    for (std::size_t line = 0; line < after.lines.size(); ++line) {
+        ASSERT_EQ(after.lines[line].end, before.lines[line].end) << "line " << line;
+        if (!timing[line]) {
+            ASSERT_EQ(after.lines[line].bytes, before.lines[line].bytes) << "line " << line;
+        }
+    }
 }
 
 TEST_P(CorpusFile, RandomAnchorsLandOnTheExactLine) {
@@ -233,6 +248,22 @@ TEST_P(CorpusFile, RandomAnchorsLandOnTheExactLine) {
             ASSERT_EQ(reread.end(i), doc.end(i));
         }
     }
+}
+
+TEST_P(CorpusFile, OpenedAndSavedWithoutAChangeKeepsEveryByte) {
+    SubtitleDocument doc;
+    NoProgress progress;
+    ReadDocument(doc, path());
+    Recognise(doc, progress);
+    if (HasTimingTable(doc.SubtitleFormat)) {
+        try {
+            FinishOpen(doc, progress);
+        } catch (const VelkarError&) {
+        }
+    }
+    test::TempFolder folder;
+    WriteSubtitleLines(doc, folder.path("out").string());
+    EXPECT_EQ(test::ReadBytes(folder.path("out")), test::ReadBytes(path()));
 }
 
 std::string Name(const testing::TestParamInfo<std::string>& info) {

@@ -36,33 +36,106 @@ TEST(SplitLines, KeepsEveryOtherByte) {
     EXPECT_THAT(SplitLines(bytes + "\n" + bytes), ElementsAre(bytes, bytes));
 }
 
-TEST(SubtitleFiles, LfOnlyAndCrOnlyReadLikeCrLfAndWriteCrLf) {
+struct FileCase {
+    std::string bytes;
+    Lines lines;
+    std::string mark;
+};
+
+class FileBytes : public testing::TestWithParam<FileCase> {};
+
+// Read and written back unchanged: every line end as it was, a last line without one, the
+// byte-order mark, UTF-16 in its own byte order.
+TEST_P(FileBytes, AreWrittenBackAsTheyWereRead) {
     test::TempFolder folder;
-    const Lines expected{"1", "00:00:01,000 --> 00:00:02,000", "Hi", ""};
-    for (const char* end : {"\r\n", "\n", "\r"}) {
-        std::string bytes;
-        for (const auto& line : expected)
-            bytes += line + end;
+    test::WriteBytes(folder.path("in.srt"), GetParam().bytes);
+    SubtitleDocument doc;
+    ReadSubtitleLines(doc, folder.path("in.srt"));
+    EXPECT_EQ(doc.SubtitleLines, GetParam().lines);
+    EXPECT_EQ(doc.ByteOrderMark, GetParam().mark);
+    WriteSubtitleLines(doc, folder.path("out.srt"));
+    EXPECT_EQ(test::ReadBytes(folder.path("out.srt")), GetParam().bytes);
+}
+
+const Lines kSubRip{"1", "00:00:01,000 --> 00:00:02,000", "Hi", ""};
+
+INSTANTIATE_TEST_SUITE_P(
+    LineEndsAndMarks, FileBytes,
+    testing::Values(FileCase{"1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n\r\n", kSubRip, ""},
+                    FileCase{"1\n00:00:01,000 --> 00:00:02,000\nHi\n\n", kSubRip, ""},
+                    FileCase{"1\r00:00:01,000 --> 00:00:02,000\rHi\r\r", kSubRip, ""},
+                    FileCase{"1\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n\n", kSubRip, ""},
+                    FileCase{"1\n00:00:01,000 --> 00:00:02,000\rHi", {"1", kSubRip[1], "Hi"}, ""},
+                    FileCase{"\xEF\xBB\xBF"
+                             "1\r00:00:01,000 --> 00:00:02,000\nHi\r\n\r\n",
+                             kSubRip, "\xEF\xBB\xBF"},
+                    // U+00E9 and U+1F600 (a surrogate pair) in UTF-16 LE and BE.
+                    FileCase{std::string("\xFF\xFE"
+                                         "1\0\r\0\n\0\xE9\0\x3D\xD8\x00\xDE\n\0",
+                                         16),
+                             {"1", "\xC3\xA9\xF0\x9F\x98\x80"},
+                             "\xFF\xFE"},
+                    FileCase{std::string("\xFE\xFF"
+                                         "\0"
+                                         "1\0\r\0\n\0\xE9\xD8\x3D\xDE\x00\0\r",
+                                         16),
+                             {"1", "\xC3\xA9\xF0\x9F\x98\x80"},
+                             "\xFE\xFF"},
+                    FileCase{"\xFF\xFE", {}, "\xFF\xFE"}, FileCase{"", {}, ""}));
+
+struct RefusedCase {
+    std::string bytes;
+    const char* message;
+};
+
+class RefusedSubtitleFile : public testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedSubtitleFile, IsNotOpened) {
+    test::TempFolder folder;
+    test::WriteBytes(folder.path("in.srt"), GetParam().bytes);
+    SubtitleDocument doc;
+    EXPECT_THAT([&] { ReadSubtitleLines(doc, folder.path("in.srt")); },
+                testing::ThrowsMessage<VelkarError>(testing::StrEq(GetParam().message)));
+}
+
+constexpr const char* kNul = "The Subtitle file holds NUL bytes";
+constexpr const char* kUtf16 = "The Subtitle file is not valid UTF-16";
+
+INSTANTIATE_TEST_SUITE_P(
+    NulBytesAndUtf16, RefusedSubtitleFile,
+    testing::Values(RefusedCase{std::string("ab\ncd\0ef\ngh", 11), kNul},
+                    RefusedCase{std::string("\0abc", 4), kNul},
+                    RefusedCase{std::string("abc\0\0\0\n", 7), kNul},
+                    RefusedCase{std::string("\xEF\xBB\xBF\0a", 5), kNul},
+                    RefusedCase{std::string("\xFF\xFE"
+                                            "a\0\0\0b\0",
+                                            8),
+                                kNul},
+                    RefusedCase{std::string("\xFE\xFF\0\0\0a", 6), kNul},
+                    RefusedCase{"\xFF\xFE"
+                                "a",
+                                kUtf16},                     // an odd byte that is no NUL
+                    RefusedCase{"\xFF\xFE\x3D\xD8", kUtf16}, // a high surrogate alone
+                    RefusedCase{"\xFF\xFE\x3D\xD8"
+                                "a",
+                                kUtf16}, // ... before no low one
+                    RefusedCase{std::string("\xFF\xFE\x3D\xD8"
+                                            "a\0",
+                                            6),
+                                kUtf16},
+                    RefusedCase{std::string("\xFE\xFF\xDE\x00\xD8\x3D", 6), kUtf16})); // low first
+
+TEST(SubtitleFiles, NulBytesThatPadTheEndAreDropped) {
+    test::TempFolder folder;
+    for (const std::string& bytes : {std::string("a\r\nb\0\0", 6), std::string("a\r\nb\0", 5),
+                                     std::string("\xFF\xFE"
+                                                 "a\0\r\0\n\0b\0\0\0\0",
+                                                 13)}) {
         test::WriteBytes(folder.path("in.srt"), bytes);
         SubtitleDocument doc;
         ReadSubtitleLines(doc, folder.path("in.srt"));
-        EXPECT_EQ(doc.SubtitleLines, expected);
-        WriteSubtitleLines(doc, folder.path("out.srt"));
-        EXPECT_EQ(test::ReadBytes(folder.path("out.srt")),
-                  "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n\r\n");
+        EXPECT_EQ(doc.SubtitleLines, (Lines{"a", "b"}));
     }
-}
-
-TEST(SubtitleFiles, ByteOrderMarkIsKeptAsideAndWrittenBack) {
-    test::TempFolder folder;
-    const std::string bytes = "\xEF\xBB\xBF"
-                              "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n";
-    test::WriteBytes(folder.path("bom.srt"), bytes);
-    SubtitleDocument doc;
-    ReadSubtitleLines(doc, folder.path("bom.srt"));
-    EXPECT_EQ(doc.SubtitleLines.front(), "1");
-    WriteSubtitleLines(doc, folder.path("copy.srt"));
-    EXPECT_EQ(test::ReadBytes(folder.path("copy.srt")), bytes);
 }
 
 TEST(SubtitleFiles, MissingFileCannotBeOpened) {

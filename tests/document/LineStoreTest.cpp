@@ -13,30 +13,53 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+struct Line {
+    std::string text;
+    LineBreak end;
+    bool operator==(const Line&) const = default;
+};
+
 // One byte at a time: a line ends at CR LF, a lone CR or a lone LF.
-Lines SplitByteByByte(std::string_view bytes) {
-    Lines lines;
+std::vector<Line> SplitByteByByte(std::string_view bytes) {
+    std::vector<Line> lines;
     std::string line;
     bool open = false;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
         if (c == '\r' || c == '\n') {
-            lines.push_back(line);
+            LineBreak end = c == '\n' ? LineBreak::Lf : LineBreak::Cr;
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                end = LineBreak::CrLf;
+                ++i;
+            }
+            lines.push_back({line, end});
             line.clear();
             open = false;
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
         } else {
             line += c;
             open = true;
         }
     }
     if (open)
-        lines.push_back(line);
+        lines.push_back({line, LineBreak::None});
     return lines;
 }
 
-TEST(LineStore, SplitsAtEveryLineEndWhereverItFalls) {
+std::vector<Line> LinesOf(const LineStore& store) {
+    std::vector<Line> lines;
+    for (std::size_t i = 0; i < store.size(); ++i)
+        lines.push_back({std::string(store[i]), store.lineBreak(i)});
+    return lines;
+}
+
+std::string Join(const std::vector<Line>& lines) {
+    std::string bytes;
+    for (const Line& line : lines)
+        bytes += line.text + std::string(LineBreakBytes(line.end));
+    return bytes;
+}
+
+TEST(LineStore, SplitsAtEveryLineEndWhereverItFallsAndJoinsBackTheSameBytes) {
     // Line ends at every offset, CR LF pairs across every boundary of the blocks read at once.
     std::mt19937 random(7);
     const char alphabet[] = {'a', 'b', '\r', '\n'};
@@ -44,7 +67,9 @@ TEST(LineStore, SplitsAtEveryLineEndWhereverItFalls) {
         std::string bytes(random() % 200, 'x');
         for (char& c : bytes)
             c = alphabet[random() % 4];
-        ASSERT_EQ(LineStore::Split(bytes), SplitByteByByte(bytes)) << testing::PrintToString(bytes);
+        const LineStore store = LineStore::Split(bytes);
+        ASSERT_EQ(LinesOf(store), SplitByteByByte(bytes)) << testing::PrintToString(bytes);
+        ASSERT_EQ(JoinLines(store), bytes);
     }
 }
 
@@ -60,42 +85,66 @@ TEST(LineStore, TheTextEndsAtTheFirstNulWhereverItFalls) {
         std::string text = bytes;
         text[at] = '\0';
         text[std::min(at + 70, text.size() - 1)] = '\0';
-        ASSERT_EQ(LineStore::Split(text), SplitByteByByte(bytes.substr(0, at))) << at;
+        ASSERT_EQ(LinesOf(LineStore::Split(text)), SplitByteByByte(bytes.substr(0, at))) << at;
     }
 }
 
+// Random rewrites, against a plain list of lines and line ends: whatever was rewritten where it
+// stands, moved or added, the file written holds every line with its own line end.
 TEST(LineStore, RewrittenLinesAreWrittenOutExactly) {
     test::TempFolder folder;
-    // Mixed line ends, a byte-order mark and no line end after the last line.
-    test::WriteBytes(folder.path("in.srt"), "\xEF\xBB\xBF"
-                                            "one\r\ntwo\nthree\rfour\r\nfive\r\nsix\r\nseven");
-    SubtitleDocument doc;
-    ReadSubtitleLines(doc, folder.path("in.srt"));
-    LineStore& lines = doc.SubtitleLines;
-    Lines expected{"one", "two", "three", "four", "five", "six", "seven"};
-    ASSERT_EQ(lines, expected);
-
-    auto change = [&](std::size_t i, std::string text, auto&& apply) {
-        apply();
-        expected[i] = std::move(text);
-        ASSERT_EQ(lines, expected);
+    std::mt19937 random(5);
+    const char alphabet[] = {'a', 'b', 'c', '\r', '\n'};
+    const auto text = [&](std::size_t max, int letters) {
+        std::string t(random() % (max + 1), 'x');
+        for (char& c : t)
+            c = alphabet[random() % letters];
+        return t;
     };
-    change(0, "ONE", [&] { lines.set(0, "ONE"); });                       // same length
-    change(1, "2", [&] { lines.set(1, "2"); });                           // shorter
-    change(2, "three and more", [&] { lines.set(2, "three and more"); }); // longer
-    change(3, "f\r\nr", [&] { lines.set(3, "f\r\nr"); });                 // a line end inside
-    change(3, "f", [&] { lines.set(3, "f"); }); // shorter again: the CR LF above is left behind
-    change(4, "FIVve", [&] { lines.replace(4, 2, "FIV"); }); // the rest of the line stays
-    change(5, "x", [&] { lines.replace(5, 10, "x"); });
-    change(6, "SEVEN", [&] { lines.replace(6, 5, "SEVEN"); });
-    change(0, "ONE", [&] { lines.set(0, lines[0]); });
-    lines.push_back("eight");
-    lines.emplace_back();
-    expected.insert(expected.end(), {"eight", ""});
-
-    WriteSubtitleLines(doc, folder.path("out.srt"));
-    EXPECT_EQ(test::ReadBytes(folder.path("out.srt")), JoinLines(expected, "\xEF\xBB\xBF"));
-    EXPECT_EQ(SplitLines(test::ReadBytes(folder.path("out.srt")).substr(3)), expected);
+    for (int round = 0; round < 300; ++round) {
+        SubtitleDocument doc;
+        const std::string mark = round % 3 == 0 ? "\xEF\xBB\xBF" : "";
+        test::WriteBytes(folder.path("in.srt"), mark + text(120, 5));
+        ReadSubtitleLines(doc, folder.path("in.srt"));
+        LineStore& lines = doc.SubtitleLines;
+        std::vector<Line> expected = LinesOf(lines);
+        for (int step = 0; step < 20; ++step) {
+            const std::size_t i = lines.empty() ? 0 : random() % lines.size();
+            const std::string t = text(step % 4 == 0 ? 300 : 12, 3);
+            switch (lines.empty() ? 3 : random() % 4) {
+            case 0:
+                lines.set(i, t);
+                expected[i].text = t;
+                break;
+            case 1:
+                lines.set(i, lines[random() % lines.size()]);
+                expected[i].text = std::string(lines[i]);
+                break;
+            case 2: {
+                const std::size_t count = random() % 8;
+                lines.replace(i, count, t);
+                expected[i].text =
+                    t + expected[i].text.substr(std::min(count, expected[i].text.size()));
+                break;
+            }
+            default: {
+                // A line added takes the first line's end (CR LF without one), and so does a
+                // last line that had none.
+                const LineBreak end = expected.empty() || expected[0].end == LineBreak::None
+                                          ? LineBreak::CrLf
+                                          : expected[0].end;
+                if (!expected.empty() && expected.back().end == LineBreak::None)
+                    expected.back().end = end;
+                lines.push_back(t);
+                expected.push_back({t, end});
+            }
+            }
+            ASSERT_EQ(LinesOf(lines), expected);
+        }
+        WriteSubtitleLines(doc, folder.path("out.srt"));
+        ASSERT_EQ(test::ReadBytes(folder.path("out.srt")), mark + Join(expected));
+        ASSERT_EQ(JoinLines(lines, mark), mark + Join(expected));
+    }
 }
 
 TEST(LineStore, CopiesDoNotShareTheirBytes) {
@@ -123,7 +172,7 @@ TEST(LineStore, LinesMovedOverAndOverKeepTheirText) {
     // A copy holds its lines one after the other, ready to be written out in one go.
     const LineStore copy = lines;
     std::string_view run;
-    EXPECT_EQ(copy.CrlfRun(0, run), 3u);
+    EXPECT_EQ(copy.StoredRun(0, run), 3u);
     EXPECT_EQ(run, "first\r\n" + text + "\r\nlast\r\n");
 }
 

@@ -1,5 +1,6 @@
 #include "GuiTest.h"
 
+#include "document/LineIo.h"
 #include "edit/ReplaceDialog.h"
 #include "edit/TfrmEdit.h"
 
@@ -335,6 +336,69 @@ TEST_F(EditorKeys, CtrlSAsksToSave) {
     EXPECT_EQ(dialogs.questions.size(), 1u);
     EXPECT_FALSE(editor.isVisible());
 }
+
+struct BytesCase {
+    const char* name;
+    std::string bytes;
+    const char* codePage; // empty for UTF-8
+};
+
+class EditorBytes : public Editor, public testing::WithParamInterface<BytesCase> {
+  protected:
+    void SetUp() override {
+        Editor::SetUp();
+        if (*GetParam().codePage)
+            codec = TextCodec::CodePage(GetParam().codePage);
+        doc.SubtitleLines = LineStore::Split(GetParam().bytes);
+        editor.LoadForEditing({}, {});
+    }
+    void save() {
+        dialogs.answers.push_back(Answer::Yes);
+        editor.cmdSave->click();
+    }
+};
+
+TEST_P(EditorBytes, SavedWithoutAChangeKeepEveryByte) {
+    save();
+    EXPECT_EQ(JoinLines(doc.SubtitleLines), GetParam().bytes);
+}
+
+TEST_P(EditorBytes, AnEditChangesOnlyWhatWasTyped) {
+    // Lines split only where the file had line ends, each keeping its own; U+2029, U+FDD0 and
+    // U+FDD1 stay characters of their lines.
+    QTextCursor cursor = editor.memoEdit->textCursor();
+    cursor.setPosition(0);
+    cursor.insertText(QStringLiteral("X"));
+    save();
+    EXPECT_EQ(JoinLines(doc.SubtitleLines), "X" + GetParam().bytes);
+}
+
+TEST_P(EditorBytes, ALineTypedAtTheEndTakesTheFirstLineEnd) {
+    QTextCursor cursor = editor.memoEdit->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    const bool ended = editor.editorText().endsWith(QLatin1Char('\n'));
+    cursor.insertText(ended ? QStringLiteral("new\n") : QStringLiteral("\nnew"));
+    save();
+    const LineStore before = LineStore::Split(GetParam().bytes);
+    const std::string end(LineBreakBytes(before.NewLineBreak()));
+    EXPECT_EQ(JoinLines(doc.SubtitleLines), GetParam().bytes + (ended ? "new" + end : end + "new"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, EditorBytes,
+    testing::Values(
+        BytesCase{"Separators",
+                  "a\xE2\x80\xA9"
+                  "b\r\nc\xEF\xB7\x90"
+                  "d\ne\xEF\xB7\x91"
+                  "f\rg",
+                  ""},
+        BytesCase{"PrivateUseBesideASeparator", "\xEE\x80\x80\xE2\x80\xA9\xEE\x80\x81\n\n", ""},
+        BytesCase{"LineSeparatorAndTab", "x\xE2\x80\xA8y\tz\r\n", ""},
+        BytesCase{"CrOnly", "1\r00:00:01,000 --> 00:00:02,000\rHi\r\r", ""},
+        BytesCase{"EightBitWithoutFinalLineEnd", "caf\xE9\r\nna\xEFve\n\x81", "WINDOWS-1252"},
+        BytesCase{"Empty", "", ""}),
+    [](const testing::TestParamInfo<BytesCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace velkar::gui::test
