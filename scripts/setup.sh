@@ -11,6 +11,7 @@ packages=(
     libmpv-dev mpv                    # the built-in player, the external player
     libuchardet-dev                   # guessing a file's 8-bit code page for display
     xvfb xauth libgl1-mesa-dri        # windows and pictures on a machine without a display
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libwebrtc-audio-processing-dev espeak-ng sox  # sync from sound; test speech
 )
 missing=()
 for p in "${packages[@]}"; do
