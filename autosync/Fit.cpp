@@ -213,9 +213,13 @@ Correlation Correlate(const std::vector<Interval>& subtitles, double stretch,
     double first = std::numeric_limits<double>::infinity();
     double last = -std::numeric_limits<double>::infinity();
     for (const Interval& s : subtitles) {
-        first = std::min(first, s.start);
-        last = std::max(last, s.end);
+        if (s.end > s.start) {
+            first = std::min(first, s.start);
+            last = std::max(last, s.end);
+        }
     }
+    if (!(last > first))
+        return result;
     // The subtitles' mask, from the first start (the origin) on, in bins of the true time line.
     const double origin = stretch * first;
     const double spanMs = stretch * (last - first);
@@ -449,8 +453,10 @@ FitResult FitToSpeech(const std::vector<Interval>& input, const SpeechMask& spee
     result.pieces.push_back({0, n == 0 ? 0 : n - 1, {}});
     // Reversed spans count as empty ones; they keep their place in the order.
     std::vector<Interval> subtitles = input;
+    // Spans beyond two days are faults of the file; they would only make the masks huge.
+    constexpr double kLongestMs = 2.0 * 86400000.0;
     for (Interval& s : subtitles) {
-        if (!std::isfinite(s.start) || !std::isfinite(s.end))
+        if (!(std::abs(s.start) <= kLongestMs && std::abs(s.end) <= kLongestMs))
             s = {};
         s.end = std::max(s.end, s.start);
     }
@@ -471,8 +477,13 @@ FitResult FitToSpeech(const std::vector<Interval>& input, const SpeechMask& spee
         return result;
 
     double centre = 0;
+    std::size_t spans = 0;
     for (const Interval& s : subtitles)
-        centre += (s.start + s.end) / 2.0 / double(n);
+        if (s.end > s.start) {
+            centre += (s.start + s.end) / 2.0;
+            ++spans;
+        }
+    centre /= double(std::max<std::size_t>(spans, 1));
     const Scorer scorer(subtitles, index, centre);
     const CentredMap coarse{best.stretch, best.offsetOf(best.peak) + best.stretch * centre};
     const CentredMap fine = Refine(scorer, coarse, 0, n - 1);

@@ -58,7 +58,8 @@ struct FitOptions {
 };
 
 // Fits `subtitles` (file times in ms, in the document's order) to `speech`. Never throws for
-// any input; an empty list, an empty or silent mask give score 0 and the identity map.
+// any input; an empty list, an empty or silent mask give score 0 and the identity map. Spans
+// that are empty, reversed, or reach beyond two days either way are fitted as empty ones.
 FitResult FitToSpeech(const std::vector<Interval>& subtitles, const SpeechMask& speech,
                       const FitOptions& options);
 

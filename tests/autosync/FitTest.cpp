@@ -163,10 +163,11 @@ TEST(FitRefusal, NothingToFitScoresZero) {
     EXPECT_THAT([&] { RequireGoodFit(fit); },
                 ThrowsMessage<PoorFitError>(
                     "The subtitles do not match this sound (fit score 0.0, 8.0 needed)"));
-    // Spans that are reversed, empty or not numbers are taken as empty, never a crash.
+    // Spans that are reversed, not numbers or absurdly far are taken as empty, never a crash.
     std::vector<Interval> odd = truth;
     odd[0] = {5000, 1000};
     odd[1] = {NAN, INFINITY};
+    odd[2] = {-3e12, 4e15};
     EXPECT_GE(FitToSpeech(odd, HeardSpeech(truth, 120000.0, 4), {}).pieces.size(), 1u);
 }
 
