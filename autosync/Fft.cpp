@@ -1,5 +1,6 @@
 #include "autosync/Fft.h"
 
+#include <algorithm>
 #include <bit>
 #include <cassert>
 #include <numbers>
@@ -24,11 +25,21 @@ void Fft(std::vector<std::complex<double>>& data, bool inverse) {
         if (i < j)
             std::swap(data[i], data[j]);
     }
-    const double sign = inverse ? 1.0 : -1.0;
-    // Twiddles for the largest length; smaller lengths take every (n / len)-th one.
-    std::vector<std::complex<double>> twiddle(n / 2);
-    for (std::size_t k = 0; k < n / 2; ++k)
-        twiddle[k] = std::polar(1.0, sign * 2.0 * std::numbers::pi * double(k) / double(n));
+    // Twiddles for the largest length (kept for the next transform of the same size); smaller
+    // lengths take every (n / len)-th one; the inverse takes their conjugates.
+    thread_local std::vector<std::complex<double>> forward;
+    if (forward.size() != n / 2) {
+        forward.resize(n / 2);
+        for (std::size_t k = 0; k < n / 2; ++k)
+            forward[k] = std::polar(1.0, -2.0 * std::numbers::pi * double(k) / double(n));
+    }
+    thread_local std::vector<std::complex<double>> backward;
+    if (inverse && backward.size() != n / 2) {
+        backward.resize(n / 2);
+        for (std::size_t k = 0; k < n / 2; ++k)
+            backward[k] = std::conj(forward[k]);
+    }
+    const std::vector<std::complex<double>>& twiddle = inverse ? backward : forward;
     for (std::size_t len = 2; len <= n; len <<= 1) {
         const std::size_t half = len / 2;
         const std::size_t step = n / len;
@@ -45,8 +56,21 @@ void Fft(std::vector<std::complex<double>>& data, bool inverse) {
 std::vector<double> CrossCorrelation(const std::vector<double>& x, const std::vector<double>& y) {
     if (x.empty() || y.empty())
         return {};
-    const std::size_t count = x.size() + y.size() - 1;
-    const std::size_t n = PowerOfTwoAtLeast(count);
+    return CrossCorrelation(x, y, -static_cast<long long>(x.size()) + 1,
+                            static_cast<long long>(y.size()) - 1);
+}
+
+std::vector<double> CrossCorrelation(const std::vector<double>& x, const std::vector<double>& y,
+                                     long long minLag, long long maxLag) {
+    if (x.empty() || y.empty() || maxLag < minLag)
+        return {};
+    const std::size_t count = static_cast<std::size_t>(maxLag - minLag + 1);
+    // Circular correlation over n points equals the linear one at the lags wanted when no
+    // product wraps around: n > x.size() - 1 + maxLag and n > y.size() - 1 - minLag.
+    const long long needed =
+        std::max({static_cast<long long>(x.size()) + maxLag,
+                  static_cast<long long>(y.size()) - minLag, static_cast<long long>(count), 1LL});
+    const std::size_t n = PowerOfTwoAtLeast(static_cast<std::size_t>(needed));
     // Both real sequences go through one complex transform: x in the real part, y in the
     // imaginary part; their spectra are separated by symmetry.
     std::vector<std::complex<double>> z(n);
@@ -66,7 +90,7 @@ std::vector<double> CrossCorrelation(const std::vector<double>& x, const std::ve
     Fft(product, true);
     // Circular index of lag d is d mod n.
     std::vector<double> c(count);
-    const long long first = -static_cast<long long>(x.size()) + 1;
+    const long long first = minLag;
     for (std::size_t i = 0; i < count; ++i) {
         const long long d = first + static_cast<long long>(i);
         const std::size_t at =

@@ -19,4 +19,9 @@ std::size_t PowerOfTwoAtLeast(std::size_t n);
 // when either input is empty.
 std::vector<double> CrossCorrelation(const std::vector<double>& x, const std::vector<double>& y);
 
+// The same for the lags minLag .. maxLag only (index i holds d = minLag + i), on a transform
+// just long enough for them; empty when maxLag < minLag or an input is empty.
+std::vector<double> CrossCorrelation(const std::vector<double>& x, const std::vector<double>& y,
+                                     long long minLag, long long maxLag);
+
 } // namespace velkar::autosync

@@ -143,8 +143,8 @@ CentredMap Refine(const Scorer& scorer, CentredMap start, std::size_t first, std
         double atStep;      // ms
     };
     static constexpr Level kLevels[] = {
-        {2e-3, 20, 1000.0, 10.0}, {2e-4, 10, 100.0, 10.0}, {2e-5, 10, 40.0, 5.0},
-        {2e-6, 10, 20.0, 2.0},    {2e-7, 10, 10.0, 1.0},
+        {2e-3, 20, 300.0, 10.0}, {2e-4, 10, 100.0, 10.0}, {2e-5, 10, 40.0, 5.0},
+        {2e-6, 10, 20.0, 2.0},   {2e-7, 10, 10.0, 1.0},
     };
     CentredMap best = start;
     for (const Level& level : kLevels) {
@@ -240,15 +240,19 @@ Correlation Correlate(const std::vector<Interval>& subtitles, double stretch,
         add(u, std::min(v, u + kOnsetMs), kOnsetWeight);
         add(u - kOnsetMs, u, -kOnsetWeight);
     }
-    const std::vector<double> c = CrossCorrelation(x, speechBins);
     // Lag d puts the origin at bin d: offset = d * bin - origin. Keep the offsets within the
     // limit that leave at least half of the shorter of subtitles and sound overlapping.
+    const long long lead_ = static_cast<long long>(lead);
+    const long long minLag =
+        static_cast<long long>(std::floor((origin - options.maxOffsetMs) / kBinMs)) - lead_;
+    const long long maxLag =
+        static_cast<long long>(std::ceil((origin + options.maxOffsetMs) / kBinMs)) - lead_;
+    const std::vector<double> c = CrossCorrelation(x, speechBins, minLag, maxLag);
     const double needed = 0.5 * std::min(spanMs, soundMs);
-    const long long firstLag = -static_cast<long long>(x.size()) + 1 + static_cast<long long>(lead);
     std::vector<double> kept;
     bool any = false;
     for (std::size_t i = 0; i < c.size(); ++i) {
-        const double d = double(firstLag + static_cast<long long>(i));
+        const double d = double(minLag + static_cast<long long>(i) + lead_);
         const double offset = d * kBinMs - origin;
         const double overlap = std::min(d * kBinMs + spanMs, soundMs) - std::max(d * kBinMs, 0.0);
         if (std::abs(offset) > options.maxOffsetMs || overlap < needed)

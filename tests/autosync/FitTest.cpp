@@ -204,6 +204,26 @@ TEST(CrossCorrelation, MatchesTheDirectSumForAnySizes) {
         }
     }
     EXPECT_TRUE(CrossCorrelation({}, {1.0}).empty());
+    // Only some lags, on a shorter transform: the same sums, lags beyond the inputs give 0.
+    std::uniform_int_distribution<int> lag(-90, 90);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<double> x(size(random)), y(size(random));
+        for (double& v : x)
+            v = value(random);
+        for (double& v : y)
+            v = value(random);
+        const long long a = lag(random), b = lag(random);
+        const long long lo = std::min(a, b), hi = std::max(a, b);
+        const auto c = CrossCorrelation(x, y, lo, hi);
+        ASSERT_EQ(c.size(), std::size_t(hi - lo + 1));
+        for (long long d = lo; d <= hi; ++d) {
+            double direct = 0;
+            for (long long k = 0; k < static_cast<long long>(x.size()); ++k)
+                if (k + d >= 0 && k + d < static_cast<long long>(y.size()))
+                    direct += x[std::size_t(k)] * y[std::size_t(k + d)];
+            EXPECT_NEAR(c[std::size_t(d - lo)], direct, 1e-9);
+        }
+    }
 }
 
 TEST(MaskOfIntervals, AFrameCountsWhenHalfCovered) {
