@@ -179,6 +179,8 @@ void PlaybackCommands::cmdOpenMovieClick() {
         const bool opened = f.OpenInExternalPlayer(path);
         f.pgrBar->setValue(0);
         MediaLoaded = opened;
+        if (opened)
+            MoviePath = path;
         paceSubtitleTick();
         return;
     }
@@ -187,6 +189,7 @@ void PlaybackCommands::cmdOpenMovieClick() {
         m_mpv->setVideoPanel(f.MoviePanel);
     }
     m_mpv->open(path); // a failure goes to the general error handler; MediaLoaded stays false
+    MoviePath = path;
     for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
         button->setEnabled(true);
     setTimeUnit(f.document().SubtitleFormat == velkar::sfMicroDVD ? TimeUnit::Frames

@@ -7,6 +7,7 @@
 //   Layout.cpp            the controls: place, size, captions, colours, fonts, wiring
 //   DocumentCommands.cpp  Open Subtitle, Edit..., Save As..., Subtitle Information
 //   SyncCommands.cpp      the anchors, the dialog picker, Set Time..., Fix Synch
+//   AutoSynch.cpp         Auto Synch: the anchors' true times from the movie's sound
 //   ViewerCommands.cpp    the overlay tick and the list viewer's View button
 //   AuthoringCommands.cpp Make MVD File, Create Subs, Load Text, the Dialog Start/End button
 //                         and the repair of a single dialog
@@ -87,6 +88,7 @@ class TForm1 : public QWidget {
     QLabel* Label3 = nullptr;
     QComboBox* cboRegression = nullptr;
     QPushButton* cmdStretch = nullptr;
+    QPushButton* cmdAutoSynch = nullptr;
     QProgressBar* pgrBar = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* Button1 = nullptr;
@@ -152,6 +154,11 @@ class TForm1 : public QWidget {
     void cmdFirstClick();
     void cmdLastClick();
     void cmdStretchClick();
+    // Auto Synch: listens to the open movie's sound off the window thread (progress on pgrBar)
+    // and puts the true starts of the two anchors into txtFirst and txtLast, then seeks the
+    // player to the first. Pressed again while it listens ("Cancel"), it stops and changes
+    // nothing. A fit that the sound does not support is reported and changes nothing.
+    void cmdAutoSynchClick();
 
     // Overlay and list viewer.
     void tmrSubTimer();
@@ -204,6 +211,11 @@ class TForm1 : public QWidget {
     // Puts the anchors on the first and the last subtitle when they lie outside the document.
     void keepAnchorsInRange();
     void setTimeFromPlayer(MaskedTimeEdit* field);
+    // Auto Synch (AutoSynch.cpp): the button's timer, and the end of a run.
+    struct AutoSynchRun;
+    void setUpAutoSynch();
+    void autoSynchTick();
+    void autoSynchFinished();
 
     QString m_settingsPath;
     velkar::SubtitleDocument m_document;
@@ -218,6 +230,9 @@ class TForm1 : public QWidget {
     bool m_destroyed = false;
     std::unique_ptr<PlaybackCommands> m_playback;
     std::unique_ptr<velkar::BspLink> m_bsp;
+    // The analysis under way (shared_ptr: its type is complete only in AutoSynch.cpp).
+    std::shared_ptr<AutoSynchRun> m_autoSynch;
+    QTimer* m_autoSynchTimer = nullptr;
 };
 
 } // namespace velkar::gui

@@ -70,5 +70,4 @@ ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i dialogue.wav -c:v mpeg4 -c:a a
 rm -f ./*-raw.wav a30.wav b30.wav c30.wav
 touch done
 cd ..
-rm -rf "$out"
-mv "$work" "$out" 2>/dev/null || [ -f "$out/done" ]
+[ -f "$out/done" ] || { rm -rf "$out"; mv "$work" "$out"; }
