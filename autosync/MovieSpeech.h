@@ -30,8 +30,12 @@ struct MovieSpeech {
     double frameRate = 0; // of the movie's picture, 0 when it has none
 };
 
-// The speech in sound stream `stream` (-1: the first) of the movie at `path`; empty when
-// cancelled. Throws what DecodeSound throws.
+// How late the voice detector hears speech start, in 10 ms frames.
+inline constexpr std::size_t kDetectorLagFrames = 2;
+
+// The speech in sound stream `stream` (-1: the first) of the movie at `path`, the detector's
+// lag taken off (the mask keeps the sound's length); empty when cancelled. Throws what
+// DecodeSound throws.
 std::optional<MovieSpeech> DetectMovieSpeech(const std::string& path, int stream,
                                              AnalysisProgress& progress);
 

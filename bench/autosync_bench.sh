@@ -58,6 +58,7 @@ for f in "${files[@]}"; do
         if "$cli" autosync "$work/$name-$case.srt" "$work/$name.mkv" -o "$work/out.srt" >"$work/log" 2>&1; then
             "$cli" parse "$work/out.srt" >"$work/out.json"
             $py "$make" score "$work/$name-$case-truth.json" "$work/out.json" || status=1
+            grep -E "^map" "$work/log" | sed "s/^/             /" || true
         else
             cat "$work/log"; status=1
         fi
@@ -66,7 +67,7 @@ for f in "${files[@]}"; do
     if "$cli" autosync "$work/$name-cut.srt" "$work/$name-cut.mkv" --split -o "$work/out.srt" >"$work/log" 2>&1; then
         "$cli" parse "$work/out.srt" >"$work/out.json"
         $py "$make" score "$work/$name-cut-truth.json" "$work/out.json" 300000 12000 || status=1
-        grep -E "pieces|subtitles" "$work/log" | sed 's/^/             /'
+        grep -E "pieces|subtitles" "$work/log" | sed "s/^/             /" || true
     else
         cat "$work/log"; status=1
     fi
