@@ -50,7 +50,9 @@ for f in "${files[@]}"; do
     $py "$make" break "$work" "$name"
     movie "$name" "$work/$name-speech.wav" "$work/$name.mkv"
     # The cut movie: 12 s of sound removed at 5:00.
-    sox "$work/$name-speech.wav" "$work/$name-cutspeech.wav" trim 0 300 : restart trim 312
+    sox "$work/$name-speech.wav" "$work/before.wav" trim 0 300
+    sox "$work/$name-speech.wav" "$work/after.wav" trim 312
+    sox "$work/before.wav" "$work/after.wav" "$work/$name-cutspeech.wav"
     movie "$name-cut" "$work/$name-cutspeech.wav" "$work/$name-cut.mkv"
     echo "-- $f ($(wc -l <"$work/$name-truth.srt") lines)"
     for case in late58 early44 s25on23976 s23976on25 s24on25 s25on24; do

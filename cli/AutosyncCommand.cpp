@@ -9,11 +9,11 @@
 #include "document/Errors.h"
 #include "document/LineIo.h"
 #include "document/TimeCode.h"
-#include "sync/FixSynch.h"
 #include "sync/RebuildLines.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -85,25 +85,15 @@ std::string Stretch(double stretch) {
     return text;
 }
 
-// Writes the fitted times into the document's lines. One straight line goes through Fix
-// Synch with the first and the last subtitle as anchors, as `sync` would with those two true
-// times; a split map (or a document whose anchors share one start) is written subtitle by
-// subtitle.
-void Retime(SubtitleDocument& doc, const FitResult& fit, const MappedTimes& times) {
+// Writes the fitted times into the document's lines, subtitle by subtitle, all or nothing.
+// (Not through Fix Synch: typed times that only shift a document leave it unchanged there, and
+// a shift is the most common damage.)
+void Retime(SubtitleDocument& doc, const MappedTimes& times) {
     NoProgress progress;
-    const std::size_t last = doc.SubtitleCount - 1u;
-    if (fit.pieces.size() == 1 && doc.start(0) != doc.start(last)) {
-        doc.FirstAnchor = 0;
-        doc.LastAnchor = static_cast<std::int32_t>(last);
-        FixSynch(doc, TimeToText(doc.SubtitleFormat, times.starts.front()),
-                 TimeToText(doc.SubtitleFormat, times.starts.back()), kDefaultToleranceIndex,
-                 progress);
-        return;
-    }
     CheckTimingLines(doc, times.starts, times.ends);
     WriteTimingLines(doc, times.starts, times.ends, progress);
-    doc.TimingTable[0] = times.starts;
-    doc.TimingTable[1] = times.ends;
+    std::copy(times.starts.begin(), times.starts.end(), doc.TimingTable[0].begin());
+    std::copy(times.ends.begin(), times.ends.end(), doc.TimingTable[1].begin());
 }
 
 void Autosync(std::ostream& out, const AutosyncOptions& options) {
@@ -160,7 +150,7 @@ void Autosync(std::ostream& out, const AutosyncOptions& options) {
         << TimeToText(f, times.starts.back()) << '\n';
 
     if (!options.output.empty()) {
-        Retime(doc, fit, times);
+        Retime(doc, times);
         WriteSubtitleLines(doc, options.output);
     }
 }

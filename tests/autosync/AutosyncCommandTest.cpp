@@ -123,8 +123,11 @@ INSTANTIATE_TEST_SUITE_P(Damages, AutosyncRestores,
                                          Damage{25.0 / (24000.0 / 1001.0), 2500.0},
                                          Damage{24.0 / 25.0, 1500.0}));
 
-TEST_F(AutosyncCommand, AgainstAReferenceSubtitleFileToTheMillisecond) {
-    const std::string broken = write("broken.srt", Broken(m_truth, 25.0 / 24.0, 4321.0));
+class AutosyncReference : public AutosyncCommand, public testing::WithParamInterface<Damage> {};
+
+TEST_P(AutosyncReference, AgainstAReferenceSubtitleFileToTheMillisecond) {
+    const std::string broken =
+        write("broken.srt", Broken(m_truth, GetParam().stretch, GetParam().offsetMs));
     const Result r = RunCli(
         {"autosync", broken, "--reference", kClips + "/dialogue.srt", "-o", path("out.srt")});
     ASSERT_EQ(r.code, 0) << r.err;
@@ -133,6 +136,11 @@ TEST_F(AutosyncCommand, AgainstAReferenceSubtitleFileToTheMillisecond) {
     for (std::size_t i = 0; i < want.size(); ++i)
         EXPECT_NEAR(double(got[i]), double(want[i]), 3.0) << "time " << i;
 }
+
+// A plain shift too: the fit's stretch is then exactly 1.
+INSTANTIATE_TEST_SUITE_P(Damages, AutosyncReference,
+                         testing::Values(Damage{1.0, 4321.0}, Damage{1.0, -700.0},
+                                         Damage{25.0 / 24.0, 4321.0}));
 
 TEST_F(AutosyncCommand, RefusesAnotherFilmAndWritesNothing) {
     const std::string broken = write("broken.srt", Broken(m_truth, 1.0, 3000.0));

@@ -152,6 +152,25 @@ TEST(FitRefusal, AnotherFilmsSubtitlesScoreLow) {
     }
 }
 
+TEST(FitRefusal, DenseDialogueStillStandsOut) {
+    // Scenes of back-to-back subtitles 40 ms apart, 20-60 s long, with pauses between: at the
+    // scale of minutes every offset looks alike, only the edges place them.
+    std::mt19937 random(17);
+    std::uniform_real_distribution<double> length(1000, 3000), scene(20000, 60000),
+        pause(3000, 30000);
+    std::vector<Interval> truth;
+    for (double t = 50000; t < 560000;) {
+        const double end = t + scene(random);
+        for (; t < end; t += 40)
+            truth.push_back({t, t += length(random)});
+        t += pause(random);
+    }
+    const auto file = Broken(truth, {1.0, -58000.0});
+    const FitResult fit = FitToSpeech(file, MaskOfIntervals(truth, 600000.0), {});
+    EXPECT_GE(fit.score, kMinimumScore);
+    EXPECT_LT(WorstStartError(fit, file, truth), 5.0);
+}
+
 TEST(FitRefusal, NothingToFitScoresZero) {
     const auto truth = TrueSubtitles(3, 2);
     EXPECT_EQ(FitToSpeech({}, HeardSpeech(truth, 120000.0, 4), {}).score, 0.0);
