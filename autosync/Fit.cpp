@@ -15,7 +15,7 @@ namespace {
 constexpr int kBinFrames = 10; // the coarse search works in 100 ms bins
 constexpr double kBinMs = kBinFrames * kFrameMs;
 constexpr std::size_t kSplitCandidates = 24;
-constexpr double kJumpPenaltySubtitles = 4.0;
+constexpr double kJumpPenaltySubtitles = 10.0;
 // The subtitle's first moments weigh double, and speech just before its start counts against
 // it: speech shorter than its subtitle would otherwise fit anywhere inside it, and the start
 // is what the viewer notices.

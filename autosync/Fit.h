@@ -14,7 +14,7 @@
 //
 // Split mode keeps the stretch and chooses, subtitle by subtitle, among the strongest
 // offsets by dynamic programming; every change of offset between consecutive subtitles costs
-// about four well-placed subtitles' worth of speech.
+// about ten well-placed subtitles' worth of speech.
 
 #include "autosync/SpeechMask.h"
 #include "document/Errors.h"
