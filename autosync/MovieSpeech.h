@@ -31,7 +31,7 @@ struct MovieSpeech {
 };
 
 // How late the voice detector hears speech start, in 10 ms frames.
-inline constexpr std::size_t kDetectorLagFrames = 2;
+inline constexpr std::size_t kDetectorLagFrames = 4;
 
 // The speech in sound stream `stream` (-1: the first) of the movie at `path`, the detector's
 // lag taken off (the mask keeps the sound's length); empty when cancelled. Throws what
