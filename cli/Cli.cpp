@@ -28,6 +28,7 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     AddInfoCommand(app, action);
     AddSyncCommand(app, action);
     AddAviInfoCommand(app, action);
+    AddAutosyncCommand(app, action);
 
     try {
         app.parse(argc, argv);

@@ -199,6 +199,9 @@ void TForm1::buildLayout() {
         cboRegression->addItem(QString::fromLatin1(item.data(), qsizetype(item.size())));
     cboRegression->setCurrentIndex(velkar::kDefaultToleranceIndex);
     cmdStretch = Button(this, "cmdStretch", "Fix Synch", 16, 266, 75, 25);
+    // Our own control, in the free strip between Fix Synch and the progress bar.
+    cmdAutoSynch = Button(this, "cmdAutoSynch", "Auto Synch", 16, 295, 75, 23);
+    cmdAutoSynch->setToolTip(QStringLiteral("Find the anchors' true times from the movie's sound"));
     pgrBar = Place<QProgressBar>(this, "pgrBar", 0, 323, 113, 16);
     pgrBar->setRange(0, 100);
     pgrBar->setValue(0);
@@ -257,6 +260,7 @@ void TForm1::buildLayout() {
     on(cmdFirst, &QPushButton::clicked, &TForm1::cmdFirstClick);
     on(cmdLast, &QPushButton::clicked, &TForm1::cmdLastClick);
     on(cmdStretch, &QPushButton::clicked, &TForm1::cmdStretchClick);
+    on(cmdAutoSynch, &QPushButton::clicked, &TForm1::cmdAutoSynchClick);
     on(cmdSave, &QPushButton::clicked, &TForm1::cmdSaveClick);
     on(cmdAbout, &QPushButton::clicked, &TForm1::cmdAboutClick);
     on(Button1, &QPushButton::clicked, &TForm1::cmdMakeMVDClick);
@@ -275,6 +279,7 @@ void TForm1::buildLayout() {
         cmdSelect2, &QPushButton::clicked, this, [this] { SelectDialog(cmdSelect2); }, &m_codec);
     tmrSub->start();
     tmrScroll->start();
+    setUpAutoSynch();
 }
 
 } // namespace velkar::gui

@@ -213,6 +213,8 @@ void PlaybackCommands::OpenMovie(const QString& path) {
         const bool opened = f.OpenInExternalPlayer(path);
         f.pgrBar->setValue(0);
         MediaLoaded = opened;
+        if (opened)
+            MoviePath = path;
         paceSubtitleTick();
         return;
     }
@@ -221,6 +223,7 @@ void PlaybackCommands::OpenMovie(const QString& path) {
         m_mpv->setVideoPanel(f.MoviePanel);
     }
     m_mpv->open(path); // a failure goes to the general error handler; MediaLoaded stays false
+    MoviePath = path;
     for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
         button->setEnabled(true);
     setTimeUnit(f.document().SubtitleFormat == velkar::sfMicroDVD ? TimeUnit::Frames

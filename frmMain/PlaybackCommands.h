@@ -71,6 +71,8 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     playback::PositionBar& Bar() const { return *m_bar; }
 
     bool MediaLoaded = false;
+    // The movie last opened (in either player); empty until one opened.
+    QString MoviePath;
     std::int32_t PlayerPosition = 0; // player's unit
     velkar::NaturalRect NaturalRect;
     bool Dragging = false;

@@ -9,6 +9,7 @@
 //                         question about unsaved changes
 //   HandedFiles.cpp       files handed over on the command line or dropped onto the window
 //   SyncCommands.cpp      the anchors, the dialog picker, Set Time..., Fix Synch
+//   AutoSynch.cpp         Auto Synch: the anchors' true times from the movie's sound
 //   ViewerCommands.cpp    the overlay tick and the list viewer's View button
 //   AuthoringCommands.cpp Make MVD File, Create Subs, Load Text, the Dialog Start/End button
 //                         and the repair of a single dialog
@@ -92,6 +93,7 @@ class TForm1 : public QWidget {
     QLabel* Label3 = nullptr;
     QComboBox* cboRegression = nullptr;
     QPushButton* cmdStretch = nullptr;
+    QPushButton* cmdAutoSynch = nullptr;
     QProgressBar* pgrBar = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* Button1 = nullptr;
@@ -182,6 +184,11 @@ class TForm1 : public QWidget {
     void cmdFirstClick();
     void cmdLastClick();
     void cmdStretchClick();
+    // Auto Synch: listens to the open movie's sound off the window thread (progress on pgrBar)
+    // and puts the true starts of the two anchors into txtFirst and txtLast, then seeks the
+    // player to the first. Pressed again while it listens ("Cancel"), it stops and changes
+    // nothing. A fit that the sound does not support is reported and changes nothing.
+    void cmdAutoSynchClick();
 
     // Overlay and list viewer.
     void tmrSubTimer();
@@ -252,6 +259,11 @@ class TForm1 : public QWidget {
     void leaveAuthoringLayout();
     // Shows subtitle `anchor`'s start and text in `field` (a reset field without subtitles).
     void showAnchor(MaskedTimeEdit* field, std::int32_t anchor);
+    // Auto Synch (AutoSynch.cpp): the button's timer, and the end of a run.
+    struct AutoSynchRun;
+    void setUpAutoSynch();
+    void autoSynchTick();
+    void autoSynchFinished();
 
     QString m_settingsPath;
     bool m_keepSettingsFile = false; // it was there but could not be read: never written
@@ -273,6 +285,9 @@ class TForm1 : public QWidget {
     bool m_modified = false;
     std::unique_ptr<PlaybackCommands> m_playback;
     std::unique_ptr<velkar::BspLink> m_bsp;
+    // The analysis under way (shared_ptr: its type is complete only in AutoSynch.cpp).
+    std::shared_ptr<AutoSynchRun> m_autoSynch;
+    QTimer* m_autoSynchTimer = nullptr;
 };
 
 } // namespace velkar::gui

@@ -12,6 +12,7 @@ packages=(
     libuchardet-dev                   # guessing a file's 8-bit code page for display
     xvfb xauth libgl1-mesa-dri        # windows and pictures on a machine without a display
     clang                             # the fuzz targets (libFuzzer)
+    libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libwebrtc-audio-processing-dev espeak-ng sox  # sync from sound; test speech
 )
 missing=()
 for p in "${packages[@]}"; do

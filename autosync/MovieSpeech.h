@@ -1,0 +1,42 @@
+#pragma once
+// Where people speak in a movie: its sound decoded and run through the voice detector.
+
+#include "autosync/SpeechMask.h"
+
+#include <optional>
+#include <string>
+
+namespace velkar::autosync {
+
+// How far an analysis has come, and whether to stop it.
+class AnalysisProgress {
+  public:
+    virtual ~AnalysisProgress() = default;
+    // `fraction` of the sound analysed, 0 .. 1.
+    virtual void advanced(double fraction) = 0;
+    // True once the analysis should stop (checked about every second of sound).
+    virtual bool cancelled() const = 0;
+};
+
+// An analysis nobody watches or stops.
+class QuietAnalysis final : public AnalysisProgress {
+  public:
+    void advanced(double) override {}
+    bool cancelled() const override { return false; }
+};
+
+struct MovieSpeech {
+    SpeechMask speech;
+    double frameRate = 0; // of the movie's picture, 0 when it has none
+};
+
+// How late the voice detector hears speech start, in 10 ms frames.
+inline constexpr std::size_t kDetectorLagFrames = 4;
+
+// The speech in sound stream `stream` (-1: the first) of the movie at `path`, the detector's
+// lag taken off (the mask keeps the sound's length); empty when cancelled. Throws what
+// DecodeSound throws.
+std::optional<MovieSpeech> DetectMovieSpeech(const std::string& path, int stream,
+                                             AnalysisProgress& progress);
+
+} // namespace velkar::autosync

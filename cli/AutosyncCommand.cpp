@@ -1,0 +1,182 @@
+// autosync: finds the true times of a subtitle file from a movie's sound (or from a correctly
+// timed subtitle file) and writes the re-timed copy.
+
+#include "autosync/Fit.h"
+#include "autosync/MovieSpeech.h"
+#include "autosync/SubtitleSpeech.h"
+#include "cli/Commands.h"
+#include "cli/OpenSubtitle.h"
+#include "document/Errors.h"
+#include "document/LineIo.h"
+#include "document/TimeCode.h"
+#include "sync/RebuildLines.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <ostream>
+
+namespace velkar::cli {
+
+namespace {
+
+using namespace velkar::autosync;
+
+struct AutosyncOptions {
+    std::string input;
+    std::string movie;
+    std::string reference;
+    std::string output;
+    bool split = false;
+    int stream = -1;
+    std::optional<double> frameRate;
+};
+
+// A bar on the error stream while the sound is decoded, when that stream is a terminal.
+class TerminalProgress final : public AnalysisProgress {
+  public:
+    TerminalProgress() : m_shown(isatty(STDERR_FILENO) == 1) {}
+    ~TerminalProgress() override {
+        if (m_shown && m_last >= 0)
+            std::fputs("\r\033[K", stderr);
+    }
+    TerminalProgress(const TerminalProgress&) = delete;
+    TerminalProgress& operator=(const TerminalProgress&) = delete;
+    void advanced(double fraction) override {
+        const int percent = static_cast<int>(fraction * 100.0);
+        if (!m_shown || percent == m_last)
+            return;
+        m_last = percent;
+        constexpr int kWidth = 40;
+        const int filled = percent * kWidth / 100;
+        std::fprintf(stderr, "\rListening to the sound [%.*s%*s] %3d%%", filled,
+                     "########################################", kWidth - filled, "", percent);
+        std::fflush(stderr);
+    }
+    bool cancelled() const override { return false; }
+
+  private:
+    bool m_shown;
+    int m_last = -1;
+};
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(b, ec) && fs::equivalent(a, b, ec))
+        return true;
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
+}
+
+std::string Seconds(double ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%+.3f s", ms / 1000.0);
+    return text;
+}
+
+std::string Stretch(double stretch) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", stretch);
+    return text;
+}
+
+// Writes the fitted times into the document's lines, subtitle by subtitle, all or nothing.
+// (Not through Fix Synch: typed times that only shift a document leave it unchanged there, and
+// a shift is the most common damage.)
+void Retime(SubtitleDocument& doc, const MappedTimes& times) {
+    NoProgress progress;
+    CheckTimingLines(doc, times.starts, times.ends);
+    WriteTimingLines(doc, times.starts, times.ends, progress);
+    std::copy(times.starts.begin(), times.starts.end(), doc.TimingTable[0].begin());
+    std::copy(times.ends.begin(), times.ends.end(), doc.TimingTable[1].begin());
+}
+
+void Autosync(std::ostream& out, const AutosyncOptions& options) {
+    if (options.movie.empty() == options.reference.empty())
+        throw UsageError("Give either a MOVIE or --reference GOOD_SUBTITLE");
+    if (options.frameRate && !(*options.frameRate > 0 && *options.frameRate < 1000))
+        throw UsageError("--fps must be a frame rate above 0 and below 1000");
+    if (!options.output.empty() && SameFile(options.input, options.output))
+        throw UsageError("The re-timed file must not replace the file it was read from");
+
+    SubtitleDocument doc;
+    OpenSubtitle(doc, options.input, SubtitleTextsWanted::No);
+    if (doc.SubtitleCount == 0)
+        throw VelkarError("The Subtitle file holds no subtitles");
+
+    double frameRate = options.frameRate.value_or(kDefaultFrameRate);
+    SpeechMask speech;
+    if (!options.movie.empty()) {
+        TerminalProgress progress;
+        std::optional<MovieSpeech> heard =
+            DetectMovieSpeech(options.movie, options.stream, progress);
+        speech = std::move(heard->speech); // never cancelled from here
+        if (!options.frameRate && heard->frameRate > 0)
+            frameRate = heard->frameRate;
+    } else {
+        SubtitleDocument reference;
+        OpenSubtitle(reference, options.reference, SubtitleTextsWanted::No);
+        speech = ReferenceSpeech(reference, frameRate);
+    }
+
+    FitOptions fitOptions;
+    fitOptions.split = options.split;
+    const FitResult fit = FitToSpeech(SubtitleIntervals(doc, frameRate), speech, fitOptions);
+    RequireGoodFit(fit);
+    const MappedTimes times = MapTimes(doc, fit, frameRate);
+
+    char score[32];
+    std::snprintf(score, sizeof score, "%.1f", fit.score);
+    const LinearMap& whole = fit.pieces.front().map;
+    if (fit.pieces.size() == 1) {
+        out << "map: stretch " << Stretch(whole.stretch) << ", offset " << Seconds(whole.offsetMs)
+            << ", score " << score << '\n';
+    } else {
+        out << "map in " << fit.pieces.size() << " pieces, score " << score << '\n';
+        for (const MapPiece& piece : fit.pieces)
+            out << "  subtitles " << piece.first + 1 << "-" << piece.last + 1 << ": stretch "
+                << Stretch(piece.map.stretch) << ", offset " << Seconds(piece.map.offsetMs) << '\n';
+    }
+    const SubtitleFormat f = doc.SubtitleFormat;
+    const std::size_t last = doc.SubtitleCount - 1u;
+    out << "first subtitle 1: " << TimeToText(f, doc.start(0)) << " -> "
+        << TimeToText(f, times.starts.front()) << '\n';
+    out << "last subtitle " << last + 1 << ": " << TimeToText(f, doc.start(last)) << " -> "
+        << TimeToText(f, times.starts.back()) << '\n';
+
+    if (!options.output.empty()) {
+        Retime(doc, times);
+        WriteSubtitleLines(doc, options.output);
+    }
+}
+
+} // namespace
+
+void AddAutosyncCommand(CLI::App& app, Action& action) {
+    auto options = std::make_shared<AutosyncOptions>();
+    auto* command = app.add_subcommand(
+        "autosync", "Find a subtitle file's true times from a movie's sound (or from a correctly "
+                    "timed subtitle file) and write a re-timed copy");
+    command->add_option("SUBTITLE", options->input, "Subtitle file to re-time (never written)")
+        ->required();
+    command->add_option("MOVIE", options->movie, "Movie whose speech the subtitles belong to");
+    command->add_option("--reference", options->reference,
+                        "A correctly timed subtitle file of the same film, in place of a movie");
+    command->add_option("-o,--output", options->output, "File to write the re-timed copy to");
+    command->add_flag("--split", options->split,
+                      "Allow a few jumps (a film re-cut in places): a map in pieces");
+    command->add_option("--stream", options->stream,
+                        "Sound stream to listen to, numbered as ffprobe numbers the file's "
+                        "streams (default: the first sound stream)");
+    command->add_option("--fps", options->frameRate,
+                        "Frame rate of MicroDVD frame numbers (default: the movie's, else 25)");
+    command->callback(
+        [&action, options] { action = [options](std::ostream& out) { Autosync(out, *options); }; });
+}
+
+} // namespace velkar::cli

@@ -1,0 +1,174 @@
+// Auto Synch: the movie's sound is decoded and listened to on a thread of its own; the window
+// stays live, shows the progress on pgrBar and can stop it. The result fills the anchors' time
+// fields only; Fix Synch stays the user's step.
+
+#include "app/Guard.h"
+#include "autosync/Fit.h"
+#include "autosync/MovieSpeech.h"
+#include "autosync/SubtitleSpeech.h"
+#include "document/TimeCode.h"
+#include "frmMain/MaskedTimeEdit.h"
+#include "frmMain/PlaybackCommands.h"
+#include "frmMain/TForm1.h"
+
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <exception>
+
+namespace velkar::gui {
+
+namespace {
+const QString kAutoSynchCaption = QStringLiteral("Auto Synch");
+const QString kCancelCaption = QStringLiteral("Cancel");
+constexpr int kProgressSteps = 1000;
+} // namespace
+
+// One analysis: what it was asked (copied, so the document may change meanwhile), what it
+// found, and the thread that does it.
+struct TForm1::AutoSynchRun final : velkar::autosync::AnalysisProgress {
+    std::string movie;
+    std::string subtitleFile;
+    velkar::SubtitleFormat format = velkar::sfUnknown;
+    std::vector<std::int32_t> starts, ends;
+
+    std::atomic<double> fraction{0.0};
+    std::atomic<bool> stop{false};
+
+    bool stopped = false;
+    double frameRate = velkar::autosync::kDefaultFrameRate;
+    velkar::autosync::FitResult fit;
+    std::exception_ptr error;
+    QThread* thread = nullptr;
+
+    void advanced(double f) override { fraction = f; }
+    bool cancelled() const override { return stop; }
+
+    void work() {
+        using namespace velkar::autosync;
+        try {
+            std::optional<MovieSpeech> heard = DetectMovieSpeech(movie, -1, *this);
+            if (!heard) {
+                stopped = true;
+                return;
+            }
+            if (heard->frameRate > 0)
+                frameRate = heard->frameRate;
+            std::vector<Interval> spans;
+            for (std::size_t i = 0; i < starts.size(); ++i)
+                spans.push_back({ValueToMs(format, starts[i], frameRate),
+                                 ValueToMs(format, ends[i], frameRate)});
+            fit = FitToSpeech(spans, heard->speech, {});
+        } catch (...) {
+            error = std::current_exception();
+        }
+    }
+
+    ~AutoSynchRun() override {
+        stop = true;
+        if (thread) {
+            thread->wait();
+            delete thread;
+        }
+    }
+};
+
+void TForm1::setUpAutoSynch() {
+    m_autoSynchTimer = new QTimer(this);
+    m_autoSynchTimer->setInterval(100);
+    connect(m_autoSynchTimer, &QTimer::timeout, this, [this] { autoSynchTick(); });
+    m_autoSynchTimer->start();
+    autoSynchTick();
+}
+
+void TForm1::autoSynchTick() {
+    // Where Fix Synch is (not while creating subtitles), with a document that has times and a
+    // movie to listen to; always while a run can be cancelled.
+    cmdAutoSynch->setHidden(cmdStretch->isHidden());
+    const bool ready = m_document.SubtitleLoaded &&
+                       velkar::HasTimingTable(m_document.SubtitleFormat) &&
+                       m_document.FinishedCount() > 0 && m_player->mediaLoaded() &&
+                       !m_playback->MoviePath.isEmpty();
+    cmdAutoSynch->setEnabled(m_autoSynch || ready);
+    if (m_autoSynch)
+        pgrBar->setValue(static_cast<int>(m_autoSynch->fraction.load() * kProgressSteps));
+}
+
+void TForm1::cmdAutoSynchClick() {
+    if (m_autoSynch) {
+        m_autoSynch->stop = true;
+        return;
+    }
+    if (!m_document.SubtitleLoaded || !velkar::HasTimingTable(m_document.SubtitleFormat) ||
+        m_document.FinishedCount() == 0 || !m_player->mediaLoaded() ||
+        m_playback->MoviePath.isEmpty())
+        return;
+    keepAnchorsInRange();
+    auto run = std::make_shared<AutoSynchRun>();
+    run->movie = QFile::encodeName(m_playback->MoviePath).toStdString();
+    run->subtitleFile = m_document.SubtitleFileName;
+    run->format = m_document.SubtitleFormat;
+    const std::size_t n = m_document.FinishedCount();
+    run->starts.assign(m_document.TimingTable[0].begin(), m_document.TimingTable[0].begin() + n);
+    run->ends.assign(m_document.TimingTable[1].begin(), m_document.TimingTable[1].begin() + n);
+    AutoSynchRun* raw = run.get();
+    run->thread = QThread::create([raw] { raw->work(); });
+    connect(run->thread, &QThread::finished, this, [this] {
+        Guarded(
+            this, [this] { autoSynchFinished(); }, &m_codec);
+    });
+    m_autoSynch = run;
+    pgrBar->setMaximum(kProgressSteps);
+    pgrBar->setValue(0);
+    cmdAutoSynch->setText(kCancelCaption);
+    run->thread->start();
+}
+
+void TForm1::autoSynchFinished() {
+    const std::shared_ptr<AutoSynchRun> run = std::move(m_autoSynch);
+    if (!run)
+        return;
+    run->thread->wait();
+    pgrBar->setValue(0);
+    cmdAutoSynch->setText(kAutoSynchCaption);
+    autoSynchTick();
+    if (run->stopped || run->stop)
+        return; // cancelled, even when the analysis had just ended
+    if (run->error)
+        std::rethrow_exception(run->error);
+    // Another document was opened or the subtitles changed meanwhile: these times are not its.
+    const std::size_t n = m_document.FinishedCount();
+    if (m_document.SubtitleFileName != run->subtitleFile ||
+        m_document.SubtitleFormat != run->format || n != run->starts.size() ||
+        !std::equal(run->starts.begin(), run->starts.end(), m_document.TimingTable[0].begin()))
+        return;
+    velkar::autosync::RequireGoodFit(run->fit);
+
+    keepAnchorsInRange();
+    const velkar::SubtitleFormat format = m_document.SubtitleFormat;
+    const auto trueMs = [&](std::int32_t anchor) {
+        const auto i = static_cast<std::size_t>(anchor);
+        return run->fit.mapOf(i)(
+            velkar::autosync::ValueToMs(format, m_document.start(i), run->frameRate));
+    };
+    const double firstMs = trueMs(m_document.FirstAnchor);
+    const std::int32_t first = velkar::autosync::MsToValue(format, firstMs, run->frameRate);
+    const std::int32_t last =
+        velkar::autosync::MsToValue(format, trueMs(m_document.LastAnchor), run->frameRate);
+    // Both texts first, so a time that has none changes neither field.
+    const QString firstText = QString::fromStdString(velkar::TimeToText(format, first));
+    const QString lastText = QString::fromStdString(velkar::TimeToText(format, last));
+    txtFirst->setText(firstText);
+    txtLast->setText(lastText);
+    // The external player counts milliseconds; the built-in one counts in the document's unit.
+    if (UseBSP)
+        bsp().SendCommand(velkar::BspSeek, static_cast<std::int32_t>(std::lround(firstMs)));
+    else
+        m_player->seek(first);
+}
+
+} // namespace velkar::gui

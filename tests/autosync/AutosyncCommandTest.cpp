@@ -1,0 +1,168 @@
+// velkar-cli autosync on a minute of dialogue made at test time: the SubRip file that times it
+// right, broken in known ways, is restored from the sound or from the right file.
+
+#include "cli/Cli.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace velkar::autosync {
+namespace {
+
+using testing::HasSubstr;
+namespace fs = std::filesystem;
+
+const std::string kClips = VELKAR_AUTOSYNC_CLIPS_DIR;
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Result RunCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "velkar-cli");
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    std::ostringstream out, err;
+    const int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    return {code, out.str(), err.str()};
+}
+
+std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+const std::regex kClock(R"((\d\d):(\d\d):(\d\d),(\d\d\d))");
+
+// Every clock time of a SubRip text, in ms, in order.
+std::vector<long> Times(const std::string& text) {
+    std::vector<long> times;
+    for (std::sregex_iterator m(text.begin(), text.end(), kClock), end; m != end; ++m)
+        times.push_back(std::stol((*m)[1]) * 3600000 + std::stol((*m)[2]) * 60000 +
+                        std::stol((*m)[3]) * 1000 + std::stol((*m)[4]));
+    return times;
+}
+
+// `text` with every clock time t replaced by stretch * t + offset.
+std::string Broken(const std::string& text, double stretch, double offsetMs) {
+    std::string result;
+    auto last = text.cbegin();
+    for (std::sregex_iterator m(text.begin(), text.end(), kClock), end; m != end; ++m) {
+        result.append(last, (*m)[0].first);
+        const long t = std::lround(stretch * double(Times((*m)[0].str())[0]) + offsetMs);
+        char clock[64];
+        std::snprintf(clock, sizeof clock, "%02ld:%02ld:%02ld,%03ld", t / 3600000, t / 60000 % 60,
+                      t / 1000 % 60, t % 1000);
+        result += clock;
+        last = (*m)[0].second;
+    }
+    result.append(last, text.cend());
+    return result;
+}
+
+class AutosyncCommand : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        const std::string command =
+            "bash " + std::string(VELKAR_AUTOSYNC_CLIP_SCRIPT) + " " + kClips + " >/dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() /
+                   ("velkar-autosync-" + std::to_string(::getpid()) + "-" +
+                    testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_folder);
+        m_truth = Read(kClips + "/dialogue.srt");
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+    std::string write(const std::string& name, const std::string& bytes) {
+        std::ofstream(m_folder / name, std::ios::binary) << bytes;
+        return (m_folder / name).string();
+    }
+    std::string path(const std::string& name) { return (m_folder / name).string(); }
+
+    fs::path m_folder;
+    std::string m_truth;
+};
+
+struct Damage {
+    double stretch;
+    double offsetMs;
+};
+
+class AutosyncRestores : public AutosyncCommand, public testing::WithParamInterface<Damage> {};
+
+TEST_P(AutosyncRestores, EveryStartFromTheSound) {
+    const std::string broken =
+        write("broken.srt", Broken(m_truth, GetParam().stretch, GetParam().offsetMs));
+    const Result r = RunCli({"autosync", broken, kClips + "/dialogue.mkv", "-o", path("out.srt")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("first subtitle 1: "));
+    EXPECT_THAT(r.out, HasSubstr("last subtitle 12: "));
+    const std::string fixed = Read(path("out.srt"));
+    const auto want = Times(m_truth), got = Times(fixed);
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); i += 2) // the starts
+        EXPECT_NEAR(double(got[i]), double(want[i]), 150.0) << "subtitle " << i / 2 + 1;
+    // Only the times changed.
+    EXPECT_EQ(std::regex_replace(fixed, kClock, "T"), std::regex_replace(m_truth, kClock, "T"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, AutosyncRestores,
+                         testing::Values(Damage{1.0, 3200.0}, Damage{1.0, -900.0},
+                                         Damage{25.0 / (24000.0 / 1001.0), 2500.0},
+                                         Damage{24.0 / 25.0, 1500.0}));
+
+class AutosyncReference : public AutosyncCommand, public testing::WithParamInterface<Damage> {};
+
+TEST_P(AutosyncReference, AgainstAReferenceSubtitleFileToTheMillisecond) {
+    const std::string broken =
+        write("broken.srt", Broken(m_truth, GetParam().stretch, GetParam().offsetMs));
+    const Result r = RunCli(
+        {"autosync", broken, "--reference", kClips + "/dialogue.srt", "-o", path("out.srt")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const auto want = Times(m_truth), got = Times(Read(path("out.srt")));
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i)
+        EXPECT_NEAR(double(got[i]), double(want[i]), 3.0) << "time " << i;
+}
+
+// A plain shift too: the fit's stretch is then exactly 1.
+INSTANTIATE_TEST_SUITE_P(Damages, AutosyncReference,
+                         testing::Values(Damage{1.0, 4321.0}, Damage{1.0, -700.0},
+                                         Damage{25.0 / 24.0, 4321.0}));
+
+TEST_F(AutosyncCommand, RefusesAnotherFilmAndWritesNothing) {
+    const std::string broken = write("broken.srt", Broken(m_truth, 1.0, 3000.0));
+    const Result r = RunCli({"autosync", broken, kClips + "/speech.wav", "-o", path("out.srt")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_THAT(r.err, HasSubstr("The subtitles do not match this sound (fit score "));
+    EXPECT_FALSE(fs::exists(path("out.srt")));
+
+    const std::string nosound = kClips + "/nosound.mkv";
+    const Result silent = RunCli({"autosync", broken, nosound, "-o", path("out.srt")});
+    EXPECT_EQ(silent.code, 1);
+    EXPECT_EQ(silent.err, "The file " + nosound + " holds no sound\n");
+    EXPECT_FALSE(fs::exists(path("out.srt")));
+}
+
+TEST_F(AutosyncCommand, UsageErrors) {
+    const std::string srt = write("a.srt", m_truth);
+    EXPECT_EQ(RunCli({"autosync", srt}).code, 2);
+    EXPECT_EQ(RunCli({"autosync", srt, kClips + "/dialogue.mkv", "--reference", srt}).code, 2);
+    EXPECT_EQ(RunCli({"autosync", srt, kClips + "/dialogue.mkv", "-o", srt}).code, 2);
+    EXPECT_EQ(RunCli({"autosync", srt, "--reference", srt, "--fps", "0"}).code, 2);
+}
+
+} // namespace
+} // namespace velkar::autosync

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Makes the short clips the sound tests decode: three spoken phrases placed at known times
+# (2.0, 10.5 and 20.0 s) in quiet pink noise, 30 s long, in several containers and codecs;
+# a movie without sound; and the same 30 s with noise and tones only.
+# Usage: make_clips.sh FOLDER
+set -euo pipefail
+out="$1"
+[ -f "$out/done" ] && exit 0
+# Made aside and moved into place whole, so a test never sees half the clips.
+work="$out.making.$$"
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+rate=16000
+phrase() { # phrase NAME TEXT: the words alone, without espeak's silence around them
+    espeak-ng -v en -w "$1-raw.wav" "$2"
+    sox "$1-raw.wav" -r $rate -c 1 "$1.wav" silence 1 0.01 0.5% reverse silence 1 0.01 0.5% reverse
+}
+phrase a "Where were you last night, when the lights went out?"
+phrase b "I waited for an hour at the station and nobody came."
+phrase c "Tomorrow we leave for the coast, whatever the weather."
+sox -n -r $rate -c 1 noise.wav synth 30 pinknoise vol 0.02
+sox a.wav a30.wav pad 2.0 40 trim 0 30
+sox b.wav b30.wav pad 10.5 40 trim 0 30
+sox c.wav c30.wav pad 20.0 40 trim 0 30
+sox -m -v 1 noise.wav -v 1 a30.wav -v 1 b30.wav -v 1 c30.wav speech.wav
+# When each phrase ends (seconds), for the tests.
+for p in a b c; do sox --i -D "$p.wav"; done >lengths.txt
+sox -n -r $rate -c 1 tones.wav synth 30 sine 220 vol 0.05
+sox -m noise.wav tones.wav quiet.wav
+
+# A minute of dialogue: twelve lines at irregular times, and the SubRip file that times them
+# right (each subtitle from its line's start to its end).
+lines=("Did you see the boat?" "No, I was asleep all afternoon." "It came in before noon."
+    "Who was on it?" "Two men and a dog, I think." "Strange. Nobody comes here in winter."
+    "They asked for your father." "My father has been gone for years."
+    "That is what I told them." "And what did they say?" "They said they would wait."
+    "Then we wait too.")
+starts=(1.2 4.1 8.3 11.0 13.4 18.2 23.5 27.0 31.8 35.1 38.9 44.6)
+mix=(noise60.wav)
+sox -n -r $rate -c 1 noise60.wav synth 50 pinknoise vol 0.02
+: >dialogue.srt
+for i in "${!lines[@]}"; do
+    phrase "l$i" "${lines[$i]}"
+    sox "l$i.wav" "p$i.wav" pad "${starts[$i]}" 0
+    mix+=("p$i.wav")
+    end=$(python3 -c "print(${starts[$i]} + $(sox --i -D "l$i.wav"))")
+    python3 - "$i" "${starts[$i]}" "$end" "${lines[$i]}" >>dialogue.srt <<'PY'
+import sys
+def clock(s):
+    ms = round(float(s) * 1000)
+    return f"{ms // 3600000:02}:{ms // 60000 % 60:02}:{ms // 1000 % 60:02},{ms % 1000:03}"
+i, start, end, text = sys.argv[1:]
+print(f"{int(i) + 1}\r\n{clock(start)} --> {clock(end)}\r\n{text}\r\n\r", end="\n")
+PY
+done
+sox -m "${mix[@]}" dialogue.wav trim 0 50
+rm -f l*.wav p*.wav noise60.wav
+
+picture=(-f lavfi -i color=black:s=160x120:r=25:d=30)
+ff() { ffmpeg -nostdin -loglevel error -y "$@"; }
+ff "${picture[@]}" -i speech.wav -c:v mpeg4 -c:a aac -b:a 96k -shortest speech-aac.mkv
+ff "${picture[@]}" -i speech.wav -c:v mpeg4 -c:a aac -b:a 96k -shortest speech-aac.mp4
+ff "${picture[@]}" -i speech.wav -c:v mpeg4 -c:a libmp3lame -ac 2 -ar 44100 -shortest speech-mp3.avi
+ff "${picture[@]}" -i speech.wav -c:v mpeg4 -c:a ac3 -ac 6 -ar 48000 -shortest speech-ac3.mkv
+ff "${picture[@]}" -i quiet.wav -c:v mpeg4 -c:a aac -shortest quiet.mkv
+ff "${picture[@]}" -c:v mpeg4 nosound.mkv
+ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i dialogue.wav -c:v mpeg4 -c:a aac -shortest dialogue.mkv
+rm -f ./*-raw.wav a30.wav b30.wav c30.wav
+touch done
+cd ..
+[ -f "$out/done" ] || { rm -rf "$out"; mv "$work" "$out"; }

@@ -1,0 +1,155 @@
+// "Auto Synch" on a minute of dialogue made at test time (tests/autosync/make_clips.sh): the
+// anchors' true starts come from the movie's sound into the time fields, the player goes to
+// the first; another film's sound is refused; a second press cancels.
+
+#include "GuiTest.h"
+
+#include "document/TimeCode.h"
+#include "frmMain/MaskedTimeEdit.h"
+#include "frmMain/PlaybackCommands.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <cmath>
+#include <cstdlib>
+#include <regex>
+
+namespace velkar::gui::test {
+namespace {
+
+const std::string kClips = VELKAR_AUTOSYNC_CLIPS_DIR;
+
+// The true starts and ends of the dialogue's twelve lines, in ms.
+std::vector<std::pair<long, long>> Truth() {
+    const std::string srt = ReadBytes(QString::fromStdString(kClips + "/dialogue.srt"));
+    const std::regex clock(R"((\d\d):(\d\d):(\d\d),(\d\d\d))");
+    std::vector<long> times;
+    for (std::sregex_iterator m(srt.begin(), srt.end(), clock), end; m != end; ++m)
+        times.push_back(std::stol((*m)[2]) * 60000 + std::stol((*m)[3]) * 1000 +
+                        std::stol((*m)[4]));
+    std::vector<std::pair<long, long>> spans;
+    for (std::size_t i = 0; i + 1 < times.size(); i += 2)
+        spans.push_back({times[i], times[i + 1]});
+    return spans;
+}
+
+std::string Clock(long ms, char separator) {
+    char text[64];
+    std::snprintf(text, sizeof text, "00:%02ld:%02ld%c%03ld", ms / 60000, ms / 1000 % 60, separator,
+                  ms % 1000);
+    return text;
+}
+
+// The dialogue as a SubRip or MicroDVD (25 fps) file, every time 3.2 s late.
+std::string Late(bool microDvd) {
+    std::string file;
+    int k = 0;
+    for (auto [s, e] : Truth()) {
+        s += 3200;
+        e += 3200;
+        if (microDvd)
+            file += "{" + std::to_string(std::lround(s * 0.025)) + "}{" +
+                    std::to_string(std::lround(e * 0.025)) + "}Line\r\n";
+        else
+            file += std::to_string(++k) + "\r\n" + Clock(s, ',') + " --> " + Clock(e, ',') +
+                    "\r\nLine\r\n\r\n";
+    }
+    return file;
+}
+
+class AutoSynchButton : public GuiTest {
+  protected:
+    static void SetUpTestSuite() {
+        const std::string command =
+            "bash " + std::string(VELKAR_AUTOSYNC_CLIP_SCRIPT) + " " + kClips + " >/dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    void SetUp() override {
+        GuiTest::SetUp();
+        start();
+        form().tmrSub->stop();
+        form().tmrScroll->stop();
+    }
+    bool openMovie(const std::string& name) {
+        PlaybackCommands& playback = form().playback();
+        playback.PlayerOptions.picture = false;
+        playback.PlayerOptions.audioOutput = QStringLiteral("null");
+        dialogs.files.push_back(QString::fromStdString(kClips + "/" + name));
+        form().cmdOpenMovie->click();
+        // The button follows the window's state on its own timer.
+        return playback.MediaLoaded &&
+               QTest::qWaitFor([&] { return form().cmdAutoSynch->isEnabled(); }, 2000);
+    }
+    // Presses the button and waits until the run has ended.
+    void press() {
+        form().cmdAutoSynch->click();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return form().cmdAutoSynch->text() == QStringLiteral("Auto Synch"); }, 30000));
+    }
+};
+
+class AutoSynchFormats : public AutoSynchButton, public testing::WithParamInterface<bool> {};
+
+TEST_P(AutoSynchFormats, FillsTheAnchorsTrueStartsAndSeeksToTheFirst) {
+    const bool microDvd = GetParam();
+    openBytes(Late(microDvd), microDvd ? QStringLiteral("late.sub") : QStringLiteral("late.srt"));
+    if (!openMovie("dialogue.mkv"))
+        GTEST_SKIP() << "libmpv cannot play here";
+    press();
+    EXPECT_TRUE(dialogs.messages.empty());
+    const auto truth = Truth();
+    const SubtitleFormat format = form().document().SubtitleFormat;
+    const double unit = microDvd ? 40.0 : 1.0; // ms per value
+    const double first = TextToTime(format, form().txtFirst->fieldText().toStdString()) * unit;
+    const double last = TextToTime(format, form().txtLast->fieldText().toStdString()) * unit;
+    EXPECT_NEAR(first, double(truth.front().first), 150.0);
+    EXPECT_NEAR(last, double(truth.back().first), 150.0);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return std::abs(form().playback().position() * unit - first) <= unit; }, 5000));
+    EXPECT_EQ(form().pgrBar->value(), 0);
+    // The document is not re-timed: that stays Fix Synch's step.
+    EXPECT_EQ(form().document().start(0),
+              microDvd ? std::lround((truth[0].first + 3200) * 0.025) : truth[0].first + 3200);
+}
+
+INSTANTIATE_TEST_SUITE_P(SubRipAndMicroDvd, AutoSynchFormats, testing::Values(false, true));
+
+TEST_F(AutoSynchButton, AnotherFilmsSoundIsRefusedAndNothingFilled) {
+    openBytes(Late(false));
+    if (!openMovie("speech-aac.mkv"))
+        GTEST_SKIP() << "libmpv cannot play here";
+    const QString before = form().txtFirst->text();
+    press();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("The subtitles do not match this sound (fit score "))
+        << dialogs.messages[0].toStdString();
+    EXPECT_EQ(form().txtFirst->text(), before);
+}
+
+TEST_F(AutoSynchButton, ASecondPressCancels) {
+    openBytes(Late(false));
+    if (!openMovie("dialogue.mkv"))
+        GTEST_SKIP() << "libmpv cannot play here";
+    const QString before = form().txtFirst->text();
+    form().cmdAutoSynch->click();
+    EXPECT_EQ(form().cmdAutoSynch->text(), QStringLiteral("Cancel"));
+    press(); // the second press
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form().txtFirst->text(), before);
+    EXPECT_EQ(form().pgrBar->value(), 0);
+}
+
+TEST_F(AutoSynchButton, NeedsADocumentAndAMovie) {
+    QTest::qWait(150);
+    EXPECT_FALSE(form().cmdAutoSynch->isEnabled());
+    openBytes(Late(false));
+    QTest::qWait(150);
+    EXPECT_FALSE(form().cmdAutoSynch->isEnabled());
+    form().cmdAutoSynch->click(); // does nothing
+    EXPECT_EQ(form().cmdAutoSynch->text(), QStringLiteral("Auto Synch"));
+}
+
+} // namespace
+} // namespace velkar::gui::test
