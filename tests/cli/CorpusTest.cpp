@@ -171,27 +171,15 @@ TEST_P(CorpusFile, SyncOnItsOwnStartsWritesTheSameLines) {
     ASSERT_EQ(code, 0) << serr.str();
     EXPECT_EQ(sout.str().substr(0, 18), "Already in place; ");
 
-    // Line by line in the file's own encoding: the same mark and line ends, other lines byte for
-    // byte, timing lines with the same times.
+    // Nothing moves, so nothing is rewritten: line by line in the file's own encoding, the same
+    // mark, the same bytes and the same line ends.
     const test::RawFile before = test::SplitRawFile(test::ReadBytes(path()));
     const test::RawFile after = test::SplitRawFile(test::ReadBytes(out));
     EXPECT_EQ(after.mark, before.mark);
     ASSERT_EQ(after.lines.size(), before.lines.size());
-    std::vector<bool> timing(after.lines.size(), false);
-    for (std::size_t i = 0; i < doc.SubtitleCount; ++i) {
-        const std::size_t line = static_cast<std::size_t>(doc.SubtitleLineIndex[i]);
-        timing[line] = true;
-        ExpectSameTiming(f, before.ascii(line), after.ascii(line));
-        if (f == sfSubRip) {
-            timing[line - 1] = true;
-            EXPECT_EQ(after.ascii(line - 1), std::to_string(i + 1));
-        }
-    }
     for (std::size_t line = 0; line < after.lines.size(); ++line) {
         ASSERT_EQ(after.lines[line].end, before.lines[line].end) << "line " << line;
-        if (!timing[line]) {
-            ASSERT_EQ(after.lines[line].bytes, before.lines[line].bytes) << "line " << line;
-        }
+        ASSERT_EQ(after.lines[line].bytes, before.lines[line].bytes) << "line " << line;
     }
 }
 
