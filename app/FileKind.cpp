@@ -3,6 +3,7 @@
 #include "document/Detection.h"
 #include "document/LineIo.h"
 #include "document/Parsing.h"
+#include "document/Unicode.h"
 
 #include <algorithm>
 #include <cctype>
@@ -52,8 +53,32 @@ std::string ReadHead(const std::string& path, std::size_t limit) {
     return bytes;
 }
 
-bool LooksLikeSubtitles(std::string head) {
-    if (head.size() == kSubtitleSniffBytes) {
+// The UTF-8 form of a head that starts with a UTF-16 byte-order mark (its text is recognised
+// like any other); other heads as they are. A head cut short loses a last half character.
+std::string TextOfHead(std::string head, bool cut) {
+    for (std::string_view mark : {kUtf16LeByteOrderMark, kUtf16BeByteOrderMark}) {
+        if (std::string_view(head).substr(0, mark.size()) != mark)
+            continue;
+        const bool bigEndian = mark == kUtf16BeByteOrderMark;
+        std::string_view units = std::string_view(head).substr(mark.size());
+        if (cut) {
+            units = units.substr(0, units.size() & ~std::size_t(1));
+            if (units.size() >= 2) {
+                const unsigned char high = static_cast<unsigned char>(
+                    bigEndian ? units[units.size() - 2] : units[units.size() - 1]);
+                if (high >= 0xD8 && high <= 0xDB) // the first half of a surrogate pair
+                    units.remove_suffix(2);
+            }
+        }
+        return Utf16ToUtf8(units, bigEndian);
+    }
+    return head;
+}
+
+bool LooksLikeSubtitles(std::string raw) {
+    const bool cut = raw.size() == kSubtitleSniffBytes;
+    std::string head = TextOfHead(std::move(raw), cut);
+    if (cut) {
         // The last line may be cut short; only whole lines are recognised.
         const std::size_t lastBreak = head.find_last_of("\r\n");
         if (lastBreak == std::string::npos)

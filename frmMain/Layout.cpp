@@ -159,7 +159,7 @@ void TForm1::buildLayout() {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(592, 399);
+    setFixedSize(592, 431);
     move(240, 169);
     setFont(WindowFont());
     QPalette palette = this->palette();
@@ -231,8 +231,8 @@ void TForm1::buildLayout() {
     lblSubs = Label(this, "lblSubs", "00:00:00,000 / 00:00:00,000", 115, 292, 462, 50);
     lblSubs->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblSubs->setAutoFillBackground(true);
-    // What the last Fix Synch did, under the overlay and beside the progress bar's column.
-    lblResult = Label(this, "lblResult", "", 115, 343, 462, 30);
+    // What the last Fix Synch did, in a row of its own under the repair row.
+    lblResult = Label(this, "lblResult", "", 115, 397, 474, 28);
     Lime(lblResult, 11, false);
     lblResult->setWordWrap(true);
     lblResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);

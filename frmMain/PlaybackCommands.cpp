@@ -301,6 +301,7 @@ void PlaybackCommands::cboZoomClick() {
     const int repairTop = std::max(kRepairRowTop, z.bar.top + z.bar.height + kRepairRowGap);
     f.chkRepair->move(f.chkRepair->x(), repairTop);
     f.cboDialogs->move(f.cboDialogs->x(), repairTop);
+    f.lblResult->move(f.lblResult->x(), resultTop(repairTop));
     f.setFixedSize(z.outerWidth - frame.width(), outerHeight(z, frame.height()) - frame.height());
     keepOnScreen();
     PaintBar();
@@ -308,9 +309,12 @@ void PlaybackCommands::cboZoomClick() {
 
 int PlaybackCommands::outerHeight(const velkar::ZoomLayout& z, int frameHeight) const {
     const int repairTop = std::max(kRepairRowTop, z.bar.top + z.bar.height + kRepairRowGap);
-    const int repairBottom =
-        repairTop + std::max(m_form.chkRepair->height(), m_form.cboDialogs->height());
-    return std::max(z.outerHeight, repairBottom + kRepairRowGap + frameHeight);
+    const int resultBottom = resultTop(repairTop) + m_form.lblResult->height();
+    return std::max(z.outerHeight, resultBottom + kRepairRowGap + frameHeight);
+}
+
+int PlaybackCommands::resultTop(int repairTop) const {
+    return repairTop + std::max(m_form.chkRepair->height(), m_form.cboDialogs->height()) + 2;
 }
 
 void PlaybackCommands::keepOnScreen() {

@@ -116,6 +116,8 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     void showOverlay();
     // The window's outer height for layout `z`: room for the repair row under the bar.
     int outerHeight(const velkar::ZoomLayout& z, int frameHeight) const;
+    // The top of the Fix Synch result row, under the repair row that starts at `repairTop`.
+    int resultTop(int repairTop) const;
     // Moves the window back inside the screen's free area where it reaches out of it.
     void keepOnScreen();
     void enterFullScreen();

@@ -196,8 +196,8 @@ TEST_F(CliTest, SyncPieceByPieceThroughSeveralAnchors) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "Stretched piece by piece by 2.000000, 1.000000; anchor 2: 100 -> 100; "
                      "anchor 5: 400 -> 500; anchor 3: 200 -> 300\n");
-    EXPECT_EQ(test::ReadBytes(path("out.sub")), "{0}{20}z\r\n{100}{120}a\r\n{300}{310}b\r\n"
-                                                "{400}{410}c\r\n{500}{510}d\r\n{600}{620}e\r\n");
+    EXPECT_EQ(test::ReadBytes(path("out.sub")),
+              "{0}{20}z\n{100}{120}a\n{300}{310}b\n{400}{410}c\n{500}{510}d\n{600}{620}e\n");
 
     auto one = RunCli({"sync", in, "--anchor", "2=100", "-o", path("o")});
     EXPECT_EQ(one.code, 2);

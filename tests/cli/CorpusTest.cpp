@@ -40,10 +40,10 @@ const std::map<std::string, SubtitleFormat> kExpected = {
     {"srt/gaupol-subrip.srt", sfDamaged},
     {"srt/gnomesubtitles-cc-mayer-bettle-cp1252-crlf.srt", sfSubRip},
     {"srt/gnomesubtitles-sample-utf8bom-misnested-tags.srt", sfSubRip},
-    // UTF-16 read as bytes: no line is a counter.
-    {"srt/mantasdone-utf16le-crlf-arabic.srt", sfUnknown},
+    // UTF-16, read as its text; one time line is malformed ("00:00:0,000").
+    {"srt/mantasdone-utf16le-crlf-arabic.srt", sfDamaged},
     {"srt/mpv-sub-no-blank-separators.srt", sfSubRip},
-    {"srt/pysrt-bom-utf-16-le.srt", sfUnknown},
+    {"srt/pysrt-bom-utf-16-le.srt", sfSubRip},
     {"srt/pysrt-bom-utf-8.srt", sfSubRip},
     {"srt/pysrt-capability_tester.srt", sfSubRip},
     {"srt/pysrt-empty.srt", sfDamaged},

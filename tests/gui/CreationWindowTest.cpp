@@ -233,6 +233,7 @@ TEST_F(Creation, TheDialogListAndTheLabelShowACreatedTextInItsOwnEncoding) {
     loadText("Καλημέρα\r\n"); // UTF-8
     pressAt(1000);
     pressAt(2000);
+    dialogs.answers.push_back(Answer::No);
     form().cmdCreate->click();
     // "Καλημέρα κόσμε" in Windows-1253
     loadText("\xca\xe1\xeb\xe7\xec\xdd\xf1\xe1 \xea\xfc\xf3\xec\xe5\r\n");

@@ -115,7 +115,7 @@ class MainWindow : public GuiTest {};
 
 TEST_F(MainWindow, HasAFixedClientAreaOnBlack) {
     start();
-    EXPECT_EQ(form().size(), QSize(592, 399));
+    EXPECT_EQ(form().size(), QSize(592, 431));
     EXPECT_EQ(form().minimumSize(), form().maximumSize());
     EXPECT_FALSE(form().windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form().windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -326,7 +326,7 @@ TEST_F(Screenshot, MainWindowWithASubRipDocumentDraws) {
     form().lblSubs->setText(QStringLiteral("00:01:04,900 / 00:01:45,000\nI always wanted to come "
                                            "to France."));
     const QImage picture = form().grab().toImage();
-    ASSERT_EQ(picture.size(), QSize(592, 399));
+    ASSERT_EQ(picture.size(), QSize(592, 431));
     EXPECT_EQ(picture.pixelColor(300, 360), QColor(Qt::black)); // between the label and the list
     const QString keep = qEnvironmentVariable("VELKAR_SCREENSHOT");
     if (!keep.isEmpty()) {

@@ -64,7 +64,7 @@ TEST(PlayingWindow, ShowsThePictureTheSubtitleAndTheThumb) {
         form.playback().Mplayer()->pause();
         Pump(300);
 
-        EXPECT_EQ(form.frameGeometry().size(), QSize(760, 617));
+        EXPECT_EQ(form.frameGeometry().size(), QSize(760, 645));
         EXPECT_TRUE(form.lblSubs->text().contains(
             QStringLiteral("Where are you going tonight?\nDown to the harbour.")));
         EXPECT_GT(form.playback().ThumbX, 0);

@@ -29,7 +29,7 @@ TEST(BarBitmap, DrawsBothResourcesAtTheirSizesAndNothingElse) {
 class PositionBarTest : public testing::Test {
   protected:
     void SetUp() override {
-        window.resize(592, 399);
+        window.resize(592, 431);
         bar = new PositionBar(&window);
         bar->setUp(115, 342, 462);
     }
