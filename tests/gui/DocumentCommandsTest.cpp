@@ -16,6 +16,9 @@
 #include <QTextBlock>
 #include <QToolButton>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 namespace velkar::gui::test {
 namespace {
 
@@ -389,6 +392,35 @@ TEST_F(SaveAs, AFolderThatCannotBeWrittenIsReported) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], "Cannot create file " + target + ": No such file or directory");
     EXPECT_EQ(form().document().SubtitleFileName, tempPath("in.srt").toStdString());
+}
+
+// A link is followed: the file it names gets the new bytes and keeps its mode, the link stays.
+// A pipe is no file to save into: refused with the reason, and left a pipe.
+TEST_F(SaveAs, ALinkIsFollowedAndAPipeIsRefused) {
+    start();
+    openBytes(kThreeSubtitles, QStringLiteral("in.srt"));
+    const QString real = tempPath("real.srt"), link = tempPath("link.srt");
+    WriteBytes(real, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+    ASSERT_TRUE(QFile::link(real, link));
+    dialogs.answers.push_back(Answer::Yes); // "link.srt already exists."
+    dialogs.files.push_back(link);
+    form().cmdSave->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadBytes(real), kThreeSubtitles);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    const QString pipe = tempPath("pipe.srt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    dialogs.answers.push_back(Answer::Yes);
+    dialogs.files.push_back(pipe);
+    form().cmdSave->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Cannot create file " + pipe + ": Not a regular file");
+    EXPECT_TRUE(std::filesystem::is_fifo(QFile::encodeName(pipe).toStdString()));
 }
 
 class SubtitleInformation : public GuiTest {};
