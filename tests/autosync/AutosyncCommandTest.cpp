@@ -6,11 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace velkar::autosync {
@@ -42,32 +42,56 @@ std::string Read(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-const std::regex kClock(R"((\d\d):(\d\d):(\d\d),(\d\d\d))");
+// Calls at(position, milliseconds) for every clock time "hh:mm:ss,zzz" of a SubRip text, from
+// left to right, matches not overlapping.
+template <typename At> void ForEachClock(const std::string& text, At at) {
+    auto digits = [&](std::size_t p, std::size_t n) {
+        for (std::size_t k = 0; k < n; ++k)
+            if (!std::isdigit(static_cast<unsigned char>(text[p + k])))
+                return false;
+        return true;
+    };
+    constexpr std::size_t kLength = 12;
+    for (std::size_t p = 0; p + kLength <= text.size(); ++p) {
+        if (digits(p, 2) && text[p + 2] == ':' && digits(p + 3, 2) && text[p + 5] == ':' &&
+            digits(p + 6, 2) && text[p + 8] == ',' && digits(p + 9, 3)) {
+            at(p, std::stol(text.substr(p, 2)) * 3600000 +
+                      std::stol(text.substr(p + 3, 2)) * 60000 +
+                      std::stol(text.substr(p + 6, 2)) * 1000 + std::stol(text.substr(p + 9, 3)));
+            p += kLength - 1;
+        }
+    }
+}
 
 // Every clock time of a SubRip text, in ms, in order.
 std::vector<long> Times(const std::string& text) {
     std::vector<long> times;
-    for (std::sregex_iterator m(text.begin(), text.end(), kClock), end; m != end; ++m)
-        times.push_back(std::stol((*m)[1]) * 3600000 + std::stol((*m)[2]) * 60000 +
-                        std::stol((*m)[3]) * 1000 + std::stol((*m)[4]));
+    ForEachClock(text, [&](std::size_t, long ms) { times.push_back(ms); });
     return times;
+}
+
+// `text` with every clock time t replaced by what `clock(t)` gives.
+template <typename Clock> std::string ReplaceClocks(const std::string& text, Clock clock) {
+    std::string result;
+    std::size_t last = 0;
+    ForEachClock(text, [&](std::size_t at, long ms) {
+        result.append(text, last, at - last);
+        result += clock(ms);
+        last = at + 12;
+    });
+    result.append(text, last, std::string::npos);
+    return result;
 }
 
 // `text` with every clock time t replaced by stretch * t + offset.
 std::string Broken(const std::string& text, double stretch, double offsetMs) {
-    std::string result;
-    auto last = text.cbegin();
-    for (std::sregex_iterator m(text.begin(), text.end(), kClock), end; m != end; ++m) {
-        result.append(last, (*m)[0].first);
-        const long t = std::lround(stretch * double(Times((*m)[0].str())[0]) + offsetMs);
+    return ReplaceClocks(text, [&](long ms) {
+        const long t = std::lround(stretch * double(ms) + offsetMs);
         char clock[64];
         std::snprintf(clock, sizeof clock, "%02ld:%02ld:%02ld,%03ld", t / 3600000, t / 60000 % 60,
                       t / 1000 % 60, t % 1000);
-        result += clock;
-        last = (*m)[0].second;
-    }
-    result.append(last, text.cend());
-    return result;
+        return std::string(clock);
+    });
 }
 
 class AutosyncCommand : public testing::Test {
@@ -115,7 +139,8 @@ TEST_P(AutosyncRestores, EveryStartFromTheSound) {
     for (std::size_t i = 0; i < want.size(); i += 2) // the starts
         EXPECT_NEAR(double(got[i]), double(want[i]), 150.0) << "subtitle " << i / 2 + 1;
     // Only the times changed.
-    EXPECT_EQ(std::regex_replace(fixed, kClock, "T"), std::regex_replace(m_truth, kClock, "T"));
+    const auto mark = [](long) { return std::string("T"); };
+    EXPECT_EQ(ReplaceClocks(fixed, mark), ReplaceClocks(m_truth, mark));
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, AutosyncRestores,

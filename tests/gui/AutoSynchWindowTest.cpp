@@ -4,6 +4,8 @@
 
 #include "GuiTest.h"
 
+#include "document/Opening.h"
+#include "document/Progress.h"
 #include "document/TimeCode.h"
 #include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/PlaybackCommands.h"
@@ -14,7 +16,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <regex>
 
 namespace velkar::gui::test {
 namespace {
@@ -23,15 +24,14 @@ const std::string kClips = VELKAR_AUTOSYNC_CLIPS_DIR;
 
 // The true starts and ends of the dialogue's twelve lines, in ms.
 std::vector<std::pair<long, long>> Truth() {
-    const std::string srt = ReadBytes(QString::fromStdString(kClips + "/dialogue.srt"));
-    const std::regex clock(R"((\d\d):(\d\d):(\d\d),(\d\d\d))");
-    std::vector<long> times;
-    for (std::sregex_iterator m(srt.begin(), srt.end(), clock), end; m != end; ++m)
-        times.push_back(std::stol((*m)[2]) * 60000 + std::stol((*m)[3]) * 1000 +
-                        std::stol((*m)[4]));
+    velkar::SubtitleDocument doc;
+    velkar::NoProgress progress;
+    velkar::ReadDocument(doc, kClips + "/dialogue.srt");
+    velkar::Recognise(doc, progress);
+    velkar::FinishOpen(doc, progress);
     std::vector<std::pair<long, long>> spans;
-    for (std::size_t i = 0; i + 1 < times.size(); i += 2)
-        spans.push_back({times[i], times[i + 1]});
+    for (std::size_t i = 0; i < doc.SubtitleCount; ++i)
+        spans.push_back({doc.start(i), doc.end(i)});
     return spans;
 }
 
