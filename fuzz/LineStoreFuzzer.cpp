@@ -33,16 +33,17 @@ struct Input {
 void Check(const velkar::LineStore& store, const std::vector<std::string>& model) {
     if (!(store == model))
         std::abort();
-    // The runs it would write out as they stand hold exactly the lines and their CR LFs.
+    // The runs it would write out as they stand hold exactly the lines and their own line ends.
     std::string runs;
     std::string_view run;
     for (std::size_t i = 0; i < store.size();) {
-        if (const std::size_t n = store.CrlfRun(i, run)) {
+        if (const std::size_t n = store.StoredRun(i, run)) {
             runs.append(run);
             i += n;
         } else {
-            runs.append(store[i++]);
-            runs.append("\r\n");
+            runs.append(store[i]);
+            runs.append(velkar::LineBreakBytes(store.lineBreak(i)));
+            ++i;
         }
     }
     if (runs != velkar::JoinLines(store))
