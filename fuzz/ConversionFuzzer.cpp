@@ -86,10 +86,17 @@ std::optional<std::int32_t> ReferenceTime(SubtitleFormat f, std::string_view tex
             c = c == ' ' ? '0' : c;
         return ReferenceInteger(t.empty() ? "0" : t);
     }
+    // A one-digit hour may stand alone: "1:00:00,000" is " 1:00:00,000", and "1 :00:00,000"
+    // reads its hour as "1".
+    std::string clock(text);
+    if (clock.size() >= 2 && clock[1] == ':')
+        clock.insert(0, " ");
+    text = clock;
     auto field = [&](std::size_t first, std::size_t count) {
         return ReferenceInteger(first - 1 < text.size() ? text.substr(first - 1, count) : "");
     };
-    const auto h = field(1, 2), m = field(4, 2), s = field(7, 2);
+    const bool loneDigit = text.size() >= 2 && text[0] != ' ' && text[1] == ' ';
+    const auto h = field(1, loneDigit ? 1 : 2), m = field(4, 2), s = field(7, 2);
     const auto z = f == velkar::sfSubRip ? field(10, 3) : field(10, 2);
     if (!h || !m || !s || !z)
         return std::nullopt;
