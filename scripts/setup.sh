@@ -11,7 +11,7 @@ packages=(
     libmpv-dev mpv                    # the built-in player, the external player
     libuchardet-dev                   # guessing a file's 8-bit code page for display
     xvfb xauth libgl1-mesa-dri        # windows and pictures on a machine without a display
-    clang                             # the fuzz targets (libFuzzer)
+    clang libclang-rt-14-dev          # the fuzz targets (libFuzzer; its runtime is only recommended)
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libwebrtc-audio-processing-dev espeak-ng sox  # sync from sound; test speech
 )
 missing=()
