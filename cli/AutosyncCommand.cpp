@@ -65,14 +65,6 @@ class TerminalProgress final : public AnalysisProgress {
     int m_last = -1;
 };
 
-bool SameFile(const std::string& a, const std::string& b) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::exists(b, ec) && fs::equivalent(a, b, ec))
-        return true;
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
-
 std::string Seconds(double ms) {
     char text[32];
     std::snprintf(text, sizeof text, "%+.3f s", ms / 1000.0);

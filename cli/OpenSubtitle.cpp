@@ -4,6 +4,8 @@
 #include "document/Opening.h"
 #include "document/Report.h"
 
+#include <filesystem>
+
 namespace velkar::cli {
 
 void OpenSubtitle(SubtitleDocument& doc, const std::string& path, SubtitleTextsWanted texts) {
@@ -32,6 +34,14 @@ const char* JsonFormatName(SubtitleFormat format) {
     default:
         return "Unknown";
     }
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(b, ec) && fs::equivalent(a, b, ec))
+        return true;
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
 }
 
 } // namespace velkar::cli

@@ -20,4 +20,8 @@ void OpenSubtitle(SubtitleDocument& doc, const std::string& path,
 // Name of a format in JSON output: MicroDVD, SubRip, SubViewer2, Unknown, Damaged.
 const char* JsonFormatName(SubtitleFormat format);
 
+// True when paths `a` and `b` name one file (the same file, a link to it, or the same path
+// spelled differently), so that writing `b` would destroy `a`.
+bool SameFile(const std::string& a, const std::string& b);
+
 } // namespace velkar::cli

@@ -48,14 +48,6 @@ std::vector<TypedAnchor> PiecewiseAnchors(const std::vector<std::string>& option
     return anchors;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::exists(b, ec) && fs::equivalent(a, b, ec))
-        return true;
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
-
 int ToleranceIndex(const std::string& item) {
     for (std::size_t i = 0; i < kToleranceItems.size(); ++i)
         if (kToleranceItems[i] == item)
