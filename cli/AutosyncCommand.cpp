@@ -2,7 +2,7 @@
 // timed subtitle file) and writes the re-timed copy.
 
 #include "autosync/Fit.h"
-#include "autosync/MovieSpeech.h"
+#include "autosync/SoundModule.h"
 #include "autosync/SubtitleSpeech.h"
 #include "cli/Commands.h"
 #include "cli/OpenSubtitle.h"
@@ -106,7 +106,7 @@ void Autosync(std::ostream& out, const AutosyncOptions& options) {
     if (!options.movie.empty()) {
         TerminalProgress progress;
         std::optional<MovieSpeech> heard =
-            DetectMovieSpeech(options.movie, options.stream, progress);
+            DetectMovieSpeechInModule(options.movie, options.stream, progress);
         speech = std::move(heard->speech); // never cancelled from here
         if (!options.frameRate && heard->frameRate > 0)
             frameRate = heard->frameRate;

@@ -1,0 +1,103 @@
+#include "autosync/SoundModule.h"
+
+#include "autosync/SoundModuleAbi.h"
+#include "document/Errors.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace velkar::autosync {
+
+namespace {
+
+// Where the module may stand: beside the running program (the build folder), in the library
+// folder of an installed program, and where this build made it.
+std::vector<std::filesystem::path> ModuleCandidates() {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> candidates;
+    std::error_code ec;
+    const fs::path program = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        candidates.push_back(program.parent_path() / VELKAR_SOUND_MODULE_NAME);
+        candidates.push_back(program.parent_path() / VELKAR_SOUND_MODULE_INSTALLED);
+    }
+    candidates.emplace_back(VELKAR_SOUND_MODULE_BUILT);
+    return candidates;
+}
+
+VelkarDetectMovieSpeech LoadEntry() {
+    static VelkarDetectMovieSpeech entry = nullptr;
+    static std::string failure;
+    if (entry)
+        return entry;
+    failure.clear();
+    for (const auto& candidate : ModuleCandidates()) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(candidate, ec))
+            continue;
+        void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) {
+            failure = ::dlerror();
+            continue;
+        }
+        entry = reinterpret_cast<VelkarDetectMovieSpeech>(::dlsym(module, kVelkarSoundEntry));
+        if (entry)
+            return entry;
+        failure = ::dlerror();
+        ::dlclose(module);
+    }
+    throw VelkarError(
+        "The movie's sound cannot be analysed: " +
+        (failure.empty() ? std::string(VELKAR_SOUND_MODULE_NAME " not found") : failure));
+}
+
+struct Outcome {
+    AnalysisProgress* progress;
+    std::optional<MovieSpeech> speech;
+    std::optional<std::string> failure;
+};
+
+const VelkarSoundCalls& Calls(Outcome& outcome) {
+    static thread_local VelkarSoundCalls calls;
+    calls.context = &outcome;
+    // Nothing may be thrown through the module's frames: a watcher that fails stops the run.
+    calls.advanced = [](void* context, double fraction) {
+        try {
+            static_cast<Outcome*>(context)->progress->advanced(fraction);
+        } catch (...) {
+        }
+    };
+    calls.cancelled = [](void* context) {
+        try {
+            return static_cast<Outcome*>(context)->progress->cancelled() ? 1 : 0;
+        } catch (...) {
+            return 1;
+        }
+    };
+    calls.found = [](void* context, const std::uint8_t* frames, std::size_t count, double rate) {
+        auto& outcome = *static_cast<Outcome*>(context);
+        outcome.speech.emplace();
+        outcome.speech->speech.frames.assign(frames, frames + count);
+        outcome.speech->frameRate = rate;
+    };
+    calls.failed = [](void* context, const char* message) {
+        static_cast<Outcome*>(context)->failure = message;
+    };
+    return calls;
+}
+
+} // namespace
+
+std::optional<MovieSpeech> DetectMovieSpeechInModule(const std::string& path, int stream,
+                                                     AnalysisProgress& progress) {
+    const VelkarDetectMovieSpeech detect = LoadEntry();
+    Outcome outcome{&progress, std::nullopt, std::nullopt};
+    detect(path.c_str(), stream, &Calls(outcome));
+    if (outcome.failure)
+        throw VelkarError(*outcome.failure);
+    return std::move(outcome.speech);
+}
+
+} // namespace velkar::autosync

@@ -1,0 +1,18 @@
+#pragma once
+// The movie's speech for the command-line tool, found by the sound analysis module, which is
+// loaded on first use (see SoundModuleAbi.h for why it is a module).
+
+#include "autosync/MovieSpeech.h"
+
+#include <optional>
+#include <string>
+
+namespace velkar::autosync {
+
+// As DetectMovieSpeech, through the module: throws VelkarError with the analysis' own message
+// when it fails, or "The movie's sound cannot be analysed: <reason>" when the module is not
+// found or does not load.
+std::optional<MovieSpeech> DetectMovieSpeechInModule(const std::string& path, int stream,
+                                                     AnalysisProgress& progress);
+
+} // namespace velkar::autosync

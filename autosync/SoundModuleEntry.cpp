@@ -1,0 +1,37 @@
+// The sound analysis module's entry: runs the detection and hands back plain bytes or the
+// failure's text, so no exception and no C++ object leaves the module.
+#include "autosync/MovieSpeech.h"
+#include "autosync/SoundModuleAbi.h"
+
+#include <exception>
+
+namespace {
+
+using velkar::autosync::AnalysisProgress;
+
+class CallerProgress final : public AnalysisProgress {
+  public:
+    explicit CallerProgress(const VelkarSoundCalls& calls) : m_calls(calls) {}
+    void advanced(double fraction) override { m_calls.advanced(m_calls.context, fraction); }
+    bool cancelled() const override { return m_calls.cancelled(m_calls.context) != 0; }
+
+  private:
+    const VelkarSoundCalls& m_calls;
+};
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) void
+velkar_detect_movie_speech(const char* path, int stream, const VelkarSoundCalls* calls) {
+    try {
+        CallerProgress progress(*calls);
+        const auto heard = velkar::autosync::DetectMovieSpeech(path, stream, progress);
+        if (heard)
+            calls->found(calls->context, heard->speech.frames.data(), heard->speech.frames.size(),
+                         heard->frameRate);
+    } catch (const std::exception& e) {
+        calls->failed(calls->context, e.what());
+    } catch (...) {
+        calls->failed(calls->context, "The movie's sound cannot be analysed");
+    }
+}
