@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <sys/mman.h>
 #include <utility>
 
@@ -82,6 +83,14 @@ template <typename Add> void ForEachLine(const char* const begin, const char* co
         add(start, end, LineBreak::None);
 }
 
+// A line's length as stored; no line comes near 4 GiB (files above 256 MiB are never read),
+// and one that did would be refused rather than cut.
+std::uint32_t CheckedSize(std::size_t size) {
+    if (size > UINT32_MAX)
+        throw std::length_error("A line of more than 4 GiB");
+    return static_cast<std::uint32_t>(size);
+}
+
 // Blocks allocated for lines that do not fit their place grow with the store, up to this size.
 constexpr std::size_t kMinBlock = 256, kMaxBlock = 1 << 20;
 // Bytes left behind by moved lines are dropped (the store copied afresh) once there are more
@@ -129,7 +138,6 @@ void LineStore::CopyFrom(const Lines& lines, BreakOf breakOf) {
     for (const auto& line : lines)
         total += std::string_view(line).size() + LineBreakBytes(breakOf(i++)).size();
     m_lines.reserve(lines.size());
-    m_breaks.reserve(lines.size());
     Block block(total);
     char* p = block.data();
     i = 0;
@@ -139,8 +147,7 @@ void LineStore::CopyFrom(const Lines& lines, BreakOf breakOf) {
         const std::string_view end = LineBreakBytes(lineBreak);
         if (!line.empty())
             std::memcpy(p, line.data(), line.size());
-        m_lines.emplace_back(p, line.size());
-        m_breaks.push_back(lineBreak);
+        m_lines.push_back({p, CheckedSize(line.size()), lineBreak});
         p += line.size();
         if (!end.empty())
             std::memcpy(p, end.data(), end.size());
@@ -161,7 +168,7 @@ LineStore::LineStore(std::initializer_list<std::string_view> lines) {
 }
 
 LineStore::LineStore(const LineStore& other) {
-    CopyFrom(other.m_lines, [&](std::size_t i) { return other.m_breaks[i]; });
+    CopyFrom(other, [&](std::size_t i) { return other.m_lines[i].lineBreak; });
 }
 
 LineStore& LineStore::operator=(const LineStore& other) {
@@ -189,17 +196,15 @@ LineStore LineStore::Split(Block block, std::size_t skip) {
     std::size_t size = block.size() - skip;
     if (const void* nul = size == 0 ? nullptr : std::memchr(begin, '\0', size))
         size = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
-    // Counted first, so that the table of lines takes 17 bytes a line (the view and its line
-    // end) and no more, even while it is filled (a file of bare line ends would otherwise cost
-    // many times its size).
+    // Counted first, so that the table of lines takes 16 bytes a line (where the line is and
+    // its line end) and no more, even while it is filled (a file of bare line ends would otherwise
+    // cost many times its size).
     std::size_t count = 0;
     ForEachLine(begin, begin + size, [&](const char*, const char*, LineBreak) { ++count; });
     store.m_lines.reserve(count);
-    store.m_breaks.reserve(count);
-    AdviseHugePages(store.m_lines.data(), store.m_lines.capacity() * sizeof(std::string_view));
+    AdviseHugePages(store.m_lines.data(), store.m_lines.capacity() * sizeof(Line));
     ForEachLine(begin, begin + size, [&](const char* first, const char* last, LineBreak end) {
-        store.m_lines.emplace_back(first, static_cast<std::size_t>(last - first));
-        store.m_breaks.push_back(end);
+        store.m_lines.push_back({first, CheckedSize(static_cast<std::size_t>(last - first)), end});
     });
     store.m_used = block.size();
     store.m_blocks.push_back(std::move(block));
@@ -228,9 +233,14 @@ std::string_view LineStore::Place(std::string_view text, LineBreak lineBreak) {
     return {p, text.size()};
 }
 
+void LineStore::Point(std::size_t i, const char* data, std::size_t size) {
+    m_lines[i].data = data;
+    m_lines[i].size = CheckedSize(size);
+}
+
 void LineStore::Move(std::size_t i, std::string_view text) {
-    m_abandoned += m_lines[i].size() + LineBreakBytes(m_breaks[i]).size();
-    m_lines[i] = text;
+    m_abandoned += m_lines[i].size + LineBreakBytes(m_lines[i].lineBreak).size();
+    Point(i, text.data(), text.size());
     std::size_t held = 0;
     for (const Block& block : m_blocks)
         held += block.size();
@@ -239,18 +249,18 @@ void LineStore::Move(std::size_t i, std::string_view text) {
 }
 
 void LineStore::set(std::size_t i, std::string_view text) {
-    const std::string_view line = m_lines[i];
+    const std::string_view line = m_lines[i].text();
     if (text.size() <= line.size()) {
         if (!text.empty())
             std::memmove(const_cast<char*>(line.data()), text.data(), text.size());
-        m_lines[i] = {line.data(), text.size()};
+        Point(i, line.data(), text.size());
         return;
     }
-    Move(i, Place(text, m_breaks[i]));
+    Move(i, Place(text, m_lines[i].lineBreak));
 }
 
 void LineStore::replace(std::size_t i, std::size_t count, std::string_view text) {
-    const std::string_view line = m_lines[i];
+    const std::string_view line = m_lines[i].text();
     count = std::min(count, line.size());
     const std::size_t rest = line.size() - count;
     if (text.size() <= count) {
@@ -259,10 +269,10 @@ void LineStore::replace(std::size_t i, std::size_t count, std::string_view text)
             std::memmove(p + text.size(), p + count, rest);
         if (!text.empty())
             std::memcpy(p, text.data(), text.size());
-        m_lines[i] = {p, text.size() + rest};
+        Point(i, p, text.size() + rest);
         return;
     }
-    char* p = Allocate(text.size() + rest, m_breaks[i]);
+    char* p = Allocate(text.size() + rest, m_lines[i].lineBreak);
     std::memcpy(p, text.data(), text.size());
     if (rest != 0)
         std::memcpy(p + text.size(), line.data() + count, rest);
@@ -270,41 +280,40 @@ void LineStore::replace(std::size_t i, std::size_t count, std::string_view text)
 }
 
 LineBreak LineStore::NewLineBreak() const {
-    return m_breaks.empty() || m_breaks.front() == LineBreak::None ? LineBreak::CrLf
-                                                                   : m_breaks.front();
+    return m_lines.empty() || m_lines.front().lineBreak == LineBreak::None
+               ? LineBreak::CrLf
+               : m_lines.front().lineBreak;
 }
 
 void LineStore::push_back(std::string_view text) {
     const LineBreak lineBreak = NewLineBreak();
-    if (!m_breaks.empty() && m_breaks.back() == LineBreak::None) {
+    if (!m_lines.empty() && m_lines.back().lineBreak == LineBreak::None) {
         // The last line is the last no longer: it takes a line end, after its bytes if there is
         // room, which there is not where the file ended.
-        m_breaks.back() = lineBreak;
+        m_lines.back().lineBreak = lineBreak;
         const std::size_t last = m_lines.size() - 1;
-        Move(last, Place(m_lines[last], lineBreak));
+        Move(last, Place(m_lines[last].text(), lineBreak));
     }
     const std::string_view placed = Place(text, lineBreak);
-    m_lines.push_back(placed);
-    m_breaks.push_back(lineBreak);
+    m_lines.push_back({placed.data(), CheckedSize(placed.size()), lineBreak});
 }
 
 void LineStore::clear() {
-    std::vector<std::string_view>().swap(m_lines);
-    std::vector<LineBreak>().swap(m_breaks);
+    std::vector<Line>().swap(m_lines);
     m_blocks.clear();
     m_used = 0;
     m_abandoned = 0;
 }
 
 std::vector<std::string> LineStore::strings() const {
-    return std::vector<std::string>(m_lines.begin(), m_lines.end());
+    return std::vector<std::string>(begin(), end());
 }
 
 std::size_t LineStore::StoredRun(std::size_t first, std::string_view& bytes) const {
     bytes = {};
     if (first >= m_lines.size())
         return 0;
-    const char* const start = m_lines[first].data();
+    const char* const start = m_lines[first].data;
     const char* blockEnd = nullptr;
     for (const Block& block : m_blocks)
         if (start >= block.data() && start < block.data() + block.size()) {
@@ -316,8 +325,8 @@ std::size_t LineStore::StoredRun(std::size_t first, std::string_view& bytes) con
     const char* cursor = start;
     std::size_t i = first;
     for (; i < m_lines.size(); ++i) {
-        const std::string_view line = m_lines[i];
-        const LineBreak lineBreak = m_breaks[i];
+        const std::string_view line = m_lines[i].text();
+        const LineBreak lineBreak = m_lines[i].lineBreak;
         if (line.data() != cursor || static_cast<std::size_t>(blockEnd - cursor) < line.size())
             break;
         const std::size_t room = static_cast<std::size_t>(blockEnd - cursor) - line.size();
@@ -339,7 +348,10 @@ std::size_t LineStore::StoredRun(std::size_t first, std::string_view& bytes) con
 }
 
 bool operator==(const LineStore& a, const LineStore& b) {
-    return a.m_breaks == b.m_breaks && std::equal(a.begin(), a.end(), b.begin(), b.end());
+    return std::equal(a.m_lines.begin(), a.m_lines.end(), b.m_lines.begin(), b.m_lines.end(),
+                      [](const LineStore::Line& x, const LineStore::Line& y) {
+                          return x.lineBreak == y.lineBreak && x.text() == y.text();
+                      });
 }
 
 bool operator==(const LineStore& a, const std::vector<std::string>& b) {

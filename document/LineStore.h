@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,12 +25,56 @@ std::string_view LineBreakBytes(LineBreak lineBreak);
 
 class LineStore {
   public:
+  private:
+    // A line's place and its line end in 16 bytes: a line's length fits 32 bits, since no file
+    // of more than 256 MiB is read and no line grows beyond 4 GiB.
+    struct Line {
+        const char* data = nullptr;
+        std::uint32_t size = 0;
+        LineBreak lineBreak = LineBreak::None;
+
+        std::string_view text() const { return {data, size}; }
+    };
+
+  public:
     using value_type = std::string_view;
     using size_type = std::size_t;
     using difference_type = std::ptrdiff_t;
-    using const_reference = const std::string_view&;
+    using const_reference = std::string_view;
     using reference = const_reference;
-    using const_iterator = std::vector<std::string_view>::const_iterator;
+
+    // Walks the lines, giving each as a view.
+    class const_iterator {
+      public:
+        using iterator_category = std::random_access_iterator_tag;
+        using iterator_concept = std::random_access_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using reference = std::string_view;
+        using pointer = void;
+
+        const_iterator() = default;
+        explicit const_iterator(const Line* line) : m_line(line) {}
+        std::string_view operator*() const { return m_line->text(); }
+        std::string_view operator[](difference_type n) const { return m_line[n].text(); }
+        const_iterator& operator++() { return ++m_line, *this; }
+        const_iterator operator++(int) { return const_iterator(m_line++); }
+        const_iterator& operator--() { return --m_line, *this; }
+        const_iterator operator--(int) { return const_iterator(m_line--); }
+        const_iterator& operator+=(difference_type n) { return m_line += n, *this; }
+        const_iterator& operator-=(difference_type n) { return m_line -= n, *this; }
+        friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
+        friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
+        friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const_iterator a, const_iterator b) {
+            return a.m_line - b.m_line;
+        }
+        friend bool operator==(const_iterator a, const_iterator b) = default;
+        friend auto operator<=>(const_iterator a, const_iterator b) = default;
+
+      private:
+        const Line* m_line = nullptr;
+    };
     using iterator = const_iterator;
 
     // Writable bytes the store owns, on the heap. Moving a block moves no byte, so views into
@@ -74,13 +119,13 @@ class LineStore {
     std::size_t size() const { return m_lines.size(); }
     bool empty() const { return m_lines.empty(); }
     // Read-only: a line changes through set() or replace().
-    const std::string_view& operator[](std::size_t i) const { return m_lines[i]; }
-    const std::string_view& front() const { return m_lines.front(); }
-    const std::string_view& back() const { return m_lines.back(); }
-    const_iterator begin() const { return m_lines.begin(); }
-    const_iterator end() const { return m_lines.end(); }
+    std::string_view operator[](std::size_t i) const { return m_lines[i].text(); }
+    std::string_view front() const { return m_lines.front().text(); }
+    std::string_view back() const { return m_lines.back().text(); }
+    const_iterator begin() const { return const_iterator(m_lines.data()); }
+    const_iterator end() const { return const_iterator(m_lines.data() + m_lines.size()); }
     // What ends line `i` in the file.
-    LineBreak lineBreak(std::size_t i) const { return m_breaks[i]; }
+    LineBreak lineBreak(std::size_t i) const { return m_lines[i].lineBreak; }
     // The line end that lines added to the store take: the first line's, CR LF when it has none.
     LineBreak NewLineBreak() const;
 
@@ -126,8 +171,10 @@ class LineStore {
     // Copies `lines`; line i ends with breakOf(i).
     template <typename Lines, typename BreakOf> void CopyFrom(const Lines& lines, BreakOf breakOf);
 
-    std::vector<std::string_view> m_lines;
-    std::vector<LineBreak> m_breaks; // one per line
+    // Makes line `i` the `size` bytes at `data`, its line end unchanged.
+    void Point(std::size_t i, const char* data, std::size_t size);
+
+    std::vector<Line> m_lines;
     std::vector<Block> m_blocks;
     std::size_t m_used = 0;      // bytes taken in the last block
     std::size_t m_abandoned = 0; // bytes of allocated room no line uses any more
