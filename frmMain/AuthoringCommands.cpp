@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 namespace velkar::gui {
@@ -60,14 +61,7 @@ void ShowViewerEntry(TfrmSubs& viewer, std::int32_t entry) {
 void TForm1::cmdCreateClick() {
     if (!ConfirmDiscardChanges())
         return;
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
-             cmdOpenSubtitle, cmdCreate, cmdSubInfo})
-        w->hide();
-    cmdLoadText->show();
-    cmdStartEnd->setText(kDialogStart);
-    cmdStartEnd->show();
-    cmdView->setGeometry(cmdCreate->x(), cmdCreate->y(), cmdCreate->width(), cmdView->height());
+    applyLayout(LayoutMode::Creation);
 
     velkar::StartCreation(m_document);
     // Nothing to save yet: the created subtitles count as changes.
@@ -100,7 +94,7 @@ void TForm1::cmdLoadTextClick() {
     const TextCodec codec = DetectCodec(PlainTextLines);
     // While creating, the document's texts come from this text: the dialog list and the label
     // show them in its encoding.
-    if (!cmdStartEnd->isHidden() && !chkRepair->isChecked())
+    if (m_layout == LayoutMode::Creation)
         m_codec = codec;
     QStringList entries;
     entries.reserve(qsizetype(2 * PlainTextLines.size()));
@@ -157,22 +151,40 @@ void TForm1::cmdStartEndClick() {
     }
 }
 
-void TForm1::chkRepairClick() {
-    const bool repair = chkRepair->isChecked();
-    cboDialogs->setEnabled(repair);
-    cmdStartEnd->setText(repair ? kRepairStart : kDialogStart);
+void TForm1::applyLayout(LayoutMode mode) {
+    // "View" goes back where it was in the normal layout; creating moves it up to "Create Subs".
+    if (m_layout == LayoutMode::Normal && mode != LayoutMode::Normal)
+        m_viewGeometry = cmdView->geometry();
+    const QRect create = cmdCreate->geometry();
+    m_layout = mode;
+    const bool normal = mode == LayoutMode::Normal;
     for (QWidget* w : std::initializer_list<QWidget*>{
              cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
-             cmdOpenSubtitle, cmdCreate, cmdSubInfo, cmdView})
-        w->setVisible(!repair);
-    cmdLoadText->setVisible(repair);
-    cmdStartEnd->setVisible(repair);
-    // Unticking always ends in the synchronisation layout, also when creating moved "View",
-    // and the time fields, which showed the repaired dialog, show the anchors again.
-    if (!repair) {
-        cmdView->setGeometry(56, 102, 55, cmdView->height());
+             cmdOpenSubtitle, cmdCreate, cmdSubInfo})
+        w->setVisible(normal);
+    cmdLoadText->setVisible(!normal);
+    // A created dialog started and not ended yet ends at the button's next press.
+    if (mode != LayoutMode::Normal || cmdStartEnd->text() != kDialogEnd)
+        cmdStartEnd->setText(mode == LayoutMode::Repair ? kRepairStart : kDialogStart);
+    cmdStartEnd->setVisible(!normal);
+    if (mode == LayoutMode::Creation)
+        cmdView->setGeometry(create.x(), create.y(), create.width(), cmdView->height());
+    else if (m_viewGeometry.isValid())
+        cmdView->setGeometry(m_viewGeometry);
+    cmdView->setVisible(mode != LayoutMode::Repair);
+    // The tick box and the dialog list follow the mode, whoever asked for it.
+    const QSignalBlocker quiet(chkRepair);
+    chkRepair->setChecked(mode == LayoutMode::Repair);
+    cboDialogs->setEnabled(mode == LayoutMode::Repair);
+}
+
+void TForm1::chkRepairClick() {
+    const bool repair = chkRepair->isChecked();
+    // Unticking always ends in the synchronisation layout, also when creating, and the time
+    // fields, which showed the repaired dialog, show the anchors again.
+    applyLayout(repair ? LayoutMode::Repair : LayoutMode::Normal);
+    if (!repair)
         ShowAnchors();
-    }
 }
 
 void TForm1::cboDialogsClick() {

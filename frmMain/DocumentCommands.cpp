@@ -198,20 +198,10 @@ bool TForm1::SaveDocumentAs() {
 }
 
 void TForm1::leaveAuthoringLayout() {
-    if (!cmdCreate->isHidden())
+    if (m_layout == LayoutMode::Normal)
         return;
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
-             cmdOpenSubtitle, cmdCreate, cmdSubInfo})
-        w->show();
-    cmdLoadText->hide();
-    cmdStartEnd->hide();
-    cmdView->setGeometry(56, 102, 55, cmdView->height());
-    // The repair layout hides "View" as well.
-    cmdView->show();
     // The saved document can be repaired further: the tick box and its list stay.
-    chkRepair->setChecked(false);
-    cboDialogs->setEnabled(false);
+    applyLayout(LayoutMode::Normal);
     // The time fields showed the repaired or created dialog; they show the anchors again.
     ShowAnchors();
 }

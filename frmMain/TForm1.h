@@ -21,6 +21,7 @@
 #include "frmMain/MediaPlayer.h"
 #include "playback/BspLink.h"
 
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
@@ -255,7 +256,15 @@ class TForm1 : public QWidget {
     // The document's file name as the caption and the question show it ("Untitled" for a
     // created document not saved yet).
     QString documentName() const;
-    // Back from the creation or repair layout to the normal one (nothing while it is shown).
+    // The three layouts of the left column: normal (synchronisation), repair of a single dialog
+    // (the dialog list enabled, "Repair Dialog Start") and creation ("Load Text", "Dialog
+    // Start", "View" where "Create Subs" was).
+    enum class LayoutMode { Normal, Repair, Creation };
+    // Shows, hides and places the controls for `mode`, ticks "Repair Single Dialog" for the
+    // repair layout only (without running its handler) and enables the dialog list with it.
+    void applyLayout(LayoutMode mode);
+    // Back from the creation or repair layout to the normal one, the time fields showing the
+    // anchors again (nothing while it is shown).
     void leaveAuthoringLayout();
     // Shows subtitle `anchor`'s start and text in `field` (a reset field without subtitles).
     void showAnchor(MaskedTimeEdit* field, std::int32_t anchor);
@@ -283,6 +292,8 @@ class TForm1 : public QWidget {
     QString m_plainTextPath;
     QString m_movieName;
     bool m_modified = false;
+    LayoutMode m_layout = LayoutMode::Normal;
+    QRect m_viewGeometry; // "View" in the normal layout, kept while another one is shown
     std::unique_ptr<PlaybackCommands> m_playback;
     std::unique_ptr<velkar::BspLink> m_bsp;
     // The analysis under way (shared_ptr: its type is complete only in AutoSynch.cpp).
