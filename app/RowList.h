@@ -6,9 +6,16 @@
 
 #include <QAbstractListModel>
 #include <QListView>
+#include <climits>
+#include <cstddef>
 #include <functional>
 
 namespace velkar::gui {
+
+// A count of rows as the lists take it (no list holds more than INT_MAX rows).
+inline int RowCount(std::size_t count) {
+    return count > std::size_t(INT_MAX) ? INT_MAX : int(count);
+}
 
 class RowModel : public QAbstractListModel {
     Q_OBJECT

@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -45,17 +44,6 @@ const QString kDialogEnd = QStringLiteral("Dialog End");
 const QString kRepairStart = QStringLiteral("Repair Dialog Start");
 const QString kRepairEnd = QStringLiteral("Repair Dialog End");
 
-// Makes `entry` the viewer's top item and selects it, whatever "Auto Scroll" says; an entry
-// outside the list (-1: none) is ignored.
-void ShowViewerEntry(TfrmSubs& viewer, std::int32_t entry) {
-    if (entry < 0 || entry >= viewer.lstSubs->count())
-        return;
-    QListWidgetItem* item = viewer.lstSubs->item(entry);
-    viewer.lstSubs->scrollToItem(item, QAbstractItemView::PositionAtTop);
-    viewer.lstSubs->setCurrentItem(item);
-    viewer.LastSelectedLine = entry;
-}
-
 } // namespace
 
 void TForm1::cmdCreateClick() {
@@ -69,7 +57,7 @@ void TForm1::cmdCreateClick() {
     setModified(false);
     // The texts of the new document come from the plain text.
     m_codec = DetectCodec(PlainTextLines);
-    cboDialogs->clear();
+    fillDialogs({});
     for (MaskedTimeEdit* field : {txtFirst, txtLast}) {
         field->setMask(MaskedTimeEdit::Mask::HundredthsClock);
         field->setToolTip(QString());
@@ -96,11 +84,11 @@ void TForm1::cmdLoadTextClick() {
     // show them in its encoding.
     if (m_layout == LayoutMode::Creation)
         m_codec = codec;
-    QStringList entries;
-    entries.reserve(qsizetype(2 * PlainTextLines.size()));
-    for (std::string_view line : PlainTextLines)
-        entries << QString() << Decode(codec, line);
-    m_viewer->setLines(entries);
+    // Two entries a line: an empty one, then the line.
+    const auto lines = std::make_shared<const velkar::LineStore>(PlainTextLines);
+    m_viewer->setRows(RowCount(2 * lines->size()), [lines, codec](int row) {
+        return row % 2 == 0 ? QString() : Decode(codec, (*lines)[std::size_t(row / 2)]);
+    });
 }
 
 void TForm1::cmdStartEndClick() {
@@ -115,7 +103,7 @@ void TForm1::cmdStartEndClick() {
         const std::size_t n = m_document.SubtitleCount;
         txtFirst->setText(
             QString::fromStdString(velkar::TimeToText(format, m_document.start(n - 1))));
-        ShowViewerEntry(*m_viewer, started.viewerEntry);
+        m_viewer->ShowLine(started.viewerEntry);
     } else if (state == kDialogEnd) {
         cmdStartEnd->setText(kDialogStart);
         const std::int32_t position = m_player->position();
@@ -125,9 +113,9 @@ void TForm1::cmdStartEndClick() {
         const velkar::DialogEnded ended = velkar::DialogEnd(m_document, PlainTextLines, position);
         setModified(true);
         txtLast->setText(QString::fromStdString(velkar::TimeToText(format, m_document.end(n - 1))));
-        cboDialogs->addItem(screenText(ended.dialogEntry));
+        addDialog(ended.dialogEntry);
         cboDialogs->setCurrentIndex(cboDialogs->count() - 1);
-        ShowViewerEntry(*m_viewer, ended.viewerEntry);
+        m_viewer->ShowLine(ended.viewerEntry);
     } else if (state == kRepairStart || state == kRepairEnd) {
         velkar::RequireParsedTable(m_document);
         const bool start = state == kRepairStart;
@@ -147,7 +135,7 @@ void TForm1::cmdStartEndClick() {
             setModified(true);
         }
         if (PlainTextLines.size() >= m_document.SubtitleCount)
-            ShowViewerEntry(*m_viewer, std::int32_t(2 * i + (start ? 1 : 2)));
+            m_viewer->ShowLine(std::int32_t(2 * i + (start ? 1 : 2)));
     }
 }
 

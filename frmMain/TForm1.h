@@ -16,6 +16,7 @@
 //   ExternalPlayer.cpp    "Use BSP", "BSP" and the link to the external player
 
 #include "app/DocumentText.h"
+#include "app/RowList.h"
 #include "app/UserDialogs.h"
 #include "document/SubtitleDocument.h"
 #include "frmMain/MediaPlayer.h"
@@ -243,8 +244,11 @@ class TForm1 : public QWidget {
     void recognise();
     // The lines, as the list viewer shows them.
     void fillViewer();
-    // The dialog list of the repair mode.
-    void fillDialogs(const std::vector<std::string>& entries);
+    // The dialog list of the repair mode: `entries`, shown in the document's encoding; one
+    // more at its end.
+    void fillDialogs(std::vector<std::string> entries);
+    void addDialog(const std::string& entry);
+    RowModel::RowText dialogEntryText() const;
     // Puts the anchors on the first and the last subtitle when they lie outside the document.
     void keepAnchorsInRange();
     void setTimeFromPlayer(MaskedTimeEdit* field);
@@ -293,6 +297,9 @@ class TForm1 : public QWidget {
     QString m_movieName;
     bool m_modified = false;
     LayoutMode m_layout = LayoutMode::Normal;
+    // The dialog list's entries as the core made them, and the list's rows over them.
+    std::vector<std::string> m_dialogEntries;
+    RowModel* m_dialogRows = nullptr;
     QRect m_viewGeometry; // "View" in the normal layout, kept while another one is shown
     std::unique_ptr<PlaybackCommands> m_playback;
     std::unique_ptr<velkar::BspLink> m_bsp;

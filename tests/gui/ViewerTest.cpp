@@ -3,7 +3,6 @@
 #include "subs/TfrmSubs.h"
 
 #include <QCheckBox>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -14,10 +13,7 @@ class ListViewer : public GuiTest {
   protected:
     TfrmSubs& viewer() const { return windows().frmSubs(); }
     void fill(int lines) {
-        QStringList items;
-        for (int i = 0; i < lines; ++i)
-            items << QString::number(i);
-        viewer().setLines(items);
+        viewer().setRows(lines, [](int i) { return QString::number(i); });
     }
 };
 
@@ -115,7 +111,7 @@ TEST_F(ListViewer, ShowsTheLettersOfEachCodePage) {
         ASSERT_TRUE(form().document().SubtitleLoaded) << c.file;
         bool found = false;
         for (int i = 0; i < viewer().lstSubs->count() && !found; ++i)
-            found = viewer().lstSubs->item(i)->text().contains(c.word);
+            found = viewer().lstSubs->text(i).contains(c.word);
         EXPECT_TRUE(found) << c.file;
     }
 }
