@@ -56,7 +56,7 @@ void TForm1::cmdCreateClick() {
     m_documentPath.clear();
     setModified(false);
     // The texts of the new document come from the plain text.
-    m_codec = DetectCodec(PlainTextLines);
+    m_codec = DetectCodec(m_plainTextLines);
     fillDialogs({});
     for (MaskedTimeEdit* field : {txtFirst, txtLast}) {
         field->setMask(MaskedTimeEdit::Mask::HundredthsClock);
@@ -77,15 +77,15 @@ void TForm1::cmdLoadTextClick() {
     // Read aside first: a file that cannot be read leaves the old text and viewer in place.
     velkar::SubtitleDocument text;
     velkar::ReadSubtitleLines(text, QFile::encodeName(*path).toStdString());
-    PlainTextLines = std::move(text.SubtitleLines);
+    m_plainTextLines = std::move(text.SubtitleLines);
     m_plainTextPath = *path;
-    const TextCodec codec = DetectCodec(PlainTextLines);
+    const TextCodec codec = DetectCodec(m_plainTextLines);
     // While creating, the document's texts come from this text: the dialog list and the label
     // show them in its encoding.
     if (m_layout == LayoutMode::Creation)
         m_codec = codec;
     // Two entries a line: an empty one, then the line.
-    const auto lines = std::make_shared<const velkar::LineStore>(PlainTextLines);
+    const auto lines = std::make_shared<const velkar::LineStore>(m_plainTextLines);
     m_viewer->setRows(RowCount(2 * lines->size()), [lines, codec](int row) {
         return row % 2 == 0 ? QString() : Decode(codec, (*lines)[std::size_t(row / 2)]);
     });
@@ -99,7 +99,7 @@ void TForm1::cmdStartEndClick() {
     if (state == kDialogStart) {
         cmdStartEnd->setText(kDialogEnd);
         const velkar::DialogStarted started =
-            velkar::DialogStart(m_document, PlainTextLines, m_player->position());
+            velkar::DialogStart(m_document, m_plainTextLines, m_player->position());
         const std::size_t n = m_document.SubtitleCount;
         txtFirst->setText(
             QString::fromStdString(velkar::TimeToText(format, m_document.start(n - 1))));
@@ -110,7 +110,7 @@ void TForm1::cmdStartEndClick() {
         if (!m_document.SubtitlePending)
             return;
         const std::size_t n = m_document.SubtitleCount;
-        const velkar::DialogEnded ended = velkar::DialogEnd(m_document, PlainTextLines, position);
+        const velkar::DialogEnded ended = velkar::DialogEnd(m_document, m_plainTextLines, position);
         setModified(true);
         txtLast->setText(QString::fromStdString(velkar::TimeToText(format, m_document.end(n - 1))));
         addDialog(ended.dialogEntry);
@@ -134,7 +134,7 @@ void TForm1::cmdStartEndClick() {
             velkar::RewriteTimingLine(m_document, i);
             setModified(true);
         }
-        if (PlainTextLines.size() >= m_document.SubtitleCount)
+        if (m_plainTextLines.size() >= m_document.SubtitleCount)
             m_viewer->ShowLine(std::int32_t(2 * i + (start ? 1 : 2)));
     }
 }

@@ -127,8 +127,6 @@ class TForm1 : public QWidget {
     // sound and shorten the waits).
     velkar::BspTimeouts BspWaits;
     std::vector<std::string> BspArguments;
-    // The plain text's lines, one dialog each, as "Load Text" last read them.
-    velkar::LineStore PlainTextLines;
 
     // Start-up and shutdown.
     void FormCreate();
@@ -170,6 +168,8 @@ class TForm1 : public QWidget {
     // True while the lines differ from what was opened or last saved: re-timed by Fix Synch,
     // changed in the editor, a repaired dialog, created subtitles. Opening and saving clear it.
     bool documentModified() const { return m_modified; }
+    // The plain text's lines, one dialog each, as "Load Text" last read them.
+    const velkar::LineStore& plainTextLines() const { return m_plainTextLines; }
 
     // Opens files handed over on the command line or dropped onto the window: the first
     // subtitle file and the first movie among `paths` (told apart by velkar::SortHandedFiles).
@@ -201,7 +201,7 @@ class TForm1 : public QWidget {
     void cmdMakeMVDClick();
     // Replaces the document by an empty created SubViewer 2.0 one, in the creation layout.
     void cmdCreateClick();
-    // Reads a plain text file into PlainTextLines and shows it in the viewer, two entries a
+    // Reads a plain text file into plainTextLines() and shows it in the viewer, two entries a
     // line (an empty one, then the line). Throws FileOpenError; nothing changes then.
     void cmdLoadTextClick();
     // The two-state button: "Dialog Start" / "Dialog End" while creating, "Repair Dialog
@@ -292,8 +292,10 @@ class TForm1 : public QWidget {
     bool m_destroyed = false;
     // The file the document was read from or last written to; empty for a created document.
     QString m_documentPath;
-    // The plain text "Load Text" last read (a created document is proposed beside it).
+    // The plain text "Load Text" last read (a created document is proposed beside it), and its
+    // lines.
     QString m_plainTextPath;
+    velkar::LineStore m_plainTextLines;
     QString m_movieName;
     bool m_modified = false;
     LayoutMode m_layout = LayoutMode::Normal;

@@ -56,11 +56,11 @@ TfrmSubs::TfrmSubs(QWidget* parent) : QWidget(parent) {
 
 void TfrmSubs::FormCreate() {
     chkMoveAlong->setChecked(true);
-    MoveAlong = true;
+    m_moveAlong = true;
 }
 
 void TfrmSubs::chkMoveAlongClick() {
-    MoveAlong = chkMoveAlong->isChecked();
+    m_moveAlong = chkMoveAlong->isChecked();
 }
 
 void TfrmSubs::cmdFontClick() {
@@ -73,7 +73,7 @@ void TfrmSubs::setRows(int count, RowModel::RowText text) {
 }
 
 void TfrmSubs::SelectLine(std::int32_t line) {
-    if (line == LastSelectedLine || !chkScroll->isChecked())
+    if (line == m_lastSelectedLine || !chkScroll->isChecked())
         return;
     ShowLine(line);
 }
@@ -82,7 +82,7 @@ void TfrmSubs::ShowLine(std::int32_t line) {
     if (line < 0 || line >= lstSubs->count())
         return;
     lstSubs->showRowAtTop(line);
-    LastSelectedLine = line;
+    m_lastSelectedLine = line;
 }
 
 } // namespace velkar::gui

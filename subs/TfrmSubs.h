@@ -30,12 +30,18 @@ class TfrmSubs : public QWidget {
     QCheckBox* chkScroll = nullptr;
     QCheckBox* chkMoveAlong = nullptr;
     QPushButton* cmdFont = nullptr;
-    std::int32_t LastSelectedLine = 0;
-    bool MoveAlong = true;
+    // The line selected last by SelectLine or ShowLine (0 at first).
+    std::int32_t lastSelectedLine() const { return m_lastSelectedLine; }
+    // Whether the viewer rides along under the main window ("Move Along").
+    bool moveAlong() const { return m_moveAlong; }
 
     void FormCreate();
     void chkMoveAlongClick();
     void cmdFontClick();
+
+  private:
+    std::int32_t m_lastSelectedLine = 0;
+    bool m_moveAlong = true;
 };
 
 } // namespace velkar::gui

@@ -196,7 +196,7 @@ TEST_F(Creation, LoadTextKeepsWhatItHadWhenCancelledOrWhenTheFileCannotBeRead) {
     form().cmdLoadText->click();
     EXPECT_THAT(dialogs.messages, ElementsAre("Cannot open file " + missing));
     EXPECT_EQ(Entries(&viewerList()), entries);
-    EXPECT_EQ(form().PlainTextLines, (std::vector<std::string>{"One", "", "Three"}));
+    EXPECT_EQ(form().plainTextLines(), (std::vector<std::string>{"One", "", "Three"}));
 }
 
 TEST_F(Creation, ASecondTextReplacesTheFirstAndCreatedDialogsKeepTheirTexts) {

@@ -37,7 +37,7 @@ TEST_F(ListViewer, MoveAlongDocksItUnderTheMainWindowOnEveryTick) {
         viewer().pos(), QPoint(form().frameGeometry().left(), form().frameGeometry().bottom() + 1),
         2000);
     viewer().chkMoveAlong->click();
-    EXPECT_FALSE(viewer().MoveAlong);
+    EXPECT_FALSE(viewer().moveAlong());
     viewer().move(10, 10);
     QTest::qWait(20);
     EXPECT_EQ(viewer().pos(), QPoint(10, 10));
@@ -51,7 +51,7 @@ TEST_F(ListViewer, SelectLineMakesTheLineTheTopItemOnlyWhenItChanges) {
     EXPECT_EQ(viewer().lstSubs->currentRow(), -1); // line 0 counts as selected already
     viewer().SelectLine(300);
     EXPECT_EQ(viewer().lstSubs->currentRow(), 300);
-    EXPECT_EQ(viewer().LastSelectedLine, 300);
+    EXPECT_EQ(viewer().lastSelectedLine(), 300);
     EXPECT_EQ(viewer().lstSubs->indexAt(QPoint(1, 1)).row(), 300);
     viewer().lstSubs->setCurrentRow(5);
     viewer().SelectLine(300);
@@ -64,7 +64,7 @@ TEST_F(ListViewer, WithoutAutoScrollTheSelectionStays) {
     viewer().chkScroll->click();
     viewer().SelectLine(10);
     EXPECT_EQ(viewer().lstSubs->currentRow(), -1);
-    EXPECT_EQ(viewer().LastSelectedLine, 0);
+    EXPECT_EQ(viewer().lastSelectedLine(), 0);
     viewer().chkScroll->click();
     viewer().SelectLine(10);
     EXPECT_EQ(viewer().lstSubs->currentRow(), 10);
@@ -76,7 +76,7 @@ TEST_F(ListViewer, ALineOutsideTheListIsIgnored) {
     viewer().SelectLine(7);
     viewer().SelectLine(-2);
     EXPECT_EQ(viewer().lstSubs->currentRow(), -1);
-    EXPECT_EQ(viewer().LastSelectedLine, 0);
+    EXPECT_EQ(viewer().lastSelectedLine(), 0);
 }
 
 TEST_F(ListViewer, SelectFontChangesTheListsFontWhenConfirmed) {
