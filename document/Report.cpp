@@ -20,7 +20,10 @@ std::string SubtitleEntry(const SubtitleDocument& doc, std::size_t index) {
 } // namespace
 
 ErrorRecord MostLikelyFormat(const SubtitleDocument& doc) {
-    const auto& e = doc.ErrorLines;
+    return MostLikelyFormat(doc.ErrorLines);
+}
+
+ErrorRecord MostLikelyFormat(const std::array<std::int32_t, 3>& e) {
     if (e[erMicroDVD] >= e[erSubViewer2] && e[erMicroDVD] >= e[erSubRip])
         return erMicroDVD;
     if (e[erSubViewer2] >= e[erSubRip])
@@ -28,21 +31,24 @@ ErrorRecord MostLikelyFormat(const SubtitleDocument& doc) {
     return erSubRip;
 }
 
-std::string DamagedFileMessage(const SubtitleDocument& doc) {
-    std::string text = "The Subtitle file seems to be a ";
-    switch (MostLikelyFormat(doc)) {
+std::string LikelyFormatName(ErrorRecord format) {
+    switch (format) {
     case erMicroDVD:
-        text += "MicroDVD file, but it has at least one error:\n\r" + doc.ErrorTexts[erMicroDVD];
-        break;
+        return "MicroDVD file";
     case erSubViewer2:
-        text +=
-            "SubViewer 2.0 file, but it has at least one error:\n\r" + doc.ErrorTexts[erSubViewer2];
-        break;
+        return "SubViewer 2.0 file";
     case erSubRip:
-        text += "SubRip file, but it has at least one error:" + doc.ErrorTexts[erSubRip];
         break;
     }
-    return Cut(std::move(text));
+    return "SubRip file";
+}
+
+std::string DamagedFileMessage(const SubtitleDocument& doc) {
+    const ErrorRecord format = MostLikelyFormat(doc);
+    // The SubRip error text follows on the same line.
+    return Cut("The Subtitle file seems to be a " + LikelyFormatName(format) +
+               ", but it has at least one error:" + (format == erSubRip ? "" : "\n\r") +
+               doc.ErrorTexts[format]);
 }
 
 std::string DamagedFileQuestion(const SubtitleDocument& doc) {

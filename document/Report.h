@@ -3,13 +3,21 @@
 
 #include "document/SubtitleDocument.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 namespace velkar {
 
-// The format whose check got furthest: the one with the largest ErrorLines entry (MicroDVD on
-// a tie with both others, then SubViewer 2.0 on a tie with SubRip).
+// The format whose check got furthest: the one with the largest error line (MicroDVD on a tie
+// with both others, then SubViewer 2.0 on a tie with SubRip). `errorLines` in the order of
+// ErrorRecord, as SubtitleDocument::ErrorLines.
+ErrorRecord MostLikelyFormat(const std::array<std::int32_t, 3>& errorLines);
 ErrorRecord MostLikelyFormat(const SubtitleDocument& doc);
+
+// How the damaged-file message and the editor name a format: "MicroDVD file", "SubViewer 2.0
+// file", "SubRip file".
+std::string LikelyFormatName(ErrorRecord format);
 
 // "The Subtitle file seems to be a <format> file, but it has at least one error:" followed (LF
 // CR first for MicroDVD and SubViewer 2.0) by that format's error text; cut to 255 characters.

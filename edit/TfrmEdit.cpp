@@ -2,6 +2,7 @@
 
 #include "app/Guard.h"
 #include "document/LineIo.h"
+#include "document/Report.h"
 #include "edit/ReplaceDialog.h"
 
 #include <QApplication>
@@ -110,8 +111,7 @@ void TfrmEdit::LoadForEditing(const std::array<std::int32_t, 3>& ErrorLines,
     m_shown = m_document ? ShowLines(m_document->SubtitleLines, codec) : EditorText();
     const QString& text = m_shown.text;
 
-    const std::int32_t e0 = ErrorLines[0], e1 = ErrorLines[1], e2 = ErrorLines[2];
-    if (e0 == 0 && e1 == 0 && e2 == 0) {
+    if (ErrorLines == std::array<std::int32_t, 3>{0, 0, 0}) {
         lblError->clear();
         // Opened again without a saved change: caret and selection stay where they were.
         if (editorText() != text) {
@@ -121,15 +121,8 @@ void TfrmEdit::LoadForEditing(const std::array<std::int32_t, 3>& ErrorLines,
         return;
     }
 
-    int format = 0;
-    if (e0 >= e1 && e0 >= e2)
-        format = 0;
-    else if (e1 >= e2)
-        format = 1;
-    else
-        format = 2;
-    static const char* const kNames[] = {"MicroDVD file", "SubViewer 2.0 file", "SubRip file"};
-    lblInfo->setText(QString::fromLatin1(kNames[format]));
+    const velkar::ErrorRecord format = velkar::MostLikelyFormat(ErrorLines);
+    lblInfo->setText(QString::fromStdString(velkar::LikelyFormatName(format)));
     lblError->setText(QStringLiteral("Error at: ") +
                       ScreenText(Decode(codec, ErrorTexts[std::size_t(format)])));
 

@@ -32,7 +32,7 @@ class TfrmEdit : public QDialog {
     void setDocument(velkar::SubtitleDocument* document, const TextCodec* codec);
 
     // Fills the editor from the document's lines. With an error line index above 0, names the
-    // format whose check got furthest (MicroDVD, then SubViewer 2.0, then SubRip on a tie),
+    // format whose check got furthest (velkar::MostLikelyFormat),
     // shows its error text and puts the caret on that line, which becomes the error selection.
     // Error lines in the order MicroDVD, SubViewer 2.0, SubRip.
     void LoadForEditing(const std::array<std::int32_t, 3>& ErrorLines,

@@ -16,8 +16,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 namespace velkar::gui {
@@ -44,38 +44,20 @@ const QString kDialogEnd = QStringLiteral("Dialog End");
 const QString kRepairStart = QStringLiteral("Repair Dialog Start");
 const QString kRepairEnd = QStringLiteral("Repair Dialog End");
 
-// Makes `entry` the viewer's top item and selects it, whatever "Auto Scroll" says; an entry
-// outside the list (-1: none) is ignored.
-void ShowViewerEntry(TfrmSubs& viewer, std::int32_t entry) {
-    if (entry < 0 || entry >= viewer.lstSubs->count())
-        return;
-    QListWidgetItem* item = viewer.lstSubs->item(entry);
-    viewer.lstSubs->scrollToItem(item, QAbstractItemView::PositionAtTop);
-    viewer.lstSubs->setCurrentItem(item);
-    viewer.LastSelectedLine = entry;
-}
-
 } // namespace
 
 void TForm1::cmdCreateClick() {
     if (!ConfirmDiscardChanges())
         return;
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
-             cmdOpenSubtitle, cmdCreate, cmdSubInfo})
-        w->hide();
-    cmdLoadText->show();
-    cmdStartEnd->setText(kDialogStart);
-    cmdStartEnd->show();
-    cmdView->setGeometry(cmdCreate->x(), cmdCreate->y(), cmdCreate->width(), cmdView->height());
+    applyLayout(LayoutMode::Creation);
 
     velkar::StartCreation(m_document);
     // Nothing to save yet: the created subtitles count as changes.
     m_documentPath.clear();
     setModified(false);
     // The texts of the new document come from the plain text.
-    m_codec = DetectCodec(PlainTextLines);
-    cboDialogs->clear();
+    m_codec = DetectCodec(m_plainTextLines);
+    fillDialogs({});
     for (MaskedTimeEdit* field : {txtFirst, txtLast}) {
         field->setMask(MaskedTimeEdit::Mask::HundredthsClock);
         field->setToolTip(QString());
@@ -95,18 +77,18 @@ void TForm1::cmdLoadTextClick() {
     // Read aside first: a file that cannot be read leaves the old text and viewer in place.
     velkar::SubtitleDocument text;
     velkar::ReadSubtitleLines(text, QFile::encodeName(*path).toStdString());
-    PlainTextLines = std::move(text.SubtitleLines);
+    m_plainTextLines = std::move(text.SubtitleLines);
     m_plainTextPath = *path;
-    const TextCodec codec = DetectCodec(PlainTextLines);
+    const TextCodec codec = DetectCodec(m_plainTextLines);
     // While creating, the document's texts come from this text: the dialog list and the label
     // show them in its encoding.
-    if (!cmdStartEnd->isHidden() && !chkRepair->isChecked())
+    if (m_layout == LayoutMode::Creation)
         m_codec = codec;
-    QStringList entries;
-    entries.reserve(qsizetype(2 * PlainTextLines.size()));
-    for (std::string_view line : PlainTextLines)
-        entries << QString() << Decode(codec, line);
-    m_viewer->setLines(entries);
+    // Two entries a line: an empty one, then the line.
+    const auto lines = std::make_shared<const velkar::LineStore>(m_plainTextLines);
+    m_viewer->setRows(RowCount(2 * lines->size()), [lines, codec](int row) {
+        return row % 2 == 0 ? QString() : Decode(codec, (*lines)[std::size_t(row / 2)]);
+    });
 }
 
 void TForm1::cmdStartEndClick() {
@@ -117,23 +99,23 @@ void TForm1::cmdStartEndClick() {
     if (state == kDialogStart) {
         cmdStartEnd->setText(kDialogEnd);
         const velkar::DialogStarted started =
-            velkar::DialogStart(m_document, PlainTextLines, m_player->position());
+            velkar::DialogStart(m_document, m_plainTextLines, m_player->position());
         const std::size_t n = m_document.SubtitleCount;
         txtFirst->setText(
             QString::fromStdString(velkar::TimeToText(format, m_document.start(n - 1))));
-        ShowViewerEntry(*m_viewer, started.viewerEntry);
+        m_viewer->ShowLine(started.viewerEntry);
     } else if (state == kDialogEnd) {
         cmdStartEnd->setText(kDialogStart);
         const std::int32_t position = m_player->position();
         if (!m_document.SubtitlePending)
             return;
         const std::size_t n = m_document.SubtitleCount;
-        const velkar::DialogEnded ended = velkar::DialogEnd(m_document, PlainTextLines, position);
+        const velkar::DialogEnded ended = velkar::DialogEnd(m_document, m_plainTextLines, position);
         setModified(true);
         txtLast->setText(QString::fromStdString(velkar::TimeToText(format, m_document.end(n - 1))));
-        cboDialogs->addItem(screenText(ended.dialogEntry));
+        addDialog(ended.dialogEntry);
         cboDialogs->setCurrentIndex(cboDialogs->count() - 1);
-        ShowViewerEntry(*m_viewer, ended.viewerEntry);
+        m_viewer->ShowLine(ended.viewerEntry);
     } else if (state == kRepairStart || state == kRepairEnd) {
         velkar::RequireParsedTable(m_document);
         const bool start = state == kRepairStart;
@@ -152,27 +134,45 @@ void TForm1::cmdStartEndClick() {
             velkar::RewriteTimingLine(m_document, i);
             setModified(true);
         }
-        if (PlainTextLines.size() >= m_document.SubtitleCount)
-            ShowViewerEntry(*m_viewer, std::int32_t(2 * i + (start ? 1 : 2)));
+        if (m_plainTextLines.size() >= m_document.SubtitleCount)
+            m_viewer->ShowLine(std::int32_t(2 * i + (start ? 1 : 2)));
     }
+}
+
+void TForm1::applyLayout(LayoutMode mode) {
+    // "View" goes back where it was in the normal layout; creating moves it up to "Create Subs".
+    if (m_layout == LayoutMode::Normal && mode != LayoutMode::Normal)
+        m_viewGeometry = cmdView->geometry();
+    const QRect create = cmdCreate->geometry();
+    m_layout = mode;
+    const bool normal = mode == LayoutMode::Normal;
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
+             cmdOpenSubtitle, cmdCreate, cmdSubInfo})
+        w->setVisible(normal);
+    cmdLoadText->setVisible(!normal);
+    // A created dialog started and not ended yet ends at the button's next press.
+    if (mode != LayoutMode::Normal || cmdStartEnd->text() != kDialogEnd)
+        cmdStartEnd->setText(mode == LayoutMode::Repair ? kRepairStart : kDialogStart);
+    cmdStartEnd->setVisible(!normal);
+    if (mode == LayoutMode::Creation)
+        cmdView->setGeometry(create.x(), create.y(), create.width(), cmdView->height());
+    else if (m_viewGeometry.isValid())
+        cmdView->setGeometry(m_viewGeometry);
+    cmdView->setVisible(mode != LayoutMode::Repair);
+    // The tick box and the dialog list follow the mode, whoever asked for it.
+    const QSignalBlocker quiet(chkRepair);
+    chkRepair->setChecked(mode == LayoutMode::Repair);
+    cboDialogs->setEnabled(mode == LayoutMode::Repair);
 }
 
 void TForm1::chkRepairClick() {
     const bool repair = chkRepair->isChecked();
-    cboDialogs->setEnabled(repair);
-    cmdStartEnd->setText(repair ? kRepairStart : kDialogStart);
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
-             cmdOpenSubtitle, cmdCreate, cmdSubInfo, cmdView})
-        w->setVisible(!repair);
-    cmdLoadText->setVisible(repair);
-    cmdStartEnd->setVisible(repair);
-    // Unticking always ends in the synchronisation layout, also when creating moved "View",
-    // and the time fields, which showed the repaired dialog, show the anchors again.
-    if (!repair) {
-        cmdView->setGeometry(56, 102, 55, cmdView->height());
+    // Unticking always ends in the synchronisation layout, also when creating, and the time
+    // fields, which showed the repaired dialog, show the anchors again.
+    applyLayout(repair ? LayoutMode::Repair : LayoutMode::Normal);
+    if (!repair)
         ShowAnchors();
-    }
 }
 
 void TForm1::cboDialogsClick() {

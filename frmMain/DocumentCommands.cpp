@@ -70,20 +70,25 @@ void TForm1::applyFormatSetup() {
 }
 
 void TForm1::fillViewer() {
-    QStringList lines;
-    lines.reserve(qsizetype(m_document.SubtitleLines.size()));
-    for (std::string_view line : m_document.SubtitleLines)
-        lines << screenText(line);
-    m_viewer->setLines(lines);
+    // The viewer shows the lines as they are now; later changes reach it with the next fill.
+    const auto lines = std::make_shared<const velkar::LineStore>(m_document.SubtitleLines);
+    m_viewer->setRows(RowCount(lines->size()), [lines, codec = m_codec](int row) {
+        return Decode(codec, (*lines)[std::size_t(row)]);
+    });
 }
 
-void TForm1::fillDialogs(const std::vector<std::string>& entries) {
-    cboDialogs->clear();
-    QStringList items;
-    items.reserve(qsizetype(entries.size()));
-    for (const std::string& entry : entries)
-        items << screenText(entry);
-    cboDialogs->addItems(items);
+void TForm1::fillDialogs(std::vector<std::string> entries) {
+    m_dialogEntries = std::move(entries);
+    m_dialogRows->setRows(RowCount(m_dialogEntries.size()), dialogEntryText());
+}
+
+void TForm1::addDialog(const std::string& entry) {
+    m_dialogEntries.push_back(entry);
+    m_dialogRows->appendRows(1, dialogEntryText());
+}
+
+RowModel::RowText TForm1::dialogEntryText() const {
+    return [this](int k) { return screenText(m_dialogEntries[std::size_t(k)]); };
 }
 
 void TForm1::cmdOpenSubtitleClick() {
@@ -117,7 +122,7 @@ void TForm1::OpenSubtitle(const QString& path) {
             HandLinesToPlayer();
         std::vector<std::string> entries;
         velkar::FinishOpen(m_document, *m_progress, &entries);
-        fillDialogs(entries);
+        fillDialogs(std::move(entries));
         ShowAnchors();
         updateCaption();
     }
@@ -136,7 +141,7 @@ void TForm1::cmdEditClick() {
         const auto countBefore = m_document.SubtitleCount;
         std::vector<std::string> entries;
         velkar::ParseSubtitles(m_document, *m_progress, &entries);
-        fillDialogs(entries);
+        fillDialogs(std::move(entries));
         // Anchors that pointed into the old list of subtitles mean nothing in the new one.
         if (m_document.SubtitleCount != countBefore)
             velkar::ResetAnchors(m_document);
@@ -198,20 +203,10 @@ bool TForm1::SaveDocumentAs() {
 }
 
 void TForm1::leaveAuthoringLayout() {
-    if (!cmdCreate->isHidden())
+    if (m_layout == LayoutMode::Normal)
         return;
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             cmdEdit, cmdSelect1, cmdSelect2, cboRegression, Label3, cmdStretch, cmdFirst, cmdLast,
-             cmdOpenSubtitle, cmdCreate, cmdSubInfo})
-        w->show();
-    cmdLoadText->hide();
-    cmdStartEnd->hide();
-    cmdView->setGeometry(56, 102, 55, cmdView->height());
-    // The repair layout hides "View" as well.
-    cmdView->show();
     // The saved document can be repaired further: the tick box and its list stay.
-    chkRepair->setChecked(false);
-    cboDialogs->setEnabled(false);
+    applyLayout(LayoutMode::Normal);
     // The time fields showed the repaired or created dialog; they show the anchors again.
     ShowAnchors();
 }

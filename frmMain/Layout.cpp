@@ -7,14 +7,17 @@
 #include "frmMain/TForm1.h"
 #include "sync/FixSynch.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListView>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
@@ -26,6 +29,20 @@ namespace velkar::gui {
 namespace {
 
 const QColor kLime(0x00, 0xFF, 0x00);
+
+// A combo box list that drops down under the box, as a plain list, where the style would open
+// it as a popup over the box. A popup is sized to its longest entry, which means measuring every
+// entry each time it opens: 65,535 of them take a second.
+class DropDownStyle final : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* answer) const override {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, answer);
+    }
+};
 
 // Fonts by the names the layout was drawn with; where one is missing the closest installed
 // face of the same kind takes its place.
@@ -241,6 +258,17 @@ void TForm1::buildLayout() {
     Lime(chkRepair, 13, false);
     cboDialogs = Place<QComboBox>(this, "cboDialogs", 248, 374, 341, 21);
     cboDialogs->setEnabled(false);
+    // One entry a subtitle, made as the list drops down; it drops down under the box as a list
+    // of rows of one height, which does not measure every entry first as a popup would.
+    m_dialogRows = new RowModel(cboDialogs);
+    cboDialogs->setModel(m_dialogRows);
+    auto* dialogView = new QListView(cboDialogs);
+    dialogView->setUniformItemSizes(true);
+    cboDialogs->setView(dialogView);
+    cboDialogs->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    auto* dropDown = new DropDownStyle(QApplication::style()->name());
+    dropDown->setParent(cboDialogs);
+    cboDialogs->setStyle(dropDown);
 
     tmrSub = new QTimer(this);
     tmrSub->setObjectName(QStringLiteral("tmrSub"));

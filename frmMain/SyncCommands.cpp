@@ -13,7 +13,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -54,31 +53,35 @@ void TForm1::SelectDialog(QObject* sender) {
     velkar::RequireParsedTable(m_document);
     keepAnchorsInRange();
     const bool last = sender == cmdSelect2;
-    QStringList entries;
-    entries.reserve(m_document.SubtitleCount);
-    for (std::size_t k = 0; k < m_document.SubtitleCount; ++k)
-        entries << QString::number(k + 1) + QStringLiteral(" --- ") +
-                       screenText(m_document.SubtitleTexts[k]);
     const std::int32_t anchor = last ? m_document.LastAnchor : m_document.FirstAnchor;
     const QString current = m_document.SubtitleCount == 0
                                 ? QString()
                                 : screenText(m_document.SubtitleTexts[std::size_t(anchor)]);
-    m_picker->setDocument(&m_document);
-    if (last)
-        m_picker->prepare(entries, QStringLiteral("Current last Dialog: ") + current, anchor,
-                          QStringLiteral("Select the Last dialog"), QStringLiteral("Select Last"));
-    else
-        m_picker->prepare(entries, QStringLiteral("Current 1st Dialog: ") + current, anchor,
-                          QStringLiteral("Select the first dialog"), QStringLiteral("Select 1st"));
-    // Only a pick changes anything, and only the picked anchor's field: a true time already
-    // typed or taken from the player for the other one stays.
-    if (m_picker->exec() != QDialog::Accepted)
+    // The entries are made as the list shows them; the document stays as it is while the
+    // picker is open.
+    const auto entry = [this, codec = m_codec](int k) {
+        return QString::number(k + 1) + QStringLiteral(" --- ") +
+               Decode(codec, m_document.SubtitleTexts[std::size_t(k)]);
+    };
+    const int count = static_cast<int>(m_document.SubtitleCount);
+    const std::optional<std::int32_t> picked =
+        last ? m_picker->Pick(count, entry, QStringLiteral("Current last Dialog: ") + current,
+                              anchor, QStringLiteral("Select the Last dialog"),
+                              QStringLiteral("Select Last"))
+             : m_picker->Pick(count, entry, QStringLiteral("Current 1st Dialog: ") + current,
+                              anchor, QStringLiteral("Select the first dialog"),
+                              QStringLiteral("Select 1st"));
+    // Only a pick changes anything, and only the picked anchor and its field: a true time
+    // already typed or taken from the player for the other one stays.
+    if (!picked)
         return;
-    keepAnchorsInRange();
-    if (last)
+    if (last) {
+        m_document.LastAnchor = *picked;
         showAnchor(txtLast, m_document.LastAnchor);
-    else
+    } else {
+        m_document.FirstAnchor = *picked;
         showAnchor(txtFirst, m_document.FirstAnchor);
+    }
 }
 
 void TForm1::setTimeFromPlayer(MaskedTimeEdit* field) {

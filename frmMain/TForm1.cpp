@@ -35,6 +35,8 @@ TForm1::~TForm1() {
     qApp->removeEventFilter(this);
     if (!m_destroyed)
         guard([this] { FormDestroy(); });
+    // The dialog list's rows read m_dialogEntries, which goes before the list does.
+    m_dialogRows->clear();
 }
 
 void TForm1::attachWindows(TfrmEdit* editor, TfrmSubs* viewer, TForm2* picker, TfrmMvd* mvd) {

@@ -16,11 +16,13 @@
 //   ExternalPlayer.cpp    "Use BSP", "BSP" and the link to the external player
 
 #include "app/DocumentText.h"
+#include "app/RowList.h"
 #include "app/UserDialogs.h"
 #include "document/SubtitleDocument.h"
 #include "frmMain/MediaPlayer.h"
 #include "playback/BspLink.h"
 
+#include <QRect>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
@@ -125,8 +127,6 @@ class TForm1 : public QWidget {
     // sound and shorten the waits).
     velkar::BspTimeouts BspWaits;
     std::vector<std::string> BspArguments;
-    // The plain text's lines, one dialog each, as "Load Text" last read them.
-    velkar::LineStore PlainTextLines;
 
     // Start-up and shutdown.
     void FormCreate();
@@ -168,6 +168,8 @@ class TForm1 : public QWidget {
     // True while the lines differ from what was opened or last saved: re-timed by Fix Synch,
     // changed in the editor, a repaired dialog, created subtitles. Opening and saving clear it.
     bool documentModified() const { return m_modified; }
+    // The plain text's lines, one dialog each, as "Load Text" last read them.
+    const velkar::LineStore& plainTextLines() const { return m_plainTextLines; }
 
     // Opens files handed over on the command line or dropped onto the window: the first
     // subtitle file and the first movie among `paths` (told apart by velkar::SortHandedFiles).
@@ -199,7 +201,7 @@ class TForm1 : public QWidget {
     void cmdMakeMVDClick();
     // Replaces the document by an empty created SubViewer 2.0 one, in the creation layout.
     void cmdCreateClick();
-    // Reads a plain text file into PlainTextLines and shows it in the viewer, two entries a
+    // Reads a plain text file into plainTextLines() and shows it in the viewer, two entries a
     // line (an empty one, then the line). Throws FileOpenError; nothing changes then.
     void cmdLoadTextClick();
     // The two-state button: "Dialog Start" / "Dialog End" while creating, "Repair Dialog
@@ -242,8 +244,11 @@ class TForm1 : public QWidget {
     void recognise();
     // The lines, as the list viewer shows them.
     void fillViewer();
-    // The dialog list of the repair mode.
-    void fillDialogs(const std::vector<std::string>& entries);
+    // The dialog list of the repair mode: `entries`, shown in the document's encoding; one
+    // more at its end.
+    void fillDialogs(std::vector<std::string> entries);
+    void addDialog(const std::string& entry);
+    RowModel::RowText dialogEntryText() const;
     // Puts the anchors on the first and the last subtitle when they lie outside the document.
     void keepAnchorsInRange();
     void setTimeFromPlayer(MaskedTimeEdit* field);
@@ -255,7 +260,15 @@ class TForm1 : public QWidget {
     // The document's file name as the caption and the question show it ("Untitled" for a
     // created document not saved yet).
     QString documentName() const;
-    // Back from the creation or repair layout to the normal one (nothing while it is shown).
+    // The three layouts of the left column: normal (synchronisation), repair of a single dialog
+    // (the dialog list enabled, "Repair Dialog Start") and creation ("Load Text", "Dialog
+    // Start", "View" where "Create Subs" was).
+    enum class LayoutMode { Normal, Repair, Creation };
+    // Shows, hides and places the controls for `mode`, ticks "Repair Single Dialog" for the
+    // repair layout only (without running its handler) and enables the dialog list with it.
+    void applyLayout(LayoutMode mode);
+    // Back from the creation or repair layout to the normal one, the time fields showing the
+    // anchors again (nothing while it is shown).
     void leaveAuthoringLayout();
     // Shows subtitle `anchor`'s start and text in `field` (a reset field without subtitles).
     void showAnchor(MaskedTimeEdit* field, std::int32_t anchor);
@@ -279,10 +292,17 @@ class TForm1 : public QWidget {
     bool m_destroyed = false;
     // The file the document was read from or last written to; empty for a created document.
     QString m_documentPath;
-    // The plain text "Load Text" last read (a created document is proposed beside it).
+    // The plain text "Load Text" last read (a created document is proposed beside it), and its
+    // lines.
     QString m_plainTextPath;
+    velkar::LineStore m_plainTextLines;
     QString m_movieName;
     bool m_modified = false;
+    LayoutMode m_layout = LayoutMode::Normal;
+    // The dialog list's entries as the core made them, and the list's rows over them.
+    std::vector<std::string> m_dialogEntries;
+    RowModel* m_dialogRows = nullptr;
+    QRect m_viewGeometry; // "View" in the normal layout, kept while another one is shown
     std::unique_ptr<PlaybackCommands> m_playback;
     std::unique_ptr<velkar::BspLink> m_bsp;
     // The analysis under way (shared_ptr: its type is complete only in AutoSynch.cpp).

@@ -11,7 +11,7 @@ void TForm1::tmrSubTimer() {
     // window on every tick that ran to its end.
     if (m_playback && !m_playback->tmrSubTimer())
         return;
-    if (m_viewer && m_viewer->MoveAlong) {
+    if (m_viewer && m_viewer->moveAlong()) {
         const QRect frame = frameGeometry();
         const QPoint dock(frame.left(), frame.bottom() + 1);
         if (m_viewer->pos() != dock)

@@ -4,7 +4,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -16,10 +15,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(696, 480);
 
-    lstDialogs = new QListWidget(this);
+    lstDialogs = new RowListView(this);
     lstDialogs->setObjectName(QStringLiteral("lstDialogs"));
-    lstDialogs->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstDialogs->setUniformItemSizes(true);
 
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -48,31 +45,30 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
 
     ConnectGuarded(cmdSelect, &QPushButton::clicked, this, [this] { cmdSelectClick(); });
     ConnectGuarded(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancelClick(); });
-    ConnectGuarded(lstDialogs, &QListWidget::itemDoubleClicked, this,
-                   [this] { lstDialogsDblClick(); });
+    ConnectGuarded(lstDialogs, &QListView::doubleClicked, this, [this] { lstDialogsDblClick(); });
 }
 
-void TForm2::prepare(const QStringList& entries, const QString& current, int selected,
-                     const QString& caption, const QString& selectCaption) {
-    lstDialogs->clear();
-    lstDialogs->addItems(entries);
+std::optional<std::int32_t> TForm2::Pick(int count, RowModel::RowText text, const QString& current,
+                                         int selected, const QString& caption,
+                                         const QString& selectCaption) {
+    m_picked.reset();
+    lstDialogs->rows().setRows(count, std::move(text));
     lblCurrent->setText(current);
-    if (selected >= 0 && selected < lstDialogs->count())
-        lstDialogs->setCurrentRow(selected);
+    lstDialogs->setCurrentRow(selected);
     setWindowTitle(caption);
     cmdSelect->setText(selectCaption);
     lstDialogs->setFocus();
+    exec();
+    // The rows name the caller's subtitles, which may change once the picker is closed.
+    lstDialogs->rows().clear();
+    return m_picked;
 }
 
 void TForm2::cmdSelectClick() {
     const int row = lstDialogs->currentRow();
-    // With nothing selected (an empty list) no anchor changes.
-    if (m_document && row >= 0 && row < lstDialogs->count()) {
-        if (cmdSelect->text() == QStringLiteral("Select 1st"))
-            m_document->FirstAnchor = row;
-        else if (cmdSelect->text() == QStringLiteral("Select Last"))
-            m_document->LastAnchor = row;
-    }
+    // With nothing selected (an empty list) nothing is picked.
+    if (row >= 0 && row < lstDialogs->count())
+        m_picked = row;
     accept();
 }
 

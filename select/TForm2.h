@@ -1,14 +1,15 @@
 #pragma once
-// The dialog picker: one entry per subtitle; the selected entry becomes the first or the last
-// anchor, as the caption of cmdSelect ("Select 1st" / "Select Last") says. Enter selects,
-// Escape cancels, a double click on an entry selects it.
+// The dialog picker: one entry per subtitle ("<number> --- <text>"), made as the list shows
+// it. It returns the subtitle picked; the caller decides which anchor it becomes. Enter
+// selects, Escape cancels, a double click on an entry selects it.
 
-#include "document/SubtitleDocument.h"
+#include "app/RowList.h"
 
 #include <QDialog>
+#include <cstdint>
+#include <optional>
 
 class QLabel;
-class QListWidget;
 class QPushButton;
 
 namespace velkar::gui {
@@ -18,13 +19,15 @@ class TForm2 : public QDialog {
   public:
     explicit TForm2(QWidget* parent = nullptr);
 
-    // The document whose anchors the picker sets (not owned).
-    void setDocument(velkar::SubtitleDocument* document) { m_document = document; }
-    // Fills the list and the captions for one pick; `selected` is the entry selected at first.
-    void prepare(const QStringList& entries, const QString& current, int selected,
-                 const QString& caption, const QString& selectCaption);
+    // Shows the picker modally with `count` entries, entry i showing `text(i)`, entry
+    // `selected` selected at first, `current` in red under the list and the two captions.
+    // Returns the index of the entry picked with Select (Enter, a double click), nothing after
+    // Cancel or Escape or when the list is empty.
+    std::optional<std::int32_t> Pick(int count, RowModel::RowText text, const QString& current,
+                                     int selected, const QString& caption,
+                                     const QString& selectCaption);
 
-    QListWidget* lstDialogs = nullptr;
+    RowListView* lstDialogs = nullptr;
     QLabel* lblCurrent = nullptr;
     QPushButton* cmdSelect = nullptr;
     QPushButton* cmdCancel = nullptr;
@@ -34,7 +37,7 @@ class TForm2 : public QDialog {
     void cmdCancelClick();
 
   private:
-    velkar::SubtitleDocument* m_document = nullptr;
+    std::optional<std::int32_t> m_picked;
 };
 
 } // namespace velkar::gui

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QListWidget>
 #include <QPushButton>
 
 namespace velkar::gui {
@@ -31,11 +30,9 @@ TfrmSubs::TfrmSubs(QWidget* parent) : QWidget(parent) {
     cmdFont->setObjectName(QStringLiteral("cmdFont"));
     cmdFont->setGeometry(8, 56, 75, 25);
 
-    lstSubs = new QListWidget(this);
+    lstSubs = new RowListView(this);
     lstSubs->setObjectName(QStringLiteral("lstSubs"));
     lstSubs->setFrameShape(QFrame::NoFrame);
-    lstSubs->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstSubs->setUniformItemSizes(true);
     QFont font;
     font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(13);
@@ -44,7 +41,7 @@ TfrmSubs::TfrmSubs(QWidget* parent) : QWidget(parent) {
     palette.setColor(QPalette::Base, Qt::black);
     palette.setColor(QPalette::Text, QColor(0x00, 0xFF, 0x00));
     lstSubs->setPalette(palette);
-    lstSubs->setStyleSheet(QStringLiteral("QListWidget::item { height: 16px; }"));
+    lstSubs->setStyleSheet(QStringLiteral("QListView::item { height: 16px; }"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -59,11 +56,11 @@ TfrmSubs::TfrmSubs(QWidget* parent) : QWidget(parent) {
 
 void TfrmSubs::FormCreate() {
     chkMoveAlong->setChecked(true);
-    MoveAlong = true;
+    m_moveAlong = true;
 }
 
 void TfrmSubs::chkMoveAlongClick() {
-    MoveAlong = chkMoveAlong->isChecked();
+    m_moveAlong = chkMoveAlong->isChecked();
 }
 
 void TfrmSubs::cmdFontClick() {
@@ -71,20 +68,21 @@ void TfrmSubs::cmdFontClick() {
         lstSubs->setFont(*font);
 }
 
-void TfrmSubs::setLines(const QStringList& lines) {
-    lstSubs->clear();
-    lstSubs->addItems(lines);
+void TfrmSubs::setRows(int count, RowModel::RowText text) {
+    lstSubs->rows().setRows(count, std::move(text));
 }
 
 void TfrmSubs::SelectLine(std::int32_t line) {
-    if (line == LastSelectedLine || !chkScroll->isChecked())
+    if (line == m_lastSelectedLine || !chkScroll->isChecked())
         return;
+    ShowLine(line);
+}
+
+void TfrmSubs::ShowLine(std::int32_t line) {
     if (line < 0 || line >= lstSubs->count())
         return;
-    QListWidgetItem* item = lstSubs->item(line);
-    lstSubs->scrollToItem(item, QAbstractItemView::PositionAtTop);
-    lstSubs->setCurrentItem(item);
-    LastSelectedLine = line;
+    lstSubs->showRowAtTop(line);
+    m_lastSelectedLine = line;
 }
 
 } // namespace velkar::gui

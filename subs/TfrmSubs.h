@@ -2,12 +2,12 @@
 // The list viewer: the document's lines, with the line of the current subtitle selected while
 // the movie plays. It rides along under the main window while "Move Along" is ticked.
 
-#include <QStringList>
+#include "app/RowList.h"
+
 #include <QWidget>
 #include <cstdint>
 
 class QCheckBox;
-class QListWidget;
 class QPushButton;
 
 namespace velkar::gui {
@@ -17,22 +17,31 @@ class TfrmSubs : public QWidget {
   public:
     explicit TfrmSubs(QWidget* parent = nullptr);
 
-    // Replaces the list with `lines` (one item per line of the document).
-    void setLines(const QStringList& lines);
+    // Replaces the list with `count` lines, line i showing `text(i)` (made as it is drawn).
+    void setRows(int count, RowModel::RowText text);
     // Makes `line` the top item and selects it, when "Auto Scroll" is ticked and it is not the
     // line selected last. A line outside the list is ignored.
     void SelectLine(std::int32_t line);
+    // Makes `line` the top item and selects it whatever "Auto Scroll" says; a line outside the
+    // list is ignored.
+    void ShowLine(std::int32_t line);
 
-    QListWidget* lstSubs = nullptr;
+    RowListView* lstSubs = nullptr;
     QCheckBox* chkScroll = nullptr;
     QCheckBox* chkMoveAlong = nullptr;
     QPushButton* cmdFont = nullptr;
-    std::int32_t LastSelectedLine = 0;
-    bool MoveAlong = true;
+    // The line selected last by SelectLine or ShowLine (0 at first).
+    std::int32_t lastSelectedLine() const { return m_lastSelectedLine; }
+    // Whether the viewer rides along under the main window ("Move Along").
+    bool moveAlong() const { return m_moveAlong; }
 
     void FormCreate();
     void chkMoveAlongClick();
     void cmdFontClick();
+
+  private:
+    std::int32_t m_lastSelectedLine = 0;
+    bool m_moveAlong = true;
 };
 
 } // namespace velkar::gui

@@ -11,7 +11,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
 #include <gmock/gmock.h>
@@ -38,16 +37,16 @@ QStringList Entries(const QComboBox* box) {
     return entries;
 }
 
-QStringList Entries(const QListWidget* list) {
+QStringList Entries(const RowListView* list) {
     QStringList entries;
     for (int i = 0; i < list->count(); ++i)
-        entries << list->item(i)->text();
+        entries << list->text(i);
     return entries;
 }
 
 class Creation : public PlayingMovieTest {
   protected:
-    QListWidget& viewerList() const { return *form().viewer()->lstSubs; }
+    RowListView& viewerList() const { return *form().viewer()->lstSubs; }
     // The synchronisation layout's controls, all shown there and hidden while creating.
     std::vector<QWidget*> syncControls() const {
         TForm1& f = form();
@@ -197,7 +196,7 @@ TEST_F(Creation, LoadTextKeepsWhatItHadWhenCancelledOrWhenTheFileCannotBeRead) {
     form().cmdLoadText->click();
     EXPECT_THAT(dialogs.messages, ElementsAre("Cannot open file " + missing));
     EXPECT_EQ(Entries(&viewerList()), entries);
-    EXPECT_EQ(form().PlainTextLines, (std::vector<std::string>{"One", "", "Three"}));
+    EXPECT_EQ(form().plainTextLines(), (std::vector<std::string>{"One", "", "Three"}));
 }
 
 TEST_F(Creation, ASecondTextReplacesTheFirstAndCreatedDialogsKeepTheirTexts) {

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -34,7 +33,7 @@ const std::string kThreeSubtitles = "1\r\n00:00:01,000 --> 00:00:03,000\r\nOne\r
 QStringList ViewerLines(Windows& w) {
     QStringList lines;
     for (int i = 0; i < w.frmSubs().lstSubs->count(); ++i)
-        lines << w.frmSubs().lstSubs->item(i)->text();
+        lines << w.frmSubs().lstSubs->text(i);
     return lines;
 }
 

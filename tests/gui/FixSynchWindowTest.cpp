@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -33,7 +32,7 @@ class FixSynchButton : public GuiTest {
     QStringList viewer() const {
         QStringList lines;
         for (int i = 0; i < windows().frmSubs().lstSubs->count(); ++i)
-            lines << windows().frmSubs().lstSubs->item(i)->text();
+            lines << windows().frmSubs().lstSubs->text(i);
         return lines;
     }
 };

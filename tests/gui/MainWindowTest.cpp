@@ -36,7 +36,7 @@ TEST_F(StartUp, CreatesTheFiveWindowsAndShowsOnlyTheMainWindow) {
     EXPECT_FALSE(windows().Form2().isVisible());
     EXPECT_FALSE(windows().frmMvd().isVisible());
     EXPECT_TRUE(windows().frmSubs().chkMoveAlong->isChecked());
-    EXPECT_TRUE(windows().frmSubs().MoveAlong);
+    EXPECT_TRUE(windows().frmSubs().moveAlong());
     EXPECT_FALSE(form().document().SubtitleLoaded);
 }
 

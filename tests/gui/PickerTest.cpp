@@ -4,7 +4,6 @@
 #include "select/TForm2.h"
 
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -44,8 +43,8 @@ TEST_F(DialogPicker, ListsEverySubtitleWithTheCurrentLastAnchorSelected) {
     modal.then([&](QWidget* w) {
         TForm2* picker = Picker(w);
         ASSERT_EQ(picker->lstDialogs->count(), 250);
-        EXPECT_EQ(picker->lstDialogs->item(0)->text(), "1 --- Dialog 1");
-        EXPECT_EQ(picker->lstDialogs->item(249)->text(), "250 --- Dialog 250");
+        EXPECT_EQ(picker->lstDialogs->text(0), "1 --- Dialog 1");
+        EXPECT_EQ(picker->lstDialogs->text(249), "250 --- Dialog 250");
         EXPECT_EQ(picker->lstDialogs->currentRow(), 249);
         EXPECT_EQ(picker->lblCurrent->text(), "Current last Dialog: Dialog 250");
         EXPECT_EQ(picker->lblCurrent->palette().color(QPalette::WindowText), QColor(Qt::red));
@@ -119,9 +118,9 @@ TEST_F(DialogPicker, EscapeCancels) {
 TEST_F(DialogPicker, ADoubleClickPicksTheEntry) {
     modal.then([&](QWidget* w) {
         TForm2* picker = Picker(w);
-        QListWidgetItem* item = picker->lstDialogs->item(2);
-        picker->lstDialogs->scrollToItem(item);
-        const QPoint at = picker->lstDialogs->visualItemRect(item).center();
+        const QModelIndex item = picker->lstDialogs->rows().index(2);
+        picker->lstDialogs->scrollTo(item);
+        const QPoint at = picker->lstDialogs->visualRect(item).center();
         QTest::mouseClick(picker->lstDialogs->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(picker->lstDialogs->viewport(), Qt::LeftButton, {}, at);
     });
@@ -143,6 +142,26 @@ TEST_F(DialogPicker, ALastAnchorBeforeTheFirstIsAllowed) {
 }
 
 class DialogPickerWithoutDocument : public GuiTest {};
+
+TEST_F(DialogPickerWithoutDocument, ShowsTheTextsInTheDocumentsEncoding) {
+    const QString hebrew = CorpusFile("srt/charsetnormalizer-sample.1.he-cp1255-crlf.srt");
+    if (hebrew.isEmpty())
+        GTEST_SKIP() << "corpus missing";
+    start();
+    open(hebrew);
+    ASSERT_GT(form().document().SubtitleCount, 0);
+    modal.then([&](QWidget* w) {
+        TForm2* picker = Picker(w);
+        bool found = false;
+        for (int i = 0; i < picker->lstDialogs->count() && !found; ++i)
+            found = picker->lstDialogs->text(i).contains(QStringLiteral("של"));
+        EXPECT_TRUE(found);
+        EXPECT_TRUE(picker->lstDialogs->text(0).startsWith(QStringLiteral("1 --- ")));
+        picker->cmdCancel->click();
+    });
+    form().cmdSelect1->click();
+    EXPECT_EQ(form().document().FirstAnchor, 0);
+}
 
 TEST_F(DialogPickerWithoutDocument, DoesNothing) {
     start();

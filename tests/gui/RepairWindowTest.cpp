@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -43,7 +42,7 @@ class Repair : public PlayingMovieTest {
         form().cboDialogs->setCurrentIndex(k);
         emit form().cboDialogs->activated(k);
     }
-    QListWidget& viewerList() const { return *form().viewer()->lstSubs; }
+    RowListView& viewerList() const { return *form().viewer()->lstSubs; }
 };
 
 TEST_F(Repair, TickingSwitchesToTheRepairLayoutAndUntickingBack) {

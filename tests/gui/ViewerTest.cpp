@@ -3,7 +3,6 @@
 #include "subs/TfrmSubs.h"
 
 #include <QCheckBox>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -14,10 +13,7 @@ class ListViewer : public GuiTest {
   protected:
     TfrmSubs& viewer() const { return windows().frmSubs(); }
     void fill(int lines) {
-        QStringList items;
-        for (int i = 0; i < lines; ++i)
-            items << QString::number(i);
-        viewer().setLines(items);
+        viewer().setRows(lines, [](int i) { return QString::number(i); });
     }
 };
 
@@ -41,7 +37,7 @@ TEST_F(ListViewer, MoveAlongDocksItUnderTheMainWindowOnEveryTick) {
         viewer().pos(), QPoint(form().frameGeometry().left(), form().frameGeometry().bottom() + 1),
         2000);
     viewer().chkMoveAlong->click();
-    EXPECT_FALSE(viewer().MoveAlong);
+    EXPECT_FALSE(viewer().moveAlong());
     viewer().move(10, 10);
     QTest::qWait(20);
     EXPECT_EQ(viewer().pos(), QPoint(10, 10));
@@ -55,7 +51,7 @@ TEST_F(ListViewer, SelectLineMakesTheLineTheTopItemOnlyWhenItChanges) {
     EXPECT_EQ(viewer().lstSubs->currentRow(), -1); // line 0 counts as selected already
     viewer().SelectLine(300);
     EXPECT_EQ(viewer().lstSubs->currentRow(), 300);
-    EXPECT_EQ(viewer().LastSelectedLine, 300);
+    EXPECT_EQ(viewer().lastSelectedLine(), 300);
     EXPECT_EQ(viewer().lstSubs->indexAt(QPoint(1, 1)).row(), 300);
     viewer().lstSubs->setCurrentRow(5);
     viewer().SelectLine(300);
@@ -68,7 +64,7 @@ TEST_F(ListViewer, WithoutAutoScrollTheSelectionStays) {
     viewer().chkScroll->click();
     viewer().SelectLine(10);
     EXPECT_EQ(viewer().lstSubs->currentRow(), -1);
-    EXPECT_EQ(viewer().LastSelectedLine, 0);
+    EXPECT_EQ(viewer().lastSelectedLine(), 0);
     viewer().chkScroll->click();
     viewer().SelectLine(10);
     EXPECT_EQ(viewer().lstSubs->currentRow(), 10);
@@ -80,7 +76,7 @@ TEST_F(ListViewer, ALineOutsideTheListIsIgnored) {
     viewer().SelectLine(7);
     viewer().SelectLine(-2);
     EXPECT_EQ(viewer().lstSubs->currentRow(), -1);
-    EXPECT_EQ(viewer().LastSelectedLine, 0);
+    EXPECT_EQ(viewer().lastSelectedLine(), 0);
 }
 
 TEST_F(ListViewer, SelectFontChangesTheListsFontWhenConfirmed) {
@@ -115,7 +111,7 @@ TEST_F(ListViewer, ShowsTheLettersOfEachCodePage) {
         ASSERT_TRUE(form().document().SubtitleLoaded) << c.file;
         bool found = false;
         for (int i = 0; i < viewer().lstSubs->count() && !found; ++i)
-            found = viewer().lstSubs->item(i)->text().contains(c.word);
+            found = viewer().lstSubs->text(i).contains(c.word);
         EXPECT_TRUE(found) << c.file;
     }
 }
