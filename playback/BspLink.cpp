@@ -187,41 +187,42 @@ std::int32_t BspLink::SendCommand(BspCommandCode code, std::int32_t lParam) {
 }
 
 std::optional<std::int32_t> BspLink::Ask(BspCommandCode code) {
-    if (m_window == 0 || (code != BspGetLength && code != BspGetPosition))
+    if ((code != BspGetLength && code != BspGetPosition) || !Running())
         return std::nullopt;
-    if (!Running())
-        return std::nullopt;
-    const auto reply = m_client.request(
-        {"get_property", code == BspGetLength ? "duration" : "time-pos"}, m_timeouts.reply);
+    const auto reply = property(code == BspGetLength ? "duration" : "time-pos");
     if (!reply)
         return std::nullopt;
     return Milliseconds(reply);
 }
 
-void BspLink::SetVolume(double percent) {
+std::optional<nlohmann::json> BspLink::property(const char* name) {
+    if (m_window == 0)
+        return std::nullopt;
+    return m_client.request({"get_property", name}, m_timeouts.reply);
+}
+
+void BspLink::setProperty(const char* name, const nlohmann::json& value) {
     if (m_window != 0)
-        m_client.request({"set_property", "volume", std::clamp(percent, 0.0, 100.0)},
-                         m_timeouts.reply);
+        m_client.request({"set_property", name, value}, m_timeouts.reply);
+}
+
+void BspLink::SetVolume(double percent) {
+    setProperty("volume", std::clamp(percent, 0.0, 100.0));
 }
 
 std::optional<double> BspLink::Volume() {
-    if (m_window == 0)
-        return std::nullopt;
-    const auto reply = m_client.request({"get_property", "volume"}, m_timeouts.reply);
+    const auto reply = property("volume");
     if (!reply || !reply->is_number())
         return std::nullopt;
     return reply->get<double>();
 }
 
 void BspLink::SetPaused(bool paused) {
-    if (m_window != 0)
-        m_client.request({"set_property", "pause", paused}, m_timeouts.reply);
+    setProperty("pause", paused);
 }
 
 std::optional<bool> BspLink::Paused() {
-    if (m_window == 0)
-        return std::nullopt;
-    const auto reply = m_client.request({"get_property", "pause"}, m_timeouts.reply);
+    const auto reply = property("pause");
     if (!reply || !reply->is_boolean())
         return std::nullopt;
     return reply->get<bool>();

@@ -116,6 +116,9 @@ class BspLink {
     void LoadSubtitles(std::string_view bytes);
 
   private:
+    // mpv's property `name`; nothing when unlinked or without an answer in time.
+    std::optional<nlohmann::json> property(const char* name);
+    void setProperty(const char* name, const nlohmann::json& value);
     // Waits up to `limit` for the started player to end; true when it has (and was reaped).
     bool awaitExit(std::chrono::milliseconds limit);
 
