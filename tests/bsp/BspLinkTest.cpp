@@ -164,24 +164,25 @@ TEST_F(BspLinkTest, ProgramsThatDoNotEndAreStoppedInBoundedTimeAndReaped) {
     EXPECT_TRUE(Gone(stubborn));
 
     // A stopped player takes SIGTERM once it is let run again: it ends at once, not at SIGKILL.
-    const std::int32_t player = link.Start("/usr/bin/mpv", kQuiet);
+    BspLink mpv; // with the default time for mpv to come up
+    const std::int32_t player = mpv.Start("/usr/bin/mpv", kQuiet);
     ASSERT_NE(player, 0);
     ::kill(player, SIGSTOP);
     const auto stopping = std::chrono::steady_clock::now();
-    link.Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms + 900ms);
+    mpv.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms + 500ms + 900ms);
     EXPECT_TRUE(Gone(player));
-    EXPECT_EQ(link.window(), 0);
+    EXPECT_EQ(mpv.window(), 0);
 
     // A player that quits by itself is reaped by the next look.
-    const std::int32_t quitting = link.Start("/usr/bin/mpv", kQuiet);
+    const std::int32_t quitting = mpv.Start("/usr/bin/mpv", kQuiet);
     ASSERT_NE(quitting, 0);
     MpvIpcClient user;
-    ASSERT_TRUE(user.connect(link.socketPath()));
+    ASSERT_TRUE(user.connect(mpv.socketPath()));
     user.request({"quit"}, 2s);
-    for (int i = 0; i < 200 && link.Running(); ++i)
+    for (int i = 0; i < 200 && mpv.Running(); ++i)
         std::this_thread::sleep_for(10ms);
-    EXPECT_FALSE(link.Running());
+    EXPECT_FALSE(mpv.Running());
     EXPECT_TRUE(Gone(quitting));
 }
 
