@@ -43,7 +43,7 @@ class ExternalPlayer final : public MediaPlayer {
     // Ends the player (close).
     ~ExternalPlayer() override;
 
-    // How the next start is made; takes effect for players started afterwards.
+    // How the player is started and waited for; set before the first open (or after close).
     void setOptions(const Options& options);
     // Gives the program the next open should run: the path located by the user, or an empty
     // text when there is none (the open then ends silently). Asked on every open; a path other
