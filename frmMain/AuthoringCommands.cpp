@@ -25,12 +25,7 @@ namespace velkar::gui {
 void TForm1::cmdMakeMVDClick() {
     // The movie is the one playing: in the external player, which names it itself (nothing
     // when it does not answer), or in the built-in one.
-    QString movie;
-    if (UseBSP)
-        movie = QFile::decodeName(
-            QByteArray::fromStdString(bsp().SendCopyData(velkar::BspGetMovieName)));
-    else if (m_playback && m_playback->Mplayer())
-        movie = m_playback->Mplayer()->fileName();
+    const QString movie = m_player->movieName();
     m_mvd->Prepare(movie,
                    QFile::decodeName(QByteArray::fromStdString(m_document.SubtitleFileName)));
     m_mvd->setSaveDialog(&SaveDialog);
@@ -62,7 +57,7 @@ void TForm1::cmdCreateClick() {
         field->setMask(MaskedTimeEdit::Mask::HundredthsClock);
         field->setToolTip(QString());
     }
-    m_player->setTimeUnit(TimeUnit::Milliseconds);
+    m_player->setUnit(playback::PlayerUnit::Milliseconds);
 }
 
 void TForm1::cmdLoadTextClick() {
@@ -92,7 +87,7 @@ void TForm1::cmdLoadTextClick() {
 }
 
 void TForm1::cmdStartEndClick() {
-    if (!m_player->mediaLoaded())
+    if (!m_player->isOpen())
         return;
     const QString state = cmdStartEnd->text();
     const velkar::SubtitleFormat format = m_document.SubtitleFormat;
@@ -184,14 +179,11 @@ void TForm1::cboDialogsClick() {
     const velkar::SubtitleFormat format = m_document.SubtitleFormat;
     txtFirst->setText(QString::fromStdString(velkar::TimeToText(format, m_document.start(i))));
     txtLast->setText(QString::fromStdString(velkar::TimeToText(format, m_document.end(i))));
-    if (!m_player->mediaLoaded())
+    if (!m_player->isOpen())
         return;
-    // With "Use BSP" the external player goes there (in milliseconds, as it counts); the
-    // built-in player stays where it is.
-    if (UseBSP)
-        bsp().SendCommand(velkar::BspSeek, m_document.start(i));
-    else
-        m_player->seek(m_document.start(i));
+    // The start goes to the player as it is: the external player takes it as milliseconds,
+    // as it counts.
+    m_player->seek(m_document.start(i));
 }
 
 } // namespace velkar::gui

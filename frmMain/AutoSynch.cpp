@@ -89,10 +89,9 @@ void TForm1::autoSynchTick() {
     // Where Fix Synch is (not while creating subtitles), with a document that has times and a
     // movie to listen to; always while a run can be cancelled.
     cmdAutoSynch->setHidden(cmdStretch->isHidden());
-    const bool ready = m_document.SubtitleLoaded &&
-                       velkar::HasTimingTable(m_document.SubtitleFormat) &&
-                       m_document.FinishedCount() > 0 && m_player->mediaLoaded() &&
-                       !m_playback->MoviePath.isEmpty();
+    const bool ready =
+        m_document.SubtitleLoaded && velkar::HasTimingTable(m_document.SubtitleFormat) &&
+        m_document.FinishedCount() > 0 && m_player->isOpen() && !m_playback->MoviePath.isEmpty();
     cmdAutoSynch->setEnabled(m_autoSynch || ready);
     if (m_autoSynch)
         pgrBar->setValue(static_cast<int>(m_autoSynch->fraction.load() * kProgressSteps));
@@ -104,8 +103,7 @@ void TForm1::cmdAutoSynchClick() {
         return;
     }
     if (!m_document.SubtitleLoaded || !velkar::HasTimingTable(m_document.SubtitleFormat) ||
-        m_document.FinishedCount() == 0 || !m_player->mediaLoaded() ||
-        m_playback->MoviePath.isEmpty())
+        m_document.FinishedCount() == 0 || !m_player->isOpen() || m_playback->MoviePath.isEmpty())
         return;
     keepAnchorsInRange();
     auto run = std::make_shared<AutoSynchRun>();
@@ -164,11 +162,11 @@ void TForm1::autoSynchFinished() {
     const QString lastText = QString::fromStdString(velkar::TimeToText(format, last));
     txtFirst->setText(firstText);
     txtLast->setText(lastText);
-    // The external player counts milliseconds; the built-in one counts in the document's unit.
-    if (UseBSP)
-        bsp().SendCommand(velkar::BspSeek, static_cast<std::int32_t>(std::lround(firstMs)));
-    else
-        m_player->seek(first);
+    // A player counting in another unit than the document (the external one, milliseconds,
+    // with a MicroDVD document) is given the milliseconds.
+    const bool sameUnit =
+        (m_player->unit() == playback::PlayerUnit::Frames) == (format == velkar::sfMicroDVD);
+    m_player->seek(sameUnit ? first : static_cast<std::int32_t>(std::lround(firstMs)));
 }
 
 } // namespace velkar::gui

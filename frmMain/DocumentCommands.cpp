@@ -61,8 +61,9 @@ void TForm1::applyFormatSetup() {
     const auto mask = MaskedTimeEdit::MaskFor(m_document.SubtitleFormat);
     txtFirst->setMask(mask);
     txtLast->setMask(mask);
-    m_player->setTimeUnit(m_document.SubtitleFormat == velkar::sfMicroDVD ? TimeUnit::Frames
-                                                                          : TimeUnit::Milliseconds);
+    m_player->setUnit(m_document.SubtitleFormat == velkar::sfMicroDVD
+                          ? playback::PlayerUnit::Frames
+                          : playback::PlayerUnit::Milliseconds);
     if (m_document.SubtitleFormat == velkar::sfUnknown)
         Dialogs().information(
             this, kAppTitle,
@@ -118,8 +119,7 @@ void TForm1::OpenSubtitle(const QString& path) {
     applyFormatSetup();
     if (velkar::HasTimingTable(m_document.SubtitleFormat)) {
         fillViewer();
-        if (UseBSP)
-            HandLinesToPlayer();
+        m_player->loadSubtitles(velkar::SubtitleFileBytes(m_document));
         std::vector<std::string> entries;
         velkar::FinishOpen(m_document, *m_progress, &entries);
         fillDialogs(std::move(entries));

@@ -3,6 +3,7 @@
 #include "app/Guard.h"
 #include "app/UserDialogs.h"
 #include "avi/AviReport.h"
+#include "document/LineIo.h"
 #include "frmMain/TForm1.h"
 #include "playback/BarMath.h"
 #include "playback/OverlayCaption.h"
@@ -34,30 +35,62 @@ namespace {
 const QString kMediaFilter = QStringLiteral(
     "Media Files (*.mp3 *.wav *.mpg *.mpeg *.avi *.mov *.divx *.asf *.dat);;All Files (*)");
 
-playback::PlayerUnit UnitOf(TimeUnit unit) {
-    return unit == TimeUnit::Frames ? playback::PlayerUnit::Frames
-                                    : playback::PlayerUnit::Milliseconds;
-}
-
 bool HasMp3Extension(const QString& path) {
     return QFileInfo(path).suffix().toUpper() == QStringLiteral("MP3");
 }
 
 } // namespace
 
-PlaybackCommands::PlaybackCommands(TForm1& form) : QObject(&form), m_form(form) {
+PlaybackCommands::PlaybackCommands(TForm1& form)
+    : QObject(&form), m_form(form), m_external(std::make_unique<playback::ExternalPlayer>()) {
     m_labelFont = form.lblSubs->font();
     m_bar = new playback::PositionBar(&form);
     const QRect label = form.lblSubs->geometry();
     m_bar->setUp(label.left(), label.top() + label.height(), label.width());
+    m_external->setLocator([this] { return m_form.LocatePlayerProgram(); });
+    connectPlayer(*m_external);
     wireControls();
-    form.setPlayer(this);
+    holdPlayer();
     paceSubtitleTick();
 }
 
 PlaybackCommands::~PlaybackCommands() {
     qApp->removeEventFilter(this);
     m_form.setPlayer(nullptr);
+}
+
+playback::MediaPlayer& PlaybackCommands::builtIn() {
+    if (m_mpv)
+        return *m_mpv;
+    return m_noBuiltIn;
+}
+
+void PlaybackCommands::holdPlayer() {
+    TForm1& f = m_form;
+    playback::MediaPlayer& held = f.UseBSP ? *m_external : builtIn();
+    if (&f.player() == &held)
+        return;
+    f.setPlayer(&held);
+    held.setUnit(f.document().SubtitleFormat == velkar::sfMicroDVD
+                     ? playback::PlayerUnit::Frames
+                     : playback::PlayerUnit::Milliseconds);
+    if (velkar::HasTimingTable(f.document().SubtitleFormat))
+        held.loadSubtitles(velkar::SubtitleFileBytes(f.document()));
+}
+
+void PlaybackCommands::closePlayers() {
+    if (m_mpv)
+        m_mpv->close();
+    m_external->close();
+}
+
+void PlaybackCommands::connectPlayer(playback::MediaPlayer& player) {
+    playback::MediaPlayer* p = &player;
+    QObject::connect(p, &playback::MediaPlayer::opened, this,
+                     [this, p] { Guarded(&m_form, [this, p] { finishOpen(*p); }); });
+    QObject::connect(p, &playback::MediaPlayer::openFailed, this, [this](const QString& message) {
+        Guarded(&m_form, [this, &message] { openFailed(message); });
+    });
 }
 
 void PlaybackCommands::wireControls() {
@@ -147,27 +180,6 @@ bool PlaybackCommands::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-// --- The media player seam -------------------------------------------------------------------
-
-std::int32_t PlaybackCommands::position() const {
-    return m_mpv ? m_mpv->position() : 0;
-}
-
-std::int32_t PlaybackCommands::length() const {
-    return m_mpv ? m_mpv->length() : 0;
-}
-
-void PlaybackCommands::setTimeUnit(TimeUnit unit) {
-    m_unit = unit;
-    if (m_mpv)
-        m_mpv->setUnit(UnitOf(unit));
-}
-
-void PlaybackCommands::seek(std::int32_t target) {
-    if (m_mpv)
-        m_mpv->seek(target);
-}
-
 // --- Opening, zoom, volume --------------------------------------------------------------------
 
 void PlaybackCommands::paceSubtitleTick() {
@@ -208,50 +220,58 @@ void PlaybackCommands::OpenMovie(const QString& path) {
         }
     }
     stepProgress();
-    if (f.UseBSP) {
-        // The caption, the zoom and the volume stay as they are on this path.
-        const bool opened = f.OpenInExternalPlayer(path);
-        f.pgrBar->setValue(0);
-        MediaLoaded = opened;
-        if (opened)
-            MoviePath = path;
-        paceSubtitleTick();
-        return;
-    }
-    if (!m_mpv) {
+    if (&f.player() == &m_noBuiltIn) {
         m_mpv = std::make_unique<playback::MpvPlayer>(PlayerOptions);
         m_mpv->setVideoPanel(f.MoviePanel);
+        connectPlayer(*m_mpv);
+        holdPlayer();
     }
-    m_mpv->open(path); // a failure goes to the general error handler; MediaLoaded stays false
-    MoviePath = path;
-    for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
-        button->setEnabled(true);
-    setTimeUnit(f.document().SubtitleFormat == velkar::sfMicroDVD ? TimeUnit::Frames
-                                                                  : TimeUnit::Milliseconds);
-    const QRect natural = m_mpv->naturalRect();
-    NaturalRect = {natural.left(), natural.top(), natural.left() + natural.width(),
-                   natural.top() + natural.height()};
-    if (HasMp3Extension(path)) {
-        NaturalRect.Right = 0;
-        NaturalRect.Bottom = 0;
+    m_opening = path;
+    // The built-in player has the movie open (finishOpen has run) when this returns, or throws
+    // to the general error handler; the external player ends its open later. MediaLoaded stays
+    // false until then.
+    f.player().open(path);
+}
+
+void PlaybackCommands::finishOpen(playback::MediaPlayer& player) {
+    TForm1& f = m_form;
+    MoviePath = m_opening;
+    player.setUnit(f.document().SubtitleFormat == velkar::sfMicroDVD
+                       ? playback::PlayerUnit::Frames
+                       : playback::PlayerUnit::Milliseconds);
+    if (&player == m_mpv.get()) {
+        // The built-in player's picture is in the window: its buttons, its size and the zoom.
+        for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
+            button->setEnabled(true);
+        const QRect natural = m_mpv->naturalRect();
+        NaturalRect = {natural.left(), natural.top(), natural.left() + natural.width(),
+                       natural.top() + natural.height()};
+        if (HasMp3Extension(MoviePath)) {
+            NaturalRect.Right = 0;
+            NaturalRect.Bottom = 0;
+        }
+        stepProgress();
+        f.cboZoom->setEnabled(true);
+        f.cboZoom->setCurrentIndex(1);
+        cboZoomClick();
     }
     stepProgress();
-    f.cboZoom->setEnabled(true);
-    f.cboZoom->setCurrentIndex(1);
-    cboZoomClick();
-    stepProgress();
-    f.setMovieName(QFileInfo(path).fileName());
-    if (const std::optional<double> volume = m_mpv->volume()) {
-        // The output's level as a 16-bit word, and the bar position it stands for. The bar
-        // does not write it back: MediaLoaded is still false.
-        const long double word = std::clamp(std::nearbyint(*volume * 655.35L), 0.0L, 65535.0L);
-        f.VolBar->setValue(VolumePosition(static_cast<std::uint16_t>(word)));
+    f.setMovieName(QFileInfo(MoviePath).fileName());
+    if (const std::optional<double> volume = player.volume()) {
+        // The bar does not write the volume back: MediaLoaded is still false.
+        f.VolBar->setValue(velkar::VolumePositionOfPlayer(*volume));
         f.VolBar->setEnabled(true);
         stepProgress();
     }
     f.pgrBar->setValue(0);
     MediaLoaded = true;
     paceSubtitleTick();
+}
+
+void PlaybackCommands::openFailed(const QString& message) {
+    m_form.pgrBar->setValue(0);
+    if (!message.isEmpty())
+        Dialogs().information(&m_form, kAppTitle, message);
 }
 
 void PlaybackCommands::cmdMovieInfoClick() {
@@ -335,8 +355,7 @@ void PlaybackCommands::VolBarChange() {
         return;
     const std::uint16_t level = velkar::VolumeLevel(m_form.VolBar->value());
     WaveLevel = velkar::StereoLevel(level);
-    if (m_mpv)
-        m_mpv->setVolume(level * 100.0 / 65535.0);
+    m_form.player().setVolume(velkar::PlayerVolume(m_form.VolBar->value()));
 }
 
 void PlaybackCommands::MoviePanelClick() {
@@ -390,39 +409,15 @@ void PlaybackCommands::PaintBar() {
     m_bar->PaintBar();
 }
 
-bool PlaybackCommands::askExternalPlayer() {
-    // Asked at most every kExternalPollMs: a round trip to the player on every 1 ms tick would
-    // keep both programs busy for a label that changes 25 times a second.
-    if (m_externalPoll.isValid() && m_externalPoll.elapsed() < kExternalPollMs)
-        return false;
-    m_externalPoll.start();
-    velkar::BspLink& link = m_form.bsp();
-    m_form.BSPPosition = link.SendCommand(velkar::BspGetPosition);
-    m_externalLength = link.SendCommand(velkar::BspGetLength);
-    return true;
-}
-
 void PlaybackCommands::tmrScrollTimer() {
     playback::PositionBar& bar = *m_bar;
-    if (m_form.UseBSP) {
-        // The bar shows the external player's position; it cannot be dragged in this mode.
-        if (m_form.BSPWindow == 0)
-            return;
-        if (MediaLoaded && !Dragging) {
-            askExternalPlayer();
-            bar.redrawBackground();
-            ThumbX = velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), m_form.BSPPosition,
-                                       m_externalLength);
-            bar.drawThumb(ThumbX);
-            PaintBar();
-        }
-    } else if (MediaLoaded && !Dragging) {
+    const playback::MediaPlayer& player = m_form.player();
+    if (MediaLoaded && !Dragging) {
         bar.redrawBackground();
-        const std::int32_t x =
-            velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), position(), length());
-        bar.drawThumb(x);
+        ThumbX =
+            velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), player.position(), player.length());
+        bar.drawThumb(ThumbX);
         PaintBar();
-        ThumbX = velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), position(), length());
     }
     if (!MediaLoaded) {
         ThumbX = 0;
@@ -432,29 +427,28 @@ void PlaybackCommands::tmrScrollTimer() {
 }
 
 void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
-    // Only the built-in player is moved from the bar; after "Use BSP" is unticked a movie that
-    // only the external player has leaves it without a file, and nothing to move.
-    if (m_form.UseBSP || !m_mpv)
-        return;
+    playback::MediaPlayer& player = m_form.player();
     playback::PositionBar& bar = *m_bar;
     const bool onBar = bar.BarTop <= Y && Y <= bar.BarTop + bar.BarHeight;
     if (MediaLoaded && (buttons & Qt::RightButton) && onBar) {
-        ModeBeforeSeek = m_mpv->mode();
-        const std::int32_t step = velkar::BarStep(m_form.document().SubtitleFormat);
+        ModeBeforeSeek = player.mode();
+        // A second of the movie: 25 frames, or 1000 ms for a player counting milliseconds.
+        const std::int32_t step = velkar::BarStep(
+            player.unit() == playback::PlayerUnit::Frames ? velkar::sfMicroDVD : velkar::sfSubRip);
         if (X < bar.BarLeft + ThumbX)
             PlayerPosition -= step;
         else
             PlayerPosition += step;
-        m_mpv->seek(PlayerPosition);
+        player.seek(PlayerPosition);
         if (ModeBeforeSeek == playback::PlayerMode::Playing)
-            m_mpv->play();
+            player.play();
     }
     if (MediaLoaded && (buttons & Qt::LeftButton) && onBar) {
         Dragging = true;
-        ModeBeforeSeek = m_mpv->mode();
+        ModeBeforeSeek = player.mode();
         bar.redrawBackground();
         const velkar::BarTarget t =
-            velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), length());
+            velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), player.length());
         bar.drawThumb(t.thumbX);
         PlayerPosition = t.position;
         PaintBar();
@@ -462,16 +456,11 @@ void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
 }
 
 void PlaybackCommands::FormMouseMove(Qt::MouseButtons buttons, int X, int) {
-    if (m_form.UseBSP) {
-        if (m_form.BSPWindow != 0)
-            PaintBar();
-        return;
-    }
     playback::PositionBar& bar = *m_bar;
     if (MediaLoaded && (buttons & Qt::LeftButton) && Dragging) {
         bar.redrawBackground();
-        const velkar::BarTarget t =
-            velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), length());
+        const velkar::BarTarget t = velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(),
+                                                     m_form.player().length());
         bar.drawThumb(t.thumbX);
         PlayerPosition = t.position;
     }
@@ -479,38 +468,29 @@ void PlaybackCommands::FormMouseMove(Qt::MouseButtons buttons, int X, int) {
 }
 
 void PlaybackCommands::FormMouseUp(int X, int) {
-    if (m_form.UseBSP || !Dragging || !m_mpv)
+    if (!Dragging)
         return;
+    playback::MediaPlayer& player = m_form.player();
     playback::PositionBar& bar = *m_bar;
     PlayerPosition =
-        velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), length()).position;
-    m_mpv->seek(PlayerPosition);
+        velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), player.length()).position;
+    player.seek(PlayerPosition);
     if (ModeBeforeSeek == playback::PlayerMode::Playing)
-        m_mpv->play();
+        player.play();
     Dragging = false;
 }
 
 // --- The overlay -----------------------------------------------------------------------------
 
-bool PlaybackCommands::tmrSubTimer() {
+void PlaybackCommands::tmrSubTimer() {
     if (!MediaLoaded)
-        return true;
-    std::int32_t pos = 0;
-    std::int32_t len = 0;
-    if (m_form.UseBSP) {
-        // Nothing is asked, and the tick ends here, while no external player is linked.
-        if (m_form.BSPWindow == 0)
-            return false;
-        if (!Dragging)
-            askExternalPlayer();
-        pos = m_form.BSPPosition;
-        len = m_externalLength;
-    } else {
-        if (!Dragging)
-            PlayerPosition = position();
-        pos = PlayerPosition;
-        len = length();
-    }
+        return;
+    const playback::MediaPlayer& player = m_form.player();
+    // While dragging, the overlay shows the position under the thumb.
+    if (!Dragging)
+        PlayerPosition = player.position();
+    const std::int32_t pos = PlayerPosition;
+    const std::int32_t len = player.length();
     const std::int32_t line = velkar::OverlayCaption(m_form.document(), pos, len, m_caption);
     TfrmSubs* viewer = m_form.viewer();
     if (line >= 0 && viewer && viewer->isVisible())
@@ -520,7 +500,6 @@ bool PlaybackCommands::tmrSubTimer() {
         m_overlay = m_caption;
         showOverlay();
     }
-    return true;
 }
 
 void PlaybackCommands::showOverlay() {

@@ -1,22 +1,22 @@
 #pragma once
-// The main window's playback: "Open Media" with the built-in player, the zoom, the volume, the
-// full-screen view of the picture, the player's own buttons, the position bar under the
-// subtitle label (its 100 ms timer and the window's mouse handlers) and the overlay part of
-// the 1 ms subtitle tick (position, length and the current subtitle in lblSubs, the viewer
-// following playback). It is also the window's media player seam: "Set Time..." and the
-// format setup ask it for the position and set its time unit.
+// The main window's playback: the two players and which one the window holds, "Open Media",
+// the zoom, the volume, the full-screen view of the picture, the built-in player's own
+// buttons, the position bar under the subtitle label (its 100 ms timer and the window's mouse
+// handlers) and the overlay part of the 1 ms subtitle tick (position, length and the current
+// subtitle in lblSubs, the viewer following playback). Everything here asks the player the
+// window holds (TForm1::player()), whichever it is.
 //
 // It attaches itself to the window's controls and timers when created (from FormCreate) and
-// lives as long as the window. The libmpv instance is made on the first "Open Media", so a
-// window that never plays a movie never starts one.
+// lives as long as the window. The libmpv instance is made on the first "Open Media" with the
+// built-in player, so a window that never plays a movie never starts one; the external player
+// starts its program on its first open.
 
 #include "avi/AviPars.h"
-#include "frmMain/MediaPlayer.h"
+#include "playback/ExternalPlayer.h"
 #include "playback/MpvPlayer.h"
 #include "playback/PlayerLayout.h"
 #include "playback/PositionBar.h"
 
-#include <QElapsedTimer>
 #include <QFont>
 #include <QObject>
 #include <QPointer>
@@ -30,21 +30,18 @@ namespace velkar::gui {
 
 class TForm1;
 
-class PlaybackCommands final : public QObject, public MediaPlayer {
+class PlaybackCommands final : public QObject {
   public:
     // Sets up the position bar under lblSubs, wires the playback controls and both timers, and
-    // becomes `form`'s player.
+    // gives `form` the player "Use BSP" chooses.
     explicit PlaybackCommands(TForm1& form);
     ~PlaybackCommands() override;
 
-    // The media player seam: position and length in the unit last set, 0 until a movie is
-    // open; nothing moves without one.
-    bool mediaLoaded() const override { return MediaLoaded; }
-    std::int32_t position() const override;
-    std::int32_t length() const override;
-    TimeUnit timeUnit() const override { return m_unit; }
-    void setTimeUnit(TimeUnit unit) override;
-    void seek(std::int32_t position) override;
+    // Gives the window the player "Use BSP" chooses (the built-in one while it is not made
+    // yet: no media), in the document's unit and with the document's lines.
+    void holdPlayer();
+    // Closes both players; the external one ends.
+    void closePlayers();
 
     // Handlers.
     void cmdOpenMovieClick();
@@ -56,17 +53,17 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     void MoviePanelClick();
     void tmrScrollTimer();
     // The overlay part of the subtitle tick: the label under the picture and the viewer's line.
-    // False when the tick ends early (the external player in use but not linked), so the
-    // viewer does not move along on it.
-    bool tmrSubTimer();
+    void tmrSubTimer();
     // Mouse over the window's own surface, X and Y in client pixels.
     void FormMouseDown(Qt::MouseButtons buttons, int X, int Y);
     void FormMouseMove(Qt::MouseButtons buttons, int X, int Y);
     void FormMouseUp(int X, int Y);
     void PaintBar();
 
-    // The built-in player; nullptr until the first "Open Media".
+    // The built-in player; nullptr until the first "Open Media" with it.
     playback::MpvPlayer* Mplayer() const { return m_mpv.get(); }
+    // The external player.
+    playback::ExternalPlayer& External() const { return *m_external; }
     // The position bar (BarLeft, BarTop, BarWidth, BarHeight and its images).
     playback::PositionBar& Bar() const { return *m_bar; }
 
@@ -87,8 +84,6 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     // label over its foot, playing on; a click or Escape brings the window back.
     bool fullScreen() const { return m_fullScreen; }
 
-    // How often the ticks ask the external player for its position and length, at most.
-    static constexpr int kExternalPollMs = 20;
     // The subtitle tick's interval while no movie is open: it then only moves the viewer
     // along, and a millisecond timer would keep an idle program awake a thousand times a
     // second. With a movie open it ticks every millisecond.
@@ -107,9 +102,13 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
     void stepProgress();
     // The subtitle tick's interval for the present MediaLoaded.
     void paceSubtitleTick();
-    // Asks the external player for position (into BSPPosition) and length, unless it was
-    // asked less than kExternalPollMs ago; true when it was asked now.
-    bool askExternalPlayer();
+    // The end of "Open Media" once `player` has the movie open, and its failure.
+    void finishOpen(playback::MediaPlayer& player);
+    void openFailed(const QString& message);
+    // Opening ends in finishOpen or openFailed (the external player's open ends later).
+    void connectPlayer(playback::MediaPlayer& player);
+    // The built-in player, or no media while it is not made yet.
+    playback::MediaPlayer& builtIn();
     void wireControls();
     // Puts m_overlay on the label, wrapped to its width and, for a long subtitle, in a smaller
     // font so that it fits its height.
@@ -125,12 +124,12 @@ class PlaybackCommands final : public QObject, public MediaPlayer {
 
     TForm1& m_form;
     std::unique_ptr<playback::MpvPlayer> m_mpv;
+    playback::NoMedia m_noBuiltIn; // stands for the built-in player until it is made
+    std::unique_ptr<playback::ExternalPlayer> m_external;
+    QString m_opening; // the movie of the open under way
     QPointer<playback::PositionBar> m_bar;
-    TimeUnit m_unit = TimeUnit::Milliseconds;
     std::string m_overlay; // the label's text as bytes of the document, as last set
     std::string m_caption; // the tick's work buffer
-    QElapsedTimer m_externalPoll;
-    std::int32_t m_externalLength = 0; // the external player's last reported length, ms
     // The label's font as designed, and the last wrapping of the subtitle under it.
     QFont m_labelFont;
     struct OverlayWrap {

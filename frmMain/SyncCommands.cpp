@@ -1,6 +1,7 @@
 // The two anchors, the dialog picker, "Set Time..." and Fix Synch.
 
 #include "app/Guard.h"
+#include "document/LineIo.h"
 #include "document/Opening.h"
 #include "document/Parsing.h"
 #include "document/TimeCode.h"
@@ -85,26 +86,22 @@ void TForm1::SelectDialog(QObject* sender) {
 }
 
 void TForm1::setTimeFromPlayer(MaskedTimeEdit* field) {
-    if (UseBSP) {
-        // The external player answers in milliseconds, which only the clock forms can take;
-        // with no player linked there is no position to offer.
-        const velkar::SubtitleFormat format = m_document.SubtitleFormat;
-        if (BSPWindow == 0 || (format != velkar::sfSubRip && format != velkar::sfSubViewer2))
-            return;
-        const std::int32_t position = bsp().SendCommand(velkar::BspGetPosition);
-        field->setText(QString::fromStdString(velkar::TimeToText(format, position)));
+    // Only a position in the document's own unit can be typed into its field: the external
+    // player counts milliseconds, which a MicroDVD document cannot take.
+    if (!m_player->isOpen())
         return;
-    }
-    if (!m_player->mediaLoaded())
-        return;
-    switch (m_document.SubtitleFormat) {
+    const velkar::SubtitleFormat format = m_document.SubtitleFormat;
+    const bool frames = m_player->unit() == playback::PlayerUnit::Frames;
+    switch (format) {
     case velkar::sfMicroDVD:
-        field->setText(QString::number(m_player->position()));
+        if (frames)
+            field->setText(QString::number(m_player->position()));
         break;
     case velkar::sfSubRip:
     case velkar::sfSubViewer2:
-        field->setText(QString::fromStdString(
-            velkar::TimeToText(m_document.SubtitleFormat, m_player->position())));
+        if (!frames)
+            field->setText(
+                QString::fromStdString(velkar::TimeToText(format, m_player->position())));
         break;
     default:
         break;
@@ -138,8 +135,7 @@ void TForm1::cmdStretchClick() {
     lblResult->setText(result);
     lblResult->setToolTip(result);
     fillViewer();
-    if (UseBSP)
-        HandLinesToPlayer();
+    m_player->loadSubtitles(velkar::SubtitleFileBytes(m_document));
 }
 
 } // namespace velkar::gui

@@ -46,7 +46,7 @@ void TForm1::attachWindows(TfrmEdit* editor, TfrmSubs* viewer, TForm2* picker, T
     m_mvd = mvd;
 }
 
-void TForm1::setPlayer(MediaPlayer* player) {
+void TForm1::setPlayer(playback::MediaPlayer* player) {
     m_player = player ? player : &m_noMedia;
 }
 
@@ -62,16 +62,10 @@ void TForm1::FormCreate() {
 
 void TForm1::FormDestroy() {
     m_destroyed = true;
-    if (UseBSP) {
-        // The player linked on an open, if it still runs, is told to exit; the message shows
-        // which one was found (0: none). Whatever the player does, the settings are saved.
-        guard([this] {
-            BSPWindow = bsp().FindPlayer();
-            if (BSPWindow != 0)
-                bsp().SendCommand(velkar::BspOnExit);
-            Dialogs().information(this, kAppTitle, QString::number(BSPWindow));
-        });
-    }
+    // The players end with the window: the external one is told to exit, and stopped when it
+    // does not within a bounded time.
+    if (m_playback)
+        m_playback->closePlayers();
     SaveSettings();
 }
 

@@ -13,14 +13,14 @@
 //   ViewerCommands.cpp    the overlay tick and the list viewer's View button
 //   AuthoringCommands.cpp Make MVD File, Create Subs, Load Text, the Dialog Start/End button
 //                         and the repair of a single dialog
-//   ExternalPlayer.cpp    "Use BSP", "BSP" and the link to the external player
+//   ExternalPlayer.cpp    "Use BSP" and "BSP": which player the window holds, and the
+//                         external player's program
 
 #include "app/DocumentText.h"
 #include "app/RowList.h"
 #include "app/UserDialogs.h"
 #include "document/SubtitleDocument.h"
-#include "frmMain/MediaPlayer.h"
-#include "playback/BspLink.h"
+#include "playback/MediaPlayer.h"
 
 #include <QRect>
 #include <QStringList>
@@ -61,9 +61,10 @@ class TForm1 : public QWidget {
     // The windows created after this one (start-up order: TForm1, TfrmEdit, TfrmSubs, TForm2,
     // TfrmMvd). Not owned.
     void attachWindows(TfrmEdit* editor, TfrmSubs* viewer, TForm2* picker, TfrmMvd* mvd);
-    // The player the window asks for position and length (not owned); nullptr: no media.
-    void setPlayer(MediaPlayer* player);
-    MediaPlayer& player() const { return *m_player; }
+    // The player the window holds and every handler asks (not owned): the built-in or the
+    // external one, as "Use BSP" chooses; nullptr: no media.
+    void setPlayer(playback::MediaPlayer* player);
+    playback::MediaPlayer& player() const { return *m_player; }
     // The built-in player, the position bar and the overlay label (PlaybackCommands.cpp).
     PlaybackCommands& playback() const { return *m_playback; }
     TfrmSubs* viewer() const { return m_viewer; }
@@ -116,17 +117,9 @@ class TForm1 : public QWidget {
     FileRequest OpenDialog;
     FileRequest SaveDialog;
 
-    // Settings and playback fields.
+    // Settings.
     bool UseBSP = false;
     QString BSPPath;
-    // The external player's process, 0 while none is linked. Set by a successful open and
-    // kept until the program ends; a player that has gone since simply answers nothing.
-    std::int32_t BSPWindow = 0;
-    std::int32_t BSPPosition = 0; // the external player's last reported position, ms
-    // How the external player is started and waited for (tests start it without picture or
-    // sound and shorten the waits).
-    velkar::BspTimeouts BspWaits;
-    std::vector<std::string> BspArguments;
 
     // Start-up and shutdown.
     void FormCreate();
@@ -136,17 +129,13 @@ class TForm1 : public QWidget {
     void cmdAboutClick();
 
     // The external player ("Use BSP").
+    // Chooses the player the window holds: the external one while ticked.
     void chkBspClick();
     // Lets the user locate the player's executable; BSPPath becomes the confirmed choice.
     void cmdBSPClick();
-    // Opens `movie` in the external player, starting it first; locates it when BSPPath names
-    // no file. True when the player took the movie; false after the message (or silently when
-    // no executable was located).
-    bool OpenInExternalPlayer(const QString& movie);
-    // Hands the document's lines to the external player as its subtitle file.
-    void HandLinesToPlayer();
-    // The link to the external player (requests to an unlinked one reach nobody).
-    velkar::BspLink& bsp();
+    // The program the external player's next open starts: BSPPath, after the locate dialog
+    // when it names no file; empty when there is still none.
+    QString LocatePlayerProgram();
 
     // Document commands.
     void cmdOpenSubtitleClick();
@@ -283,8 +272,8 @@ class TForm1 : public QWidget {
     velkar::SubtitleDocument m_document;
     TextCodec m_codec;
     std::unique_ptr<BarProgress> m_progress;
-    NoMedia m_noMedia;
-    MediaPlayer* m_player = &m_noMedia;
+    playback::NoMedia m_noMedia;
+    playback::MediaPlayer* m_player = &m_noMedia;
     TfrmEdit* m_editor = nullptr;
     TfrmSubs* m_viewer = nullptr;
     TForm2* m_picker = nullptr;
@@ -304,7 +293,6 @@ class TForm1 : public QWidget {
     RowModel* m_dialogRows = nullptr;
     QRect m_viewGeometry; // "View" in the normal layout, kept while another one is shown
     std::unique_ptr<PlaybackCommands> m_playback;
-    std::unique_ptr<velkar::BspLink> m_bsp;
     // The analysis under way (shared_ptr: its type is complete only in AutoSynch.cpp).
     std::shared_ptr<AutoSynchRun> m_autoSynch;
     QTimer* m_autoSynchTimer = nullptr;

@@ -8,9 +8,9 @@ namespace velkar::gui {
 
 void TForm1::tmrSubTimer() {
     // The label under the picture follows the player; the viewer rides along under the main
-    // window on every tick that ran to its end.
-    if (m_playback && !m_playback->tmrSubTimer())
-        return;
+    // window on every tick.
+    if (m_playback)
+        m_playback->tmrSubTimer();
     if (m_viewer && m_viewer->moveAlong()) {
         const QRect frame = frameGeometry();
         const QPoint dock(frame.left(), frame.bottom() + 1);

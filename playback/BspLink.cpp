@@ -2,6 +2,7 @@
 
 #include "document/SafeWrite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -50,34 +51,59 @@ std::int32_t Milliseconds(const std::optional<nlohmann::json>& seconds) {
 BspLink::BspLink(BspTimeouts timeouts) : m_timeouts(timeouts) {}
 
 BspLink::~BspLink() {
-    m_client.close();
-    reap();
+    Stop();
     if (!m_socketFolder.empty()) {
         std::error_code ec;
         fs::remove_all(m_socketFolder, ec);
     }
 }
 
-void BspLink::reap() {
-    if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == m_pid)
-        m_pid = -1;
-}
-
-bool BspLink::playerRunning() {
+bool BspLink::Running() {
     if (m_pid <= 0)
         return false;
     int status = 0;
-    if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+    const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
+    if (done == m_pid || (done < 0 && errno == ECHILD)) {
         m_pid = -1;
+        m_window = 0;
+        m_client.close();
         return false;
     }
     return true;
 }
 
+bool BspLink::awaitExit(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (!Running())
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void BspLink::Stop() {
+    // Only a player that was asked to quit is given time to do so.
+    const bool asked = m_client.connected() && Running();
+    if (asked)
+        m_client.request({"quit"}, std::min(m_timeouts.quit, m_timeouts.reply));
+    m_client.close();
+    m_window = 0;
+    if (m_pid <= 0 || (asked && awaitExit(m_timeouts.quit)))
+        return;
+    ::kill(m_pid, SIGTERM);
+    ::kill(m_pid, SIGCONT); // a stopped process acts on SIGTERM only once it runs again
+    if (awaitExit(m_timeouts.term))
+        return;
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+}
+
 std::int32_t BspLink::Start(const std::string& bspPath,
                             const std::vector<std::string>& extraArguments) {
-    m_window = 0;
-    m_client.close();
+    Stop(); // the player of an earlier start
     if (m_socketFolder.empty())
         m_socketFolder = PrivateFolder();
     if (m_socketFolder.empty())
@@ -107,7 +133,6 @@ std::int32_t BspLink::Start(const std::string& bspPath,
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0)
         return 0;
-    reap(); // the player of an earlier open, if it has ended since
     m_pid = pid;
 
     const auto deadline = std::chrono::steady_clock::now() + m_timeouts.start;
@@ -116,20 +141,17 @@ std::int32_t BspLink::Start(const std::string& bspPath,
             m_window = static_cast<std::int32_t>(pid);
             return m_window;
         }
-        if (!playerRunning() || std::chrono::steady_clock::now() >= deadline)
+        if (!Running() || std::chrono::steady_clock::now() >= deadline ||
+            (m_cancel && m_cancel->load()))
             break;
         std::this_thread::sleep_for(m_timeouts.poll);
     }
-    if (playerRunning()) {
-        ::kill(pid, SIGTERM); // started, but it is no player we can talk to
-        ::waitpid(pid, nullptr, 0);
-        m_pid = -1;
-    }
+    Stop(); // started, but it is no player we can talk to
     return 0;
 }
 
 std::int32_t BspLink::FindPlayer() {
-    if (m_window == 0 || !m_client.connected() || !playerRunning())
+    if (m_window == 0 || !m_client.connected() || !Running())
         return 0;
     return m_client.request({"get_property", "pid"}, m_timeouts.reply) ? m_window : 0;
 }
@@ -140,9 +162,8 @@ std::int32_t BspLink::SendCommand(BspCommandCode code, std::int32_t lParam) {
     const auto reply = m_timeouts.reply;
     switch (code) {
     case BspGetLength:
-        return Milliseconds(m_client.request({"get_property", "duration"}, reply));
     case BspGetPosition:
-        return Milliseconds(m_client.request({"get_property", "time-pos"}, reply));
+        return Ask(code).value_or(0);
     case BspSeek:
         // The seek is done when the player restarts playback at the new place.
         m_client.requestAndAwait({"seek", lParam / 1000.0, "absolute+exact"},
@@ -159,14 +180,52 @@ std::int32_t BspLink::SendCommand(BspCommandCode code, std::int32_t lParam) {
         return 0;
     }
     case BspOnExit:
-        m_client.request({"quit"}, reply);
-        m_client.close();
-        // Give the player a moment to end, so it leaves no zombie behind.
-        for (int i = 0; i < 50 && playerRunning(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        Stop();
         return 0;
     }
     return 0;
+}
+
+std::optional<std::int32_t> BspLink::Ask(BspCommandCode code) {
+    if ((code != BspGetLength && code != BspGetPosition) || !Running())
+        return std::nullopt;
+    const auto reply = property(code == BspGetLength ? "duration" : "time-pos");
+    if (!reply)
+        return std::nullopt;
+    return Milliseconds(reply);
+}
+
+std::optional<nlohmann::json> BspLink::property(const char* name) {
+    if (m_window == 0)
+        return std::nullopt;
+    return m_client.request({"get_property", name}, m_timeouts.reply);
+}
+
+void BspLink::setProperty(const char* name, const nlohmann::json& value) {
+    if (m_window != 0)
+        m_client.request({"set_property", name, value}, m_timeouts.reply);
+}
+
+void BspLink::SetVolume(double percent) {
+    setProperty("volume", std::clamp(percent, 0.0, 100.0));
+}
+
+std::optional<double> BspLink::Volume() {
+    const auto reply = property("volume");
+    if (!reply || !reply->is_number())
+        return std::nullopt;
+    return reply->get<double>();
+}
+
+void BspLink::SetPaused(bool paused) {
+    setProperty("pause", paused);
+}
+
+std::optional<bool> BspLink::Paused() {
+    const auto reply = property("pause");
+    if (!reply || !reply->is_boolean())
+        return std::nullopt;
+    return reply->get<bool>();
 }
 
 std::string BspLink::SendCopyData(BspCopyDataTag tag, const std::string& payload) {

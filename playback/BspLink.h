@@ -13,11 +13,14 @@
 //                           request returns, and shows it
 //   BspGetMovieName 0x1010B full path of the playing movie, at most 259 bytes (empty: none)
 //
-// Every request waits at most `reply` for its answer, so a hung player cannot freeze the
-// program; a request that gets no answer counts as 0 or empty.
+// Every request waits at most `reply` for its answer, so a hung player cannot hold up its
+// caller for longer; a request that gets no answer counts as 0 or empty. The link blocks while
+// it waits: the window drives it from a thread of its own (ExternalPlayer). A player that has
+// ended is reaped by the next request or Running(), so it never stays a zombie.
 
 #include "playback/MpvIpc.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -45,6 +48,10 @@ struct BspTimeouts {
     std::chrono::milliseconds start{10000}; // for the player's socket to appear
     std::chrono::milliseconds poll{100};    // between looks for it
     std::chrono::milliseconds reply{2000};  // for one request's answer
+    // How long a player told to quit, then sent SIGTERM, has to end before the next step;
+    // SIGKILL follows at most `term` after SIGTERM.
+    std::chrono::milliseconds quit{500};
+    std::chrono::milliseconds term{2000};
 };
 
 class BspLink {
@@ -58,7 +65,8 @@ class BspLink {
     // the folder of `bspPath`) with an idle window and an IPC socket in a folder only this user
     // can read, then waits for the socket. `extraArguments` follow the link's own (tests pass
     // "--vo=null", "--ao=null"). Gives the player's process id, the link's BSPWindow, or 0 when
-    // no socket appeared within the time limit (the player ended, or is not mpv).
+    // no socket appeared within the time limit (the player ended, or is not mpv); a program
+    // still running then is stopped (Stop) before this returns.
     std::int32_t Start(const std::string& bspPath,
                        const std::vector<std::string>& extraArguments = {});
 
@@ -70,8 +78,32 @@ class BspLink {
     // Looks for the linked player again: its process id while it runs and answers, else 0.
     std::int32_t FindPlayer();
 
-    // A command request; the reply (0 when there is none, or when unlinked).
+    // A command request; the reply (0 when there is none, or when unlinked). BspOnExit stops
+    // the player (Stop).
     std::int32_t SendCommand(BspCommandCode code, std::int32_t lParam = 0);
+    // BspGetLength or BspGetPosition: the reply, or nothing when the player gave none in time
+    // (or is unlinked).
+    std::optional<std::int32_t> Ask(BspCommandCode code);
+
+    // Beyond the player protocol: the player's software volume (0..100) and pause state.
+    void SetVolume(double percent);
+    std::optional<double> Volume();
+    void SetPaused(bool paused);
+    std::optional<bool> Paused();
+
+    // Ends the started player, in bounded time: asks it to quit (when linked), sends SIGTERM
+    // (and SIGCONT, so that a stopped player takes it) after `quit`, SIGKILL after `term` more,
+    // and reaps it. Unlinks. Nothing happens without a started player.
+    void Stop();
+    // True while the started player runs; one that has ended is reaped (and the link unlinked).
+    bool Running();
+
+    // While `*flag` is set, a request waiting for its answer, and Start waiting for the socket,
+    // give up within about 20 ms (Start within one `poll`, and then stops the program).
+    void setCancel(const std::atomic<bool>* flag) {
+        m_cancel = flag;
+        m_client.setCancel(flag);
+    }
 
     // A copy-data request with `payload` (a path); BspGetMovieName gives the movie's path,
     // the other requests an empty text. Unlinked, or without an answer: empty.
@@ -84,10 +116,14 @@ class BspLink {
     void LoadSubtitles(std::string_view bytes);
 
   private:
-    bool playerRunning();
-    void reap();
+    // mpv's property `name`; nothing when unlinked or without an answer in time.
+    std::optional<nlohmann::json> property(const char* name);
+    void setProperty(const char* name, const nlohmann::json& value);
+    // Waits up to `limit` for the started player to end; true when it has (and was reaped).
+    bool awaitExit(std::chrono::milliseconds limit);
 
     BspTimeouts m_timeouts;
+    const std::atomic<bool>* m_cancel = nullptr;
     MpvIpcClient m_client;
     std::int32_t m_window = 0;
     pid_t m_pid = -1;

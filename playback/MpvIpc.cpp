@@ -1,5 +1,6 @@
 #include "playback/MpvIpc.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -9,6 +10,10 @@
 #include <unistd.h>
 
 namespace velkar {
+
+namespace {
+constexpr int kCancelSliceMs = 20;
+} // namespace
 
 MpvIpcClient::~MpvIpcClient() {
     close();
@@ -58,11 +63,16 @@ bool MpvIpcClient::readLine(std::string& line, std::chrono::steady_clock::time_p
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
+        if (left.count() <= 0 || (m_cancel && m_cancel->load()))
             return false;
+        // In slices while a cancel flag is watched, so that setting it is seen in time.
+        const int slice = m_cancel ? std::min<int>(static_cast<int>(left.count()), kCancelSliceMs)
+                                   : static_cast<int>(left.count());
         pollfd p{m_fd, POLLIN, 0};
-        int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+        int ready = ::poll(&p, 1, slice);
         if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0 && slice < left.count())
             continue;
         if (ready <= 0)
             return false;

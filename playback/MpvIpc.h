@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -22,6 +23,10 @@ class MpvIpcClient {
     bool connect(const std::string& path);
     bool connected() const { return m_fd >= 0; }
     void close();
+
+    // While `*flag` is set, waiting for an answer ends within about 20 ms (as a time-out), so
+    // that a thread waiting on a hung player can be stopped. nullptr: never.
+    void setCancel(const std::atomic<bool>* flag) { m_cancel = flag; }
 
     // A line from the player longer than this (1 MiB) closes the connection.
     static constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
@@ -46,6 +51,7 @@ class MpvIpcClient {
     bool readLine(std::string& line, std::chrono::steady_clock::time_point deadline);
 
     int m_fd = -1;
+    const std::atomic<bool>* m_cancel = nullptr;
     long long m_nextId = 1;
     std::string m_pending;     // bytes read from the socket; lines before m_begin are done
     std::size_t m_begin = 0;   // where the next line starts in m_pending

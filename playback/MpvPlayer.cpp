@@ -129,7 +129,7 @@ class MpvVideoWidget final : public QOpenGLWidget {
 };
 
 MpvPlayer::MpvPlayer(const Options& options, QObject* parent)
-    : QObject(parent), m_options(options) {
+    : MediaPlayer(parent), m_options(options) {
     // libmpv refuses to start unless numbers are read and written the C way; the toolkit may
     // have set the user's locale.
     std::setlocale(LC_NUMERIC, "C");
@@ -253,6 +253,16 @@ void MpvPlayer::open(const QString& path) {
     waitForLoad(path);
     if (m_video)
         setDisplayRect(m_displayRect);
+    emit opened();
+}
+
+void MpvPlayer::close() {
+    if (!m_open)
+        return;
+    m_open = false;
+    m_stopped = m_paused = true;
+    m_timePos = m_duration = 0.0;
+    command({"stop"});
 }
 
 void MpvPlayer::waitForLoad(const QString& path) {

@@ -10,6 +10,8 @@
 // the like are kept from those events, so reading them costs no round trip into libmpv: the
 // overlay reads them a thousand times a second.
 
+#include "playback/MediaPlayer.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -18,7 +20,6 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 
 struct mpv_handle;
 struct mpv_event;
@@ -27,24 +28,9 @@ class QWidget;
 
 namespace velkar::playback {
 
-// A movie that cannot be opened; the message names the file and mpv's reason.
-class PlayerError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-enum class PlayerUnit {
-    Milliseconds,
-    // Frames of the movie's frame rate: frame k is the picture shown from k / fps seconds on.
-    // A file without video counts 25 frames per second.
-    Frames,
-};
-
-enum class PlayerMode { NotOpen, Stopped, Playing, Paused };
-
 class MpvVideoWidget;
 
-class MpvPlayer : public QObject {
+class MpvPlayer final : public MediaPlayer {
     Q_OBJECT
   public:
     struct Options {
@@ -60,35 +46,36 @@ class MpvPlayer : public QObject {
     explicit MpvPlayer(const Options& options, QObject* parent = nullptr);
     ~MpvPlayer() override;
 
-    // Opens `path` (any file mpv plays), replacing the open one, and waits until it is loaded.
-    // The file opens stopped at its start, showing its first picture. Throws PlayerError
+    // Opens `path` (any file mpv plays), replacing the open one, and waits until it is loaded;
+    // `opened` comes before this returns. The file opens stopped at its start, showing its
+    // first picture. Throws PlayerError
     // ("Cannot open media file <path>: <mpv's reason>"); the player then has no file open.
-    void open(const QString& path);
-    bool isOpen() const { return m_open; }
+    void open(const QString& path) override;
+    bool isOpen() const override { return m_open; }
     // The file last opened, as given to open(); empty before the first.
     const QString& fileName() const { return m_fileName; }
 
     // The player's buttons. Nothing happens without an open file.
-    void play();
-    void pause();    // pauses while playing, plays on while paused
-    void stop();     // stops where it stands
-    void next();     // to the end of the file
-    void previous(); // to the start of the file
-    PlayerMode mode() const;
+    void play() override;
+    void pause() override; // pauses while playing, plays on while paused
+    void stop() override;  // stops where it stands
+    void next();           // to the end of the file
+    void previous();       // to the start of the file
+    PlayerMode mode() const override;
 
     // Position and length in the current unit; 0 without an open file. Length in frames is
     // the duration times the frame rate, rounded.
-    std::int32_t position() const;
-    std::int32_t length() const;
+    std::int32_t position() const override;
+    std::int32_t length() const override;
     // Moves to `position` (current unit) with an exact seek; the picture shown is frame
     // `position` in frames, and the position reads back as the start of the frame shown
     // (1010 ms in a 25 fps movie reads 1040 once the player has landed). Positions outside
     // the file are left to mpv (it clamps); a seek onto the last frame reaches the end, which
     // reads as the length; a position before 0 seeks to the start. The position reads as the
     // target at once, and as the player's again once mpv has moved.
-    void seek(std::int32_t position);
-    PlayerUnit unit() const { return m_unit; }
-    void setUnit(PlayerUnit unit) { m_unit = unit; }
+    void seek(std::int32_t position) override;
+    PlayerUnit unit() const override { return m_unit; }
+    void setUnit(PlayerUnit unit) override { m_unit = unit; }
     // Frames per second of the open movie (25 for a file without video or frame rate).
     double frameRate() const;
 
@@ -109,10 +96,16 @@ class MpvPlayer : public QObject {
     bool showsPicture() const;
 
     // Software volume 0..100 (mpv's "volume").
-    void setVolume(double percent);
+    void setVolume(double percent) override;
     // The volume, or nothing while there is no audio output whose level can be read (no file,
     // no audio, or the null output).
-    std::optional<double> volume() const;
+    std::optional<double> volume() const override;
+
+    // The window's overlay shows the subtitles of the built-in player.
+    void loadSubtitles(const std::string&) override {}
+    QString movieName() const override { return m_fileName; }
+    // Unloads the movie; the player stays ready for the next.
+    void close() override;
 
     // Drains libmpv's event queue; normally run by the queued call the wakeup posts.
     void drainEvents();

@@ -3,6 +3,7 @@
 #include "playback/BarMath.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace velkar {
 
@@ -96,6 +97,16 @@ std::uint16_t VolumeLevel(int position) {
 
 int VolumePosition(std::uint16_t level) {
     return RoundToInt32(static_cast<long double>(level) / kLevelPerPosition);
+}
+
+double PlayerVolume(int position) {
+    return VolumeLevel(position) * 100.0 / 65535.0;
+}
+
+int VolumePositionOfPlayer(double percent) {
+    const long double level = std::clamp(
+        std::nearbyint(static_cast<long double>(percent) * kLevelPerPosition), 0.0L, 65535.0L);
+    return VolumePosition(static_cast<std::uint16_t>(level));
 }
 
 } // namespace velkar

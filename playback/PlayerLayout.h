@@ -79,6 +79,14 @@ std::uint16_t VolumeLevel(int position);
 // to level / 655.35. 32768 and 32767 give 50, 327 gives 0, 65535 gives 100.
 int VolumePosition(std::uint16_t level);
 
+// The players' volume (0..100, their software volume) for volume bar position `position`
+// (0..100): the output level as a share of the full 65535. 50 gives 32767 / 655.35 = 49.9992.
+double PlayerVolume(int position);
+
+// The volume bar position (0..100) for a player's volume `percent` (0..100, clamped): the
+// position of the output level nearest to it. 50 gives 50, 100 gives 100, 0.1 gives 0.
+int VolumePositionOfPlayer(double percent);
+
 // The 32-bit stereo value of a level: the level in both the low (left) and high (right) halves.
 inline std::uint32_t StereoLevel(std::uint16_t level) {
     return static_cast<std::uint32_t>(level) | (static_cast<std::uint32_t>(level) << 16);

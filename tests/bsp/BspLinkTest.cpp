@@ -140,6 +140,52 @@ TEST_F(BspLinkTest, ProgramThatIsNoPlayerGivesNoWindow) {
     EXPECT_EQ(quick.Start("/no/such/player"), 0);
 }
 
+// The process `pid` is gone and reaped: /proc has no entry for it (a zombie would have one).
+bool Gone(pid_t pid) {
+    return !fs::exists("/proc/" + std::to_string(pid));
+}
+
+TEST_F(BspLinkTest, ProgramsThatDoNotEndAreStoppedInBoundedTimeAndReaped) {
+    // A program that ignores SIGTERM and never opens the socket: SIGKILL at most `term` after
+    // SIGTERM, and no zombie.
+    test::TempFolder folder;
+    const auto script = folder.path("stubborn");
+    const auto pidFile = folder.path("pid");
+    std::ofstream(script) << "#!/bin/sh\necho $$ > '" << pidFile.string()
+                          << "'\ntrap '' TERM\nwhile :; do sleep 0.05; done\n";
+    ::chmod(script.c_str(), 0755);
+    BspLink link({500ms, 50ms, 500ms, 500ms, 1000ms});
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(link.Start(script.string()), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 500ms + 1000ms + 500ms);
+    pid_t stubborn = 0;
+    std::ifstream(pidFile) >> stubborn;
+    ASSERT_GT(stubborn, 0);
+    EXPECT_TRUE(Gone(stubborn));
+
+    // A stopped player takes SIGTERM once it is let run again: it ends at once, not at SIGKILL.
+    BspLink mpv; // with the default time for mpv to come up
+    const std::int32_t player = mpv.Start("/usr/bin/mpv", kQuiet);
+    ASSERT_NE(player, 0);
+    ::kill(player, SIGSTOP);
+    const auto stopping = std::chrono::steady_clock::now();
+    mpv.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms + 500ms + 900ms);
+    EXPECT_TRUE(Gone(player));
+    EXPECT_EQ(mpv.window(), 0);
+
+    // A player that quits by itself is reaped by the next look.
+    const std::int32_t quitting = mpv.Start("/usr/bin/mpv", kQuiet);
+    ASSERT_NE(quitting, 0);
+    MpvIpcClient user;
+    ASSERT_TRUE(user.connect(mpv.socketPath()));
+    user.request({"quit"}, 2s);
+    for (int i = 0; i < 200 && mpv.Running(); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(mpv.Running());
+    EXPECT_TRUE(Gone(quitting));
+}
+
 TEST_F(BspLinkTest, KilledPlayerGivesZeroRepliesAtOnce) {
     BspLink link;
     const std::int32_t window = link.Start("/usr/bin/mpv", kQuiet);

@@ -107,7 +107,7 @@ TEST_P(AutoSynchFormats, FillsTheAnchorsTrueStartsAndSeeksToTheFirst) {
     EXPECT_NEAR(first, double(truth.front().first), 150.0);
     EXPECT_NEAR(last, double(truth.back().first), 150.0);
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return std::abs(form().playback().position() * unit - first) <= unit; }, 5000));
+        [&] { return std::abs(form().player().position() * unit - first) <= unit; }, 5000));
     EXPECT_EQ(form().pgrBar->value(), 0);
     // The document is not re-timed: that stays Fix Synch's step.
     EXPECT_EQ(form().document().start(0),

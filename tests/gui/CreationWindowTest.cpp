@@ -60,7 +60,7 @@ TEST_F(Creation, CreateSubsStartsAnEmptySubViewerDocumentInTheCreationLayout) {
     start();
     // A MicroDVD document first: its frames and its subtitles must go.
     openBytes("{0}{25}Zero\r\n{50}{75}One\r\n", QStringLiteral("old.sub"));
-    ASSERT_EQ(form().player().timeUnit(), TimeUnit::Frames);
+    ASSERT_EQ(form().player().unit(), playback::PlayerUnit::Frames);
     form().cmdCreate->click();
 
     for (QWidget* control : syncControls())
@@ -82,7 +82,7 @@ TEST_F(Creation, CreateSubsStartsAnEmptySubViewerDocumentInTheCreationLayout) {
     EXPECT_TRUE(doc.SubtitleLoaded);
     EXPECT_EQ(doc.FirstTimeLine, 12);
     EXPECT_EQ(form().cboDialogs->count(), 0);
-    EXPECT_EQ(form().player().timeUnit(), TimeUnit::Milliseconds);
+    EXPECT_EQ(form().player().unit(), playback::PlayerUnit::Milliseconds);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

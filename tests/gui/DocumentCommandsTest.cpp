@@ -76,7 +76,7 @@ TEST_F(OpenSubtitle, ASubRipFileFillsTheViewerAndShowsTheAnchors) {
     EXPECT_EQ(form().txtLast->toolTip(), "<i>Obviously, it was a big shock.</i>");
     EXPECT_EQ(form().cboDialogs->count(), 10);
     EXPECT_EQ(form().pgrBar->value(), 0);
-    EXPECT_EQ(form().player().timeUnit(), TimeUnit::Milliseconds);
+    EXPECT_EQ(form().player().unit(), playback::PlayerUnit::Milliseconds);
 }
 
 TEST_F(OpenSubtitle, AMicroDVDFileTakesFrameNumbers) {
@@ -88,7 +88,7 @@ TEST_F(OpenSubtitle, AMicroDVDFileTakesFrameNumbers) {
     EXPECT_EQ(form().txtLast->displayText(), "2368");
     EXPECT_EQ(form().txtFirst->toolTip(),
               "I always wanted to leave my country|and go somewhere else.");
-    EXPECT_EQ(form().player().timeUnit(), TimeUnit::Frames);
+    EXPECT_EQ(form().player().unit(), playback::PlayerUnit::Frames);
 }
 
 TEST_F(OpenSubtitle, ASubViewerFileTakesHundredths) {
@@ -99,7 +99,7 @@ TEST_F(OpenSubtitle, ASubViewerFileTakesHundredths) {
     EXPECT_EQ(form().txtFirst->displayText(), "00:02:17.44");
     EXPECT_EQ(form().txtFirst->toolTip(),
               "Senator, we're making[br]our final approach into Coruscant.");
-    EXPECT_EQ(form().player().timeUnit(), TimeUnit::Milliseconds);
+    EXPECT_EQ(form().player().unit(), playback::PlayerUnit::Milliseconds);
 }
 
 TEST_F(OpenSubtitle, AnUnsupportedFileIsNamedAfterTheFieldsAreSet) {
@@ -116,7 +116,7 @@ TEST_F(OpenSubtitle, AnUnsupportedFileIsNamedAfterTheFieldsAreSet) {
     EXPECT_EQ(fieldAtMessage, "00:00:00.00");
     EXPECT_FALSE(form().document().SubtitleLoaded);
     EXPECT_EQ(form().document().SubtitleFormat, sfUnknown);
-    EXPECT_EQ(form().player().timeUnit(), TimeUnit::Milliseconds);
+    EXPECT_EQ(form().player().unit(), playback::PlayerUnit::Milliseconds);
 }
 
 TEST_F(OpenSubtitle, CancellingLeavesTheLoadedDocument) {

@@ -181,19 +181,16 @@ TEST_F(FixSynchMicroDVD, AnEmptyFrameFieldCountsAsZero) {
 }
 
 // A player with a movie open at a fixed position.
-class StillPlayer final : public MediaPlayer {
+class StillPlayer final : public playback::NoMedia {
   public:
     explicit StillPlayer(std::int32_t position) : m_position(position) {}
-    bool mediaLoaded() const override { return true; }
+    bool isOpen() const override { return true; }
     std::int32_t position() const override { return m_position; }
     std::int32_t length() const override { return 100000000; }
-    TimeUnit timeUnit() const override { return m_unit; }
-    void setTimeUnit(TimeUnit unit) override { m_unit = unit; }
     void seek(std::int32_t position) override { m_position = position; }
 
   private:
     std::int32_t m_position;
-    TimeUnit m_unit = TimeUnit::Milliseconds;
 };
 
 class SetTime : public GuiTest {};

@@ -41,11 +41,11 @@ bool PlayingMovieTest::startWithMovie() {
 }
 
 void PlayingMovieTest::at(std::int32_t ms) {
-    form().playback().seek(ms);
+    form().player().seek(ms);
     // The position reads as the target at once; wait until mpv has landed on that frame.
     QTest::qWait(50);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form().playback().position() == ms; }, 5000))
-        << "player at " << form().playback().position() << " ms, not " << ms;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form().player().position() == ms; }, 5000))
+        << "player at " << form().player().position() << " ms, not " << ms;
 }
 
 void PlayingMovieTest::pressAt(std::int32_t ms) {

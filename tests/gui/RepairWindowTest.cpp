@@ -82,8 +82,8 @@ TEST_F(Repair, PickingDialogSevenShowsItsTimesAndMovesThePlayerWithoutPlaying) {
     EXPECT_EQ(form().txtFirst->text(), "00:01:25,124");
     EXPECT_EQ(form().txtLast->text(), "00:01:29,341");
     // The frame holding 85 124 ms starts at 85 120 ms.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form().playback().position() == 85120; }, 5000))
-        << form().playback().position();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form().player().position() == 85120; }, 5000))
+        << form().player().position();
     EXPECT_EQ(form().playback().Mplayer()->mode(), mode);
 }
 
@@ -97,7 +97,7 @@ TEST_F(Repair, PickingWithoutAMovieShowsTheTimesOnly) {
     EXPECT_EQ(form().player().position(), 0);
 }
 
-TEST_F(Repair, TheExternalPlayerGetsTheSeekNotTheBuiltInOne) {
+TEST_F(Repair, WithUseBspTheBuiltInPlayerIsLeftAlone) {
     VELKAR_START_WITH_MOVIE();
     VELKAR_OPEN_CORPUS(kCorpusSubRip);
     form().chkBSP->setChecked(true);
@@ -105,10 +105,11 @@ TEST_F(Repair, TheExternalPlayerGetsTheSeekNotTheBuiltInOne) {
     pick(6);
     EXPECT_EQ(form().txtFirst->text(), "00:01:25,124");
     QTest::qWait(200);
-    EXPECT_EQ(form().playback().position(), 0);
-    // The presses still read the built-in player.
-    pressAt(40000);
-    EXPECT_EQ(form().document().start(6), 40000);
+    EXPECT_EQ(form().playback().Mplayer()->position(), 0);
+    // The presses ask the player the window holds: the external one, with no movie yet.
+    form().cmdStartEnd->click();
+    EXPECT_EQ(form().cmdStartEnd->text(), "Repair Dialog Start");
+    EXPECT_EQ(form().document().start(6), 85124);
 }
 
 TEST_F(Repair, RepairingDialogSevenAndSavingChangesOnlyItsTimeLine) {

@@ -219,6 +219,18 @@ TEST(VolumePosition, ReadsTheBarBackFromTheRightChannel) {
         EXPECT_EQ(VolumePosition(VolumeLevel(p)), p) << p;
 }
 
+TEST(PlayerVolume, IsTheLevelsShareAndReadsBackAsTheSamePosition) {
+    EXPECT_DOUBLE_EQ(PlayerVolume(100), 100.0);
+    EXPECT_DOUBLE_EQ(PlayerVolume(0), 0.0);
+    EXPECT_DOUBLE_EQ(PlayerVolume(50), 32767 * 100.0 / 65535);
+    for (int p = 0; p <= 100; ++p)
+        EXPECT_EQ(VolumePositionOfPlayer(PlayerVolume(p)), p) << p;
+    // A player's own volume outside the bar's range reads as its end.
+    EXPECT_EQ(VolumePositionOfPlayer(130.0), 100);
+    EXPECT_EQ(VolumePositionOfPlayer(-5.0), 0);
+    EXPECT_EQ(VolumePositionOfPlayer(0.1), 0);
+}
+
 TEST(StereoLevel, PutsTheLevelInBothHalves) {
     EXPECT_EQ(StereoLevel(32767), 0x7FFF7FFFu);
     EXPECT_EQ(StereoLevel(65535), 0xFFFFFFFFu);

@@ -84,7 +84,7 @@ TEST_F(PlaybackWindow, OpenMediaAsksForAMovieAndPutsItsNameInTheCaption) {
     EXPECT_EQ(form().cboZoom->currentIndex(), 1);
     EXPECT_EQ(playback().NaturalRect.Right, 320);
     EXPECT_EQ(playback().NaturalRect.Bottom, 240);
-    EXPECT_EQ(playback().length(), 10000);
+    EXPECT_EQ(form().player().length(), 10000);
     EXPECT_TRUE(script.messages.empty());
 }
 
@@ -105,7 +105,7 @@ TEST_F(PlaybackWindow, AMovieThatCannotBeOpenedShowsTheReasonAndLeavesNoMediaLoa
     ASSERT_EQ(script.messages.size(), 1u);
     EXPECT_EQ(script.messages[0], "Cannot open media file " + text + ": unrecognized file format");
     EXPECT_FALSE(playback().MediaLoaded);
-    EXPECT_EQ(playback().position(), 0);
+    EXPECT_EQ(form().player().position(), 0);
 }
 
 TEST_F(PlaybackWindow, A320x240MovieAtOneToOneIsCentredInTheDesignPanel) {
@@ -154,13 +154,13 @@ TEST_F(PlaybackWindow, AnMp3HasNoPictureAndKeepsTheSmallestWindow) {
 TEST_F(PlaybackWindow, TheUnitFollowsTheDocumentWhenEitherIsOpened) {
     openSubtitles(kMicroDvd, "subs.sub");
     openMovie(Clip320());
-    EXPECT_EQ(playback().timeUnit(), gui::TimeUnit::Frames);
-    EXPECT_EQ(playback().length(), 250);
+    EXPECT_EQ(form().player().unit(), PlayerUnit::Frames);
+    EXPECT_EQ(form().player().length(), 250);
     openSubtitles(kSubRip, "subs.srt");
-    EXPECT_EQ(playback().timeUnit(), gui::TimeUnit::Milliseconds);
-    EXPECT_EQ(playback().length(), 10000);
+    EXPECT_EQ(form().player().unit(), PlayerUnit::Milliseconds);
+    EXPECT_EQ(form().player().length(), 10000);
     openMovie(Clip640());
-    EXPECT_EQ(playback().length(), 5000);
+    EXPECT_EQ(form().player().length(), 5000);
 }
 
 TEST_F(PlaybackWindow, TheLabelShowsPositionLengthAndTheSubtitleShowingThere) {

@@ -60,7 +60,7 @@ TEST(PlayingWindow, ShowsThePictureTheSubtitleAndTheThumb) {
         ASSERT_TRUE(form.playback().MediaLoaded);
         ASSERT_TRUE(form.playback().Mplayer()->hasPicture());
         form.playback().Mplayer()->play();
-        ASSERT_TRUE(WaitFor([&] { return form.playback().position() >= 2000; }));
+        ASSERT_TRUE(WaitFor([&] { return form.player().position() >= 2000; }));
         form.playback().Mplayer()->pause();
         Pump(300);
 
