@@ -52,9 +52,11 @@ class TfrmEdit : public QDialog {
     QPlainTextEdit* memoEdit = nullptr;
     ReplaceDialog* ReplaceDlg = nullptr;
 
-    std::int32_t ErrorSelStart = 0;
-    std::int32_t ErrorSelLength = 0;
-    std::int32_t SearchPos = 0;
+    // Where the error shown last starts and how long it is, and where the next search starts
+    // (characters of the editor's text).
+    std::int32_t errorSelStart() const { return ErrorSelStart; }
+    std::int32_t errorSelLength() const { return ErrorSelLength; }
+    std::int32_t searchPos() const { return SearchPos; }
 
     void cmdGoClick();
     void cmdFindClick();
@@ -67,6 +69,10 @@ class TfrmEdit : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    std::int32_t ErrorSelStart = 0;
+    std::int32_t ErrorSelLength = 0;
+    std::int32_t SearchPos = 0;
+
     void memoEditKeyDown();
     // Handles the window's keys before the focused control; true when the key was Escape.
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);

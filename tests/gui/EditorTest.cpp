@@ -58,7 +58,7 @@ TEST_P(EditorErrors, NameTheFormatThatGotFurthestAndGoToItsLine) {
     EXPECT_EQ(editor.lblInfo->text(), GetParam().info);
     EXPECT_EQ(editor.memoEdit->textCursor().blockNumber(), GetParam().line);
     EXPECT_EQ(editor.memoEdit->textCursor().positionInBlock(), 0);
-    EXPECT_EQ(editor.ErrorSelLength, 6);
+    EXPECT_EQ(editor.errorSelLength(), 6);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ties, EditorErrors,
@@ -95,14 +95,14 @@ TEST_F(Editor, TheSameTextOpenedAgainKeepsTheCaret) {
 TEST_F(Editor, TheCaretLandsOnTheErrorLineNotOnAnEarlierCopyOfIt) {
     load({"5", "00:00:05,000 --> 00:00:06,000", "x", "", "5", "bad"}, {0, 0, 4});
     EXPECT_EQ(editor.memoEdit->textCursor().blockNumber(), 4);
-    EXPECT_EQ(editor.ErrorSelStart, 35);
-    EXPECT_EQ(editor.ErrorSelLength, 1);
+    EXPECT_EQ(editor.errorSelStart(), 35);
+    EXPECT_EQ(editor.errorSelLength(), 1);
 }
 
 TEST_F(Editor, AnEmptyErrorLineGivesAnEmptySelection) {
     load({"a", "", "b"}, {1, 0, 0});
-    EXPECT_EQ(editor.ErrorSelStart, 2);
-    EXPECT_EQ(editor.ErrorSelLength, 0);
+    EXPECT_EQ(editor.errorSelStart(), 2);
+    EXPECT_EQ(editor.errorSelLength(), 0);
     editor.cmdGoClick();
     EXPECT_EQ(caret(), 2);
     EXPECT_EQ(selected(), "");
@@ -113,8 +113,8 @@ TEST_F(Editor, AnErrorLinePastTheEndStillOpensWithTheErrorShown) {
     load({"a", "b"}, {0, 0, 9}, {"", "", "(Line:9)"});
     EXPECT_EQ(editor.lblInfo->text(), "SubRip file");
     EXPECT_EQ(caret(), 0);
-    EXPECT_EQ(editor.ErrorSelStart, 2);
-    EXPECT_EQ(editor.ErrorSelLength, 1);
+    EXPECT_EQ(editor.errorSelStart(), 2);
+    EXPECT_EQ(editor.errorSelLength(), 1);
 }
 
 TEST_F(Editor, ShowErrorSelectsTheStoredRangeEvenAfterEdits) {
@@ -153,16 +153,16 @@ TEST_F(FindReplace, FindNextWalksForwardAndThenKeepsSayingThereAreNoOthers) {
     EXPECT_EQ(caret(), 2);
     EXPECT_EQ(selected(), "an");
     editor.ReplaceDlgFind();
-    EXPECT_EQ(editor.SearchPos, 11);
+    EXPECT_EQ(editor.searchPos(), 11);
     editor.ReplaceDlgFind();
-    EXPECT_EQ(editor.SearchPos, 15);
+    EXPECT_EQ(editor.searchPos(), 15);
     editor.ReplaceDlgFind();
     editor.ReplaceDlgFind();
     EXPECT_EQ(dialogs.messages,
               (std::vector<QString>{"There are no other an", "There are no other an"}));
-    EXPECT_EQ(editor.SearchPos, 15);
+    EXPECT_EQ(editor.searchPos(), 15);
     editor.cmdFindClick();
-    EXPECT_EQ(editor.SearchPos, 0);
+    EXPECT_EQ(editor.searchPos(), 0);
     editor.ReplaceDlgFind();
     EXPECT_EQ(selected(), "an");
     EXPECT_EQ(caret(), 2);
@@ -181,13 +181,13 @@ TEST_F(FindReplace, EditsBeforeTheFoundTextDoNotMoveTheSearchPosition) {
     editor.cmdFindClick();
     findText(QStringLiteral("ab"));
     editor.ReplaceDlgFind();
-    EXPECT_EQ(editor.SearchPos, 5);
+    EXPECT_EQ(editor.searchPos(), 5);
     editor.memoEdit->moveCursor(QTextCursor::Start);
     editor.memoEdit->insertPlainText(QStringLiteral("1234"));
     editor.ReplaceDlgFind();
     // The search goes on from offset 5, so it finds the same "ab" again, now at 7.
     EXPECT_EQ(caret(), 9);
-    EXPECT_EQ(editor.SearchPos, 9);
+    EXPECT_EQ(editor.searchPos(), 9);
 }
 
 TEST_F(FindReplace, ReplaceOnlySelectsTheNextOccurrence) {
@@ -206,7 +206,7 @@ TEST_F(FindReplace, ReplaceAllDoublesEachLetterOnce) {
     editor.ReplaceDlgReplace(true);
     EXPECT_EQ(editor.editorText(), "aa aa\n");
     EXPECT_EQ(dialogs.messages, std::vector<QString>{"2 a where replaced by aa"});
-    EXPECT_EQ(editor.SearchPos, 0);
+    EXPECT_EQ(editor.searchPos(), 0);
 }
 
 TEST_F(FindReplace, ReplaceAllOfAWordTwiceInARow) {
@@ -321,10 +321,14 @@ TEST_F(EditorKeys, EscapeClosesWithoutAQuestion) {
 TEST_F(EditorKeys, CtrlFOpensFindAndResetsTheSearch) {
     load({"ab ab"});
     editor.show();
-    editor.SearchPos = 3;
+    editor.cmdFindClick();
+    findText(QStringLiteral("ab"));
+    editor.ReplaceDlgFind();
+    ASSERT_EQ(editor.searchPos(), 2);
+    editor.ReplaceDlg->hide();
     QTest::keyClick(editor.memoEdit, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(editor.ReplaceDlg->isVisible());
-    EXPECT_EQ(editor.SearchPos, 0);
+    EXPECT_EQ(editor.searchPos(), 0);
     EXPECT_EQ(editor.editorText(), "ab ab\n");
 }
 
