@@ -13,6 +13,16 @@ void Print(std::FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
+// True when the window system may be reached: without a display, a platform or a -platform
+// option, making the application would end the program before it could say anything.
+bool DisplayNamed(const QStringList& arguments) {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(variable))
+            return true;
+    return arguments.contains(QStringLiteral("-platform")) ||
+           arguments.contains(QStringLiteral("--platform"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -20,7 +30,13 @@ int main(int argc, char** argv) {
     QStringList raw;
     for (int i = 0; i < argc; ++i)
         raw << QString::fromLocal8Bit(argv[i]);
-    if (velkar::gui::ReadCommandLine(raw).outcome == CommandLine::Outcome::Answer) {
+    const CommandLine early = velkar::gui::ReadCommandLine(raw);
+    if (early.outcome == CommandLine::Outcome::Mistake && !DisplayNamed(raw)) {
+        // Without a display no window system option can be on the line: the mistake is one.
+        Print(stderr, early.text);
+        return 2;
+    }
+    if (early.outcome == CommandLine::Outcome::Answer) {
         // --help and --version need no display: a plain core application names the program.
         QCoreApplication terminal(argc, argv);
         Print(stdout, velkar::gui::ReadCommandLine(terminal.arguments()).text);

@@ -1,6 +1,6 @@
 # The program as a shell starts it, and as `cmake --install` lays it out:
 # - `velkar --help` and `velkar --version` answer on the terminal with no display at all;
-# - a wrong command line ends with exit code 2 and a message on standard error;
+# - a wrong command line ends with exit code 2 and a message on standard error, display or not;
 # - the install puts the desktop entry (offered for .srt and .sub files) and the icon in place.
 # Run with -DVELKAR=<program> -DBUILD_DIR=<build folder> -DWORK_DIR=<scratch folder>.
 
@@ -31,6 +31,12 @@ expect("three files ended with ${code}" code EQUAL 2)
 string(FIND "${err}" "Too many files" mistake)
 expect("three files gave no message: ${err}" NOT mistake EQUAL -1)
 
+execute_process(COMMAND ${no_display} ${VELKAR} --frobnicate
+                RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+expect("a wrong option with no display ended with ${code}" code EQUAL 2)
+string(FIND "${err}" "frobnicate" mistake)
+expect("a wrong option with no display gave no message: ${err}" NOT mistake EQUAL -1)
+
 file(REMOVE_RECURSE "${WORK_DIR}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${WORK_DIR}"
                 RESULT_VARIABLE code OUTPUT_QUIET ERROR_VARIABLE err)
@@ -39,6 +45,7 @@ set(entry "${WORK_DIR}/share/applications/velkar.desktop")
 expect("no desktop entry at ${entry}" EXISTS "${entry}")
 expect("no icon" EXISTS "${WORK_DIR}/share/icons/hicolor/scalable/apps/velkar.svg")
 expect("no program" EXISTS "${WORK_DIR}/bin/velkar")
+expect("no sound module for velkar-cli" EXISTS "${WORK_DIR}/lib/velkar/velkar-sound.so")
 file(STRINGS "${entry}" lines)
 foreach(wanted "Exec=velkar %F" "Icon=velkar" "Type=Application"
         "MimeType=application/x-subrip;text/x-microdvd;text/x-subviewer;")
