@@ -1,6 +1,7 @@
 #include "sync/RebuildLines.h"
 
 #include "document/Errors.h"
+#include "document/LineTests.h"
 #include "document/TimeCode.h"
 
 #include <algorithm>
@@ -84,11 +85,19 @@ void WriteTimingLine(SubtitleDocument& doc, std::size_t i, std::int32_t start, s
     char fields[2 * kMaxTimeText + 8];
     switch (format) {
     case sfMicroDVD: {
+        const std::size_t old = MicroDVDFieldsLength(lines[index]);
         fields[0] = '{';
         char* last = TimePair(fields + 1, format, start, "}{", end);
         *last++ = '}';
-        lines.replace(index, MicroDVDFieldsLength(lines[index]),
-                      {fields, static_cast<std::size_t>(last - fields)});
+        // A first line "{1}{1}25" is read as the file's frame rate. A first subtitle re-timed
+        // to such a line stays a subtitle: its end is written with a leading zero
+        // ("{1}{01}25"), which every reader takes for the same frame.
+        if (index == 0 &&
+            !FrameRateOf(std::string(fields, last) + std::string(lines[0].substr(old))).empty()) {
+            last = TimePair(fields + 1, format, start, "}{0", end);
+            *last++ = '}';
+        }
+        lines.replace(index, old, {fields, static_cast<std::size_t>(last - fields)});
         break;
     }
     case sfSubRip: {

@@ -32,6 +32,34 @@ TEST(RebuildMicroDVD, RewritesOnlyTheBraceFieldsOfEachSubtitlesOwnLine) {
                             "{310}{410}" + std::string(300, 'x')));
 }
 
+// A first subtitle re-timed so that its line looks like the file's frame rate ("{1}{1}25")
+// must still read back as a subtitle with the new times; lines that cannot be taken for a
+// frame rate keep the plain form.
+TEST(RebuildMicroDVD, FirstSubtitleNeverBecomesAFrameRateLine) {
+    struct Case {
+        std::string first;
+        std::int32_t frame;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"{0}{1}29", 0, "{0}{00}29"},         {"{5}{9}25.000", 1, "{1}{01}25.000"},
+        {"{5}{9}23,976", 1, "{1}{01}23,976"}, {"{5}{9}25 fps", 1, "{1}{1}25 fps"},
+        {"{5}{9}Hello", 0, "{0}{0}Hello"},    {"{5}{9}", 1, "{1}{1}"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first);
+        auto doc = test::OpenLines({c.first, "{30}{40}25"});
+        ASSERT_EQ(doc.SubtitleCount, 2);
+        doc.TimingTable[0] = {c.frame, 1};
+        doc.TimingTable[1] = {c.frame, 1};
+        RebuildLines(doc, progress);
+        EXPECT_THAT(doc.SubtitleLines, ElementsAre(c.written, "{1}{1}25"));
+        const auto reread = test::OpenLines(doc.SubtitleLines);
+        ASSERT_EQ(reread.SubtitleCount, 2);
+        EXPECT_EQ(reread.TimingTable, doc.TimingTable);
+    }
+}
+
 TEST(RebuildSubRip, RenumbersCountersAndKeepsWhatFollowsTheTimes) {
     auto doc = test::OpenLines({"7", "00:00:01,000 --> 00:00:02,000  X1:010 X2:710", "a", "b", "",
                                 "7", "00:00:03,000 --> 00:00:04,000", "c [br] literal", ""});
