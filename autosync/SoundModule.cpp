@@ -28,11 +28,10 @@ std::vector<std::filesystem::path> ModuleCandidates() {
 }
 
 VelkarDetectMovieSpeech LoadEntry() {
-    static VelkarDetectMovieSpeech entry = nullptr;
-    static std::string failure;
+    static VelkarDetectMovieSpeech entry = nullptr; // a loaded module stays loaded
     if (entry)
         return entry;
-    failure.clear();
+    std::string failure;
     for (const auto& candidate : ModuleCandidates()) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(candidate, ec))
@@ -59,8 +58,9 @@ struct Outcome {
     std::optional<std::string> failure;
 };
 
-const VelkarSoundCalls& Calls(Outcome& outcome) {
-    static thread_local VelkarSoundCalls calls;
+// The module's way back to `outcome`.
+VelkarSoundCalls CallsFor(Outcome& outcome) {
+    VelkarSoundCalls calls{};
     calls.context = &outcome;
     // Nothing may be thrown through the module's frames: a watcher that fails stops the run.
     calls.advanced = [](void* context, double fraction) {
@@ -94,7 +94,8 @@ std::optional<MovieSpeech> DetectMovieSpeechInModule(const std::string& path, in
                                                      AnalysisProgress& progress) {
     const VelkarDetectMovieSpeech detect = LoadEntry();
     Outcome outcome{&progress, std::nullopt, std::nullopt};
-    detect(path.c_str(), stream, &Calls(outcome));
+    const VelkarSoundCalls calls = CallsFor(outcome);
+    detect(path.c_str(), stream, &calls);
     if (outcome.failure)
         throw VelkarError(*outcome.failure);
     return std::move(outcome.speech);
