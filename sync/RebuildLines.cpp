@@ -91,7 +91,7 @@ void WriteTimingLine(SubtitleDocument& doc, std::size_t i, std::int32_t start, s
         *last++ = '}';
         // A first line "{1}{1}25" is read as the file's frame rate. A first subtitle re-timed
         // to such a line stays a subtitle: its end is written with a leading zero
-        // ("{1}{01}25"), which every reader takes for the same frame.
+        // ("{1}{01}25"), which reads back as the same frame.
         if (index == 0 &&
             !FrameRateOf(std::string(fields, last) + std::string(lines[0].substr(old))).empty()) {
             last = TimePair(fields + 1, format, start, "}{0", end);
