@@ -134,7 +134,11 @@ std::string_view FrameRateOf(std::string_view line) {
         if (k == fraction)
             return {};
     }
-    return k == rate.size() ? rate : std::string_view();
+    // Blanks and tabs after the number belong to the line, not to a subtitle text.
+    const std::size_t number = k;
+    while (k < rate.size() && (rate[k] == ' ' || rate[k] == '\t'))
+        ++k;
+    return k == rate.size() ? rate.substr(0, number) : std::string_view();
 }
 
 bool IsMicroDVDLine(std::string_view t) {

@@ -27,8 +27,9 @@ bool IsIntegerLine(std::string_view t);
 // pass; "{10}", "{500}600}x", "}x}" and "Hello" fail).
 bool IsMicroDVDLine(std::string_view t);
 // The frame rate that many MicroDVD files give on their first line: "{1}{1}" or "{0}{0}", then
-// a decimal number and nothing else (digits, optionally one "." or "," and more digits), as
-// "{1}{1}23.976" or "{0}{0}25". Gives that number, or an empty view for any other line.
+// a decimal number (digits, optionally one "." or "," and more digits) and nothing else but
+// blanks and tabs, as "{1}{1}23.976", "{1}{1}23.976 " or "{0}{0}25". Gives that number without
+// the blanks and tabs, or an empty view for any other line.
 std::string_view FrameRateOf(std::string_view line);
 // A time line: exactly 23 characters is the SubViewer 2.0 layout hh:mm:ss.cc,hh:mm:ss.cc, any
 // other length the SubRip layout hh:mm:ss,mmm --> hh:mm:ss,mmm (26 characters at least). Only

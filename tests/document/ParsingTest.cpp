@@ -80,7 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
                     FrameRateCase{"{1}{1}.5", ""}, FrameRateCase{"{1}{1}23.976 fps", ""},
                     FrameRateCase{"{1}{1}2.3.9", ""}, FrameRateCase{"{1}{2}23.976", ""},
                     FrameRateCase{"{1}{20}29.970", ""}, FrameRateCase{"{1}{1}Hello", ""},
-                    FrameRateCase{"{1}{1}-25", ""}));
+                    FrameRateCase{"{1}{1}-25", ""}, FrameRateCase{"{1}{1}23.976 ", "23.976"},
+                    FrameRateCase{"{1}{1}25\t \t", "25"}, FrameRateCase{"{1}{1} 25", ""},
+                    FrameRateCase{"{1}{1}25 x", ""}, FrameRateCase{"{1}{1}25.\t", ""}));
 
 TEST(MicroDVDParse, StyleCodesStayInTheText) {
     auto doc = Parsed(sfMicroDVD, {"{1}{25}{y:i}Hello"});
