@@ -5,7 +5,9 @@ namespace velkar {
 ConversionError::ConversionError(std::string_view field)
     : VelkarError("'" + std::string(field) + "' is not a valid integer value") {}
 
-TimeEncodeError::TimeEncodeError() : VelkarError("Invalid argument to time encode") {}
+TimeEncodeError::TimeEncodeError(std::string_view detail)
+    : VelkarError(detail.empty() ? std::string("Invalid argument to time encode")
+                                 : "Invalid argument to time encode\n\r" + std::string(detail)) {}
 
 ListIndexError::ListIndexError(long long index)
     : VelkarError("List index out of bounds (" + std::to_string(index) + ")") {}

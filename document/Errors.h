@@ -19,10 +19,11 @@ class ConversionError : public VelkarError {
     explicit ConversionError(std::string_view field);
 };
 
-// "Invalid argument to time encode": a value has no text in a clock form.
+// "Invalid argument to time encode": a value has no text in a clock form. A `detail` that says
+// which subtitle and what to do follows on a second line (after LF CR).
 class TimeEncodeError : public VelkarError {
   public:
-    TimeEncodeError();
+    explicit TimeEncodeError(std::string_view detail = {});
 };
 
 // "List index out of bounds (<index>)": a line was read past the end of the document.

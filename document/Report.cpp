@@ -1,5 +1,6 @@
 #include "document/Report.h"
 
+#include "document/Errors.h"
 #include "document/LineTests.h"
 #include "document/TimeCode.h"
 
@@ -14,10 +15,32 @@ std::string Cut(std::string text) {
 }
 
 std::string SubtitleEntry(const SubtitleDocument& doc, std::size_t index) {
-    return TimeToText(doc.SubtitleFormat, doc.start(index)) + "  " + doc.SubtitleTexts[index];
+    return StartText(doc, index) + "  " + doc.SubtitleTexts[index];
 }
 
 } // namespace
+
+std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end, std::int32_t value,
+                           bool retimed) {
+    std::string text = "Subtitle " + std::to_string(i + 1);
+    if (i < doc.SubtitleLineIndex.size())
+        text +=
+            " (line " + std::to_string(static_cast<long long>(doc.SubtitleLineIndex[i]) + 1) + ")";
+    text += retimed ? " would " : " ";
+    text += end ? (retimed ? "end" : "ends") : (retimed ? "start" : "starts");
+    text += value < 0 ? " before 00:00:00" : " at 24:00:00 or later";
+    text += ". A subtitle file's times run from 00:00:00 to 23:59:59: ";
+    text += retimed ? "check the true times typed for the anchors."
+                    : "mend the line in the editor (Edit...).";
+    return text;
+}
+
+std::string StartText(const SubtitleDocument& doc, std::size_t i) {
+    const std::int32_t value = doc.start(i);
+    if (!CanEncode(doc.SubtitleFormat, value))
+        throw TimeEncodeError(OutsideDayText(doc, i, false, value, false));
+    return TimeToText(doc.SubtitleFormat, value);
+}
 
 ErrorRecord MostLikelyFormat(const SubtitleDocument& doc) {
     return MostLikelyFormat(doc.ErrorLines);

@@ -30,8 +30,21 @@ std::string DamagedFileQuestion(const SubtitleDocument& doc);
 // The "Subtitle Information" report: format name, the frame rate of a MicroDVD file that gives
 // one on its first line ("Frame Rate:" TAB the number as written), total lines, the first and the
 // last subtitle's start (TimeToText) and text. Without subtitles nothing follows the tabs of the
-// first and last entries. Throws TimeEncodeError for a start that has no text.
+// first and last entries. Throws TimeEncodeError for a start that has no text (see StartText).
 std::string SubtitleInformation(const SubtitleDocument& doc);
+
+// The second line of a TimeEncodeError about subtitle `i` (0-based) whose start (or end, with
+// `end`) `value` lies outside the day a time text can show. It names the subtitle and its time
+// line, both counted from 1, and says what to do: check the anchors' true times after a
+// re-timing (`retimed`), mend the line in the editor otherwise. Example: "Subtitle 17 (line 66)
+// would start before 00:00:00. A subtitle file's times run from 00:00:00 to 23:59:59: check the
+// true times typed for the anchors."
+std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end, std::int32_t value,
+                           bool retimed);
+
+// TimeToText of subtitle `i`'s start (0-based). Throws TimeEncodeError with OutsideDayText as
+// its second line when the start has no text (a SubRip file whose times pass 24 hours).
+std::string StartText(const SubtitleDocument& doc, std::size_t i);
 
 // Name of a format in the report: "MicroDVD player", "Subrip", "SubViewer v2.0", "Unknown",
 // "Damaged".

@@ -4,6 +4,7 @@
 #include "document/LineIo.h"
 #include "document/Opening.h"
 #include "document/Parsing.h"
+#include "document/Report.h"
 #include "document/TimeCode.h"
 #include "frmMain/BarProgress.h"
 #include "frmMain/MaskedTimeEdit.h"
@@ -35,8 +36,7 @@ void TForm1::showAnchor(MaskedTimeEdit* field, std::int32_t anchor) {
     }
     const auto i = static_cast<std::size_t>(anchor);
     field->setToolTip(screenText(m_document.SubtitleTexts[i]));
-    field->setText(
-        QString::fromStdString(velkar::TimeToText(m_document.SubtitleFormat, m_document.start(i))));
+    field->setText(QString::fromStdString(velkar::StartText(m_document, i)));
 }
 
 void TForm1::ShowAnchors() {

@@ -14,11 +14,12 @@ namespace velkar {
 
 namespace {
 
-VelkarError DivisionByZero() {
-    return VelkarError("Floating point division by zero");
+VelkarError DivisionByZero(const std::string& detail = {}) {
+    return VelkarError("Floating point division by zero" + (detail.empty() ? "" : "\n\r" + detail));
 }
-VelkarError InvalidOperation() {
-    return VelkarError("Invalid floating point operation");
+VelkarError InvalidOperation(const std::string& detail = {}) {
+    return VelkarError("Invalid floating point operation" +
+                       (detail.empty() ? "" : "\n\r" + detail));
 }
 
 // A new value that must fit a 32-bit table cell; beyond it the re-timing has no valid result.
@@ -68,8 +69,56 @@ template <class Map> void Apply(SubtitleDocument& doc, std::size_t n, Map map, P
 }
 
 // A time in a result line: its text, or the plain number where the form has none.
-std::string TimeText(SubtitleFormat format, std::int32_t value) {
-    return CanEncode(format, value) ? TimeToText(format, value) : std::to_string(value);
+std::string TimeText(SubtitleFormat format, std::int64_t value) {
+    return value >= std::numeric_limits<std::int32_t>::min() &&
+                   value <= std::numeric_limits<std::int32_t>::max() &&
+                   CanEncode(format, static_cast<std::int32_t>(value))
+               ? TimeToText(format, static_cast<std::int32_t>(value))
+               : std::to_string(value);
+}
+
+// An anchor as re-timing sees it: its subtitle (0-based), its start in the file (x) and its
+// typed true start (y), in the document's unit.
+struct Point {
+    std::int64_t x, y;
+    std::int32_t subtitle;
+};
+
+// "3 and 8": the two anchors' numbers (from 1), the smaller first.
+std::string AnchorNumbers(const Point& a, const Point& b) {
+    return std::to_string(std::min(a.subtitle, b.subtitle) + 1) + " and " +
+           std::to_string(std::max(a.subtitle, b.subtitle) + 1);
+}
+
+// Refuses two anchors whose typed times do not increase with their starts in the file: the
+// straight line through them would run the film backwards (every end before its start), or,
+// for equal typed times, squash it onto one instant. Anchors that start at the same time are
+// the caller's to refuse.
+void CheckTypedOrder(SubtitleFormat format, Point a, Point b) {
+    if (a.x == b.x)
+        return;
+    if (b.x < a.x)
+        std::swap(a, b);
+    if (a.y == b.y)
+        throw DivisionByZero("The two true times are equal: anchors " + AnchorNumbers(a, b) +
+                             " both have " + TimeText(format, a.y) +
+                             ". Type each anchor's own true start, the later subtitle's later.");
+    if (b.y < a.y)
+        throw VelkarError(
+            "The true times must increase from anchor " + std::to_string(a.subtitle + 1) +
+            " to anchor " + std::to_string(b.subtitle + 1) + "\n\rAnchor " +
+            std::to_string(a.subtitle + 1) + " is given " + TimeText(format, a.y) + ", anchor " +
+            std::to_string(b.subtitle + 1) + " the earlier " + TimeText(format, b.y) + ".");
+}
+
+// Why two anchors that start at the same time in the file give no line.
+std::string SameStartText(const Point& a, const Point& b) {
+    if (a.subtitle == b.subtitle)
+        return "The first and the last anchor are the same subtitle (" +
+               std::to_string(a.subtitle + 1) + "): pick two subtitles far apart.";
+    return "Anchors " + AnchorNumbers(a, b) +
+           " start at the same time in the file: pick two subtitles that start at different "
+           "times.";
 }
 
 // rise / run to six decimals, rounded (ties to even).
@@ -123,8 +172,13 @@ SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::st
     const std::int64_t typedSpan = TextToTime(format, lastText) - typedFirst;
     const std::int64_t x1 = doc.start(first);
     const std::int64_t span = static_cast<std::int64_t>(doc.start(last)) - x1;
-    if (typedSpan == 0)
-        throw span == 0 ? InvalidOperation() : DivisionByZero();
+    const Point a{x1, typedFirst, doc.FirstAnchor};
+    const Point b{x1 + span, typedFirst + typedSpan, doc.LastAnchor};
+    if (typedSpan == 0 && span == 0)
+        throw InvalidOperation(SameStartText(a, b) + " The two true times are equal too.");
+    if (span == 0)
+        throw DivisionByZero(SameStartText(a, b));
+    CheckTypedOrder(format, a, b);
 
     outcome.anchors = {{doc.FirstAnchor, doc.start(first), 0},
                        {doc.LastAnchor, doc.start(last), 0}};
@@ -139,8 +193,6 @@ SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::st
                 progress);
         }
     } else {
-        if (span == 0)
-            throw DivisionByZero();
         outcome.kind = SynchKind::Stretched;
         outcome.slopes = {{typedSpan, span}};
         const StraightLine line{x1, typedFirst, typedSpan, span, UnitOf(format)};
@@ -161,10 +213,6 @@ SynchOutcome FixSynchPiecewise(SubtitleDocument& doc, const std::vector<TypedAnc
         return outcome;
     if (anchors.size() < 2)
         throw VelkarError("At least two anchors are needed");
-    struct Point {
-        std::int64_t x, y;
-        std::int32_t subtitle;
-    };
     std::vector<Point> points;
     for (const TypedAnchor& anchor : anchors) {
         CheckAnchor(anchor.subtitle, n);
@@ -180,6 +228,7 @@ SynchOutcome FixSynchPiecewise(SubtitleDocument& doc, const std::vector<TypedAnc
             throw VelkarError("Anchors " + std::to_string(std::min(a.subtitle, b.subtitle) + 1) +
                               " and " + std::to_string(std::max(a.subtitle, b.subtitle) + 1) +
                               " start at the same time");
+        CheckTypedOrder(format, a, b);
         lines.push_back({a.x, a.y, b.y - a.y, b.x - a.x, UnitOf(format)});
         outcome.slopes.push_back({b.y - a.y, b.x - a.x});
     }

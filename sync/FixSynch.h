@@ -60,8 +60,11 @@ struct SynchOutcome {
 // any failure the table and the lines are as before. Throws UnparsedDocumentError after a
 // failed parse, ConversionError for a typed text that does not read, VelkarError "Floating
 // point division by zero" (typed span 0, or current span 0) or "Invalid floating point
-// operation" (both spans 0, or a new value beyond 32 bits), TimeEncodeError for a new time
-// that has no text.
+// operation" (both spans 0, or a new value beyond 32 bits), each with a second line that says
+// why ("The two true times are equal: anchors 1 and 8 both have 00:00:02,000. ..."); VelkarError
+// "The true times must increase from anchor N to anchor M" (N the anchor that starts earlier in
+// the file) when the typed times run the other way; TimeEncodeError for a new time that has no
+// text, naming the subtitle on its second line.
 SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::string_view lastText,
                       int toleranceIndex, Progress& progress);
 
@@ -76,8 +79,9 @@ struct TypedAnchor {
 // through its own straight line through its two anchors (rounded once, as FixSynch); values
 // before the first anchor follow the first line, values after the last anchor the last line.
 // Needs two anchors or more, each naming a subtitle of the document, no two starting at the same
-// value (VelkarError "Anchors <a> and <b> start at the same time", numbered from 1). Otherwise
-// throws as FixSynch; all or nothing.
+// value (VelkarError "Anchors <a> and <b> start at the same time", numbered from 1), and typed
+// times that increase with the starts (else the errors of FixSynch for equal or backward typed
+// times, naming the two neighbouring anchors). Otherwise throws as FixSynch; all or nothing.
 SynchOutcome FixSynchPiecewise(SubtitleDocument& doc, const std::vector<TypedAnchor>& anchors,
                                Progress& progress);
 

@@ -2,6 +2,7 @@
 
 #include "document/Errors.h"
 #include "document/LineTests.h"
+#include "document/Report.h"
 #include "document/TimeCode.h"
 
 #include <algorithm>
@@ -29,8 +30,10 @@ void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_
             throw ListIndexError(first);
         if (line >= lines)
             throw ListIndexError(line);
-        if (!CanEncode(format, starts[i]) || !CanEncode(format, ends[i]))
-            throw TimeEncodeError();
+        if (!CanEncode(format, starts[i]))
+            throw TimeEncodeError(OutsideDayText(doc, i, false, starts[i], true));
+        if (!CanEncode(format, ends[i]))
+            throw TimeEncodeError(OutsideDayText(doc, i, true, ends[i], true));
     }
 }
 

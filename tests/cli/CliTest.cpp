@@ -160,7 +160,9 @@ TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {
     auto negative = RunCli({"sync", file("in.srt", kSrt), "--first", "00:00:00,000", "--last",
                             "00:00:20,000", "--first-anchor", "2", "-o", path("o")});
     EXPECT_EQ(negative.code, 1);
-    EXPECT_EQ(negative.err, "Invalid argument to time encode\n");
+    EXPECT_EQ(negative.err, "Invalid argument to time encode\nSubtitle 1 (line 2) would start "
+                            "before 00:00:00. A subtitle file's times run from 00:00:00 to "
+                            "23:59:59: check the true times typed for the anchors.\n");
     EXPECT_FALSE(std::filesystem::exists(path("o")));
 
     auto missing =
@@ -213,6 +215,19 @@ TEST_F(CliTest, SyncPieceByPieceThroughSeveralAnchors) {
                         "--anchor", "1=100", "--anchor", "2=200", "-o", path("o")});
     EXPECT_EQ(same.code, 1);
     EXPECT_EQ(same.err, "Anchors 1 and 2 start at the same time\n");
+
+    // Typed times that are equal or run backwards, given in any order: refused, nothing written.
+    auto equal = RunCli({"sync", in, "--anchor", "3=300", "--anchor", "2=300", "-o", path("o")});
+    EXPECT_EQ(equal.code, 1);
+    EXPECT_EQ(equal.err, "Floating point division by zero\nThe two true times are equal: anchors 2 "
+                         "and 3 both have 300. Type each anchor's own true start, the later "
+                         "subtitle's later.\n");
+    auto backwards =
+        RunCli({"sync", in, "--anchor", "5=100", "--anchor", "2=500", "-o", path("o")});
+    EXPECT_EQ(backwards.code, 1);
+    EXPECT_EQ(backwards.err, "The true times must increase from anchor 2 to anchor 5\nAnchor 2 is "
+                             "given 500, anchor 5 the earlier 100.\n");
+    EXPECT_FALSE(std::filesystem::exists(path("o")));
 }
 
 TEST_F(CliTest, UsageErrorsExitTwo) {

@@ -1,7 +1,9 @@
 #include "TestSupport.h"
 
+#include "document/Errors.h"
 #include "document/Report.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace velkar {
@@ -35,6 +37,27 @@ TEST(SubtitleInformation, WithoutSubtitlesNothingFollowsTheTabs) {
     ASSERT_EQ(doc.SubtitleCount, 0);
     EXPECT_EQ(SubtitleInformation(doc), "Subtitle Format:\tMicroDVD player\n\rFrame Rate:\t25\n\r"
                                         "Total Lines:\t3\n\rFirst Subtitle:\t\n\rLast Subtitle:\t");
+}
+
+// A start that no time text can show names its subtitle and time line (from 1), whichever of
+// the clock formats holds it.
+TEST(StartText, NamesTheSubtitleAndItsLineBeyondADay) {
+    const std::string tail = " starts at 24:00:00 or later. A subtitle file's times run from "
+                             "00:00:00 to 23:59:59: mend the line in the editor (Edit...).";
+    auto srt = test::OpenLines({"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2",
+                                "25:00:01,000 --> 25:00:02,000", "late", ""});
+    ASSERT_EQ(srt.SubtitleCount, 2);
+    EXPECT_EQ(StartText(srt, 0), "00:00:01,000");
+    EXPECT_THAT([&] { StartText(srt, 1); },
+                testing::ThrowsMessage<TimeEncodeError>(testing::StrEq(
+                    "Invalid argument to time encode\n\rSubtitle 2 (line 6)" + tail)));
+    EXPECT_THROW(SubtitleInformation(srt), TimeEncodeError);
+    auto sub = test::OpenLines({"[SUBTITLE]", "x", "23:59:59.99,23:59:59.99", "a", "",
+                                "24:00:00.50,24:00:01.00", "b", ""});
+    ASSERT_EQ(sub.SubtitleFormat, sfSubViewer2);
+    EXPECT_THAT([&] { StartText(sub, 1); },
+                testing::ThrowsMessage<TimeEncodeError>(testing::StrEq(
+                    "Invalid argument to time encode\n\rSubtitle 2 (line 6)" + tail)));
 }
 
 TEST(SubtitleInformation, UnknownAndDamagedHaveNames) {

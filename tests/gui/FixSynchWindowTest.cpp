@@ -96,7 +96,10 @@ TEST_F(FixSynchButton, ShowsWhatThePressDidAndClearsItOnAFailure) {
 TEST_F(FixSynchButton, EqualTimesShowTheDivisionMessageAndChangeNothing) {
     fix(QStringLiteral("00:00:02,000"), QStringLiteral("00:00:02,000"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], "Floating point division by zero");
+    EXPECT_EQ(dialogs.messages[0],
+              "Floating point division by zero\n\rThe two true times are equal: anchors 1 and 3 "
+              "both have 00:00:02,000. Type each anchor's own true start, the later subtitle's "
+              "later.");
     EXPECT_EQ(dialogs.titles[0], "Velkar");
     EXPECT_EQ(form().document().SubtitleLines[1], "00:00:01,000 --> 00:00:03,000");
     EXPECT_EQ(viewer()[1], "00:00:01,000 --> 00:00:03,000");
@@ -114,7 +117,10 @@ TEST_F(FixSynchButton, ANegativeResultShowsTheTimeMessageAndChangesNothing) {
     // Twice the span from 0.5 s on: subtitle 0 is laid out backwards to -5.5 s.
     fix(QStringLiteral("00:00:00,500"), QStringLiteral("00:00:12,500"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], "Invalid argument to time encode");
+    EXPECT_EQ(dialogs.messages[0],
+              "Invalid argument to time encode\n\rSubtitle 1 (line 2) would start before "
+              "00:00:00. A subtitle file's times run from 00:00:00 to 23:59:59: check the true "
+              "times typed for the anchors.");
     EXPECT_EQ(form().document().start(0), 1000);
     EXPECT_EQ(form().document().SubtitleLines[5], "00:00:04,000 --> 00:00:06,000");
 }

@@ -175,7 +175,10 @@ TEST(FixSynch, NegativeClockTimeChangesNothing) {
     const auto lines = doc.SubtitleLines;
     const auto table = doc.TimingTable;
     EXPECT_THAT([&] { FixSynch(doc, "00:00:01,000", "00:00:31,000", 3, progress); },
-                ThrowsMessage<TimeEncodeError>(StrEq("Invalid argument to time encode")));
+                ThrowsMessage<TimeEncodeError>(StrEq(
+                    "Invalid argument to time encode\n\rSubtitle 1 (line 2) would start before "
+                    "00:00:00. A subtitle file's times run from 00:00:00 to 23:59:59: check the "
+                    "true times typed for the anchors.")));
     EXPECT_EQ(doc.SubtitleLines, lines);
     EXPECT_EQ(doc.TimingTable, table);
 }
@@ -184,21 +187,105 @@ TEST(FixSynch, TimeBeyondADayChangesNothing) {
     auto doc = test::OpenLines(
         SubRipLines({{"20:00:00,000", "20:00:01,000"}, {"23:00:00,000", "23:59:00,000"}}));
     const auto lines = doc.SubtitleLines;
-    EXPECT_THROW(FixSynch(doc, "20:00:00,000", "23:30:00,000", 3, progress), TimeEncodeError);
+    EXPECT_THAT([&] { FixSynch(doc, "20:00:00,000", "23:30:00,000", 3, progress); },
+                ThrowsMessage<TimeEncodeError>(StrEq(
+                    "Invalid argument to time encode\n\rSubtitle 2 (line 6) would end at "
+                    "24:00:00 or later. A subtitle file's times run from 00:00:00 to 23:59:59: "
+                    "check the true times typed for the anchors.")));
     EXPECT_EQ(doc.SubtitleLines, lines);
 }
 
-TEST(FixSynch, DivisionByZeroMessages) {
-    auto doc = test::OpenLines(
-        SubRipLines({{"00:00:01,000", "00:00:02,000"}, {"00:00:05,000", "00:00:06,000"}}));
+// Anchors and typed times that give no straight line, or one that runs the film backwards, are
+// refused with the reason, and nothing changes; the same pairs through the piecewise re-timing.
+struct AnchorPairCase {
+    std::int32_t first, last; // 0-based subtitles: 1 s, 5 s, 5 s, 9 s
+    const char *typedFirst, *typedLast;
+    const char* message;   // "" when the re-timing goes ahead
+    const char* piecewise; // the piecewise re-timing's message, when it differs
+};
+
+class AnchorPair : public testing::TestWithParam<AnchorPairCase> {};
+
+constexpr const char* kEqual =
+    "Floating point division by zero\n\rThe two true times are equal: anchors 1 and 4 both have "
+    "00:00:02,000. Type each anchor's own true start, the later subtitle's later.";
+constexpr const char* kBackwards = "The true times must increase from anchor 1 to anchor 4\n\r"
+                                   "Anchor 1 is given 00:00:05,000, anchor 4 the earlier "
+                                   "00:00:02,000.";
+
+TEST_P(AnchorPair, IsRefusedWithItsReasonOrMapsForwards) {
+    const AnchorPairCase c = GetParam();
+    for (const bool piecewise : {false, true}) {
+        auto doc = test::OpenLines(SubRipLines({{"00:00:01,000", "00:00:02,000"},
+                                                {"00:00:05,000", "00:00:06,000"},
+                                                {"00:00:05,000", "00:00:07,000"},
+                                                {"00:00:09,000", "00:00:10,000"}}));
+        const auto lines = doc.SubtitleLines;
+        const auto table = doc.TimingTable;
+        doc.FirstAnchor = c.first;
+        doc.LastAnchor = c.last;
+        const auto run = [&] {
+            if (piecewise)
+                FixSynchPiecewise(doc, {{c.first, c.typedFirst}, {c.last, c.typedLast}}, progress);
+            else
+                FixSynch(doc, c.typedFirst, c.typedLast, 3, progress);
+        };
+        const std::string expected = piecewise && c.piecewise ? c.piecewise : c.message;
+        if (expected.empty()) {
+            run();
+            for (std::size_t i = 0; i < doc.SubtitleCount; ++i)
+                EXPECT_LE(doc.start(i), doc.end(i)) << i;
+            EXPECT_LE(doc.start(0), doc.start(3));
+            continue;
+        }
+        EXPECT_THAT(run, ThrowsMessage<VelkarError>(StrEq(expected))) << piecewise;
+        EXPECT_EQ(doc.SubtitleLines, lines);
+        EXPECT_EQ(doc.TimingTable, table);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnchorPair,
+    testing::Values(
+        AnchorPairCase{0, 3, "00:00:02,000", "00:00:02,000", kEqual, nullptr},
+        AnchorPairCase{3, 0, "00:00:02,000", "00:00:02,000", kEqual, nullptr},
+        AnchorPairCase{0, 3, "00:00:05,000", "00:00:02,000", kBackwards, nullptr},
+        // The last anchor may lie before the first in the file: the order is the file's.
+        AnchorPairCase{3, 0, "00:00:02,000", "00:00:05,000", kBackwards, nullptr},
+        AnchorPairCase{3, 0, "00:00:05,000", "00:00:02,000", "", nullptr},
+        AnchorPairCase{0, 3, "00:00:00,500", "00:00:20,000", "", nullptr},
+        AnchorPairCase{0, 0, "00:00:03,000", "00:00:03,000",
+                       "Invalid floating point operation\n\rThe first and the last anchor are the "
+                       "same subtitle (1): pick two subtitles far apart. The two true times are "
+                       "equal too.",
+                       "Anchors 1 and 1 start at the same time"},
+        AnchorPairCase{0, 0, "00:00:03,000", "00:00:09,000",
+                       "Floating point division by zero\n\rThe first and the last anchor are the "
+                       "same subtitle (1): pick two subtitles far apart.",
+                       "Anchors 1 and 1 start at the same time"},
+        AnchorPairCase{2, 1, "00:00:03,000", "00:00:09,000",
+                       "Floating point division by zero\n\rAnchors 2 and 3 start at the same "
+                       "time in the file: pick two subtitles that start at different times.",
+                       "Anchors 2 and 3 start at the same time"}));
+
+// Three anchors or more: each neighbouring pair in the file's order is checked, whatever order
+// they were given in.
+TEST(FixSynchPiecewise, RefusesTypedTimesThatRunBackwardsAnywhere) {
+    auto doc = test::OpenLines({"{100}{110}a", "{200}{210}b", "{300}{310}c", "{400}{410}d"});
     const auto lines = doc.SubtitleLines;
-    EXPECT_THAT([&] { FixSynch(doc, "00:00:03,000", "00:00:03,000", 3, progress); },
-                ThrowsMessage<VelkarError>(StrEq("Floating point division by zero")));
-    doc.LastAnchor = 0; // current span 0 as well
-    EXPECT_THAT([&] { FixSynch(doc, "00:00:03,000", "00:00:03,000", 3, progress); },
-                ThrowsMessage<VelkarError>(StrEq("Invalid floating point operation")));
-    EXPECT_THAT([&] { FixSynch(doc, "00:00:03,000", "00:00:09,000", 3, progress); },
-                ThrowsMessage<VelkarError>(StrEq("Floating point division by zero")));
+    EXPECT_THAT(
+        [&] {
+            FixSynchPiecewise(doc, {{3, "500"}, {0, "100"}, {2, "250"}, {1, "260"}}, progress);
+        },
+        ThrowsMessage<VelkarError>(StrEq("The true times must increase from anchor 2 to anchor "
+                                         "3\n\rAnchor 2 is given 260, anchor 3 the earlier 250.")));
+    EXPECT_THAT(
+        [&] {
+            FixSynchPiecewise(doc, {{3, "500"}, {0, "100"}, {2, "260"}, {1, "260"}}, progress);
+        },
+        ThrowsMessage<VelkarError>(StrEq("Floating point division by zero\n\rThe two true times "
+                                         "are equal: anchors 2 and 3 both have 260. Type each "
+                                         "anchor's own true start, the later subtitle's later.")));
     EXPECT_EQ(doc.SubtitleLines, lines);
 }
 
@@ -213,7 +300,10 @@ TEST(FixSynch, UnreadableTypedTimeChangesNothing) {
 TEST(FixSynch, BlankMicroDVDFrameCountsAsZero) {
     auto doc = test::OpenLines({"{10}{20}a", "{30}{40}b"});
     EXPECT_THAT([&] { FixSynch(doc, "", "         ", 3, progress); },
-                ThrowsMessage<VelkarError>(StrEq("Floating point division by zero")));
+                ThrowsMessage<VelkarError>(
+                    StrEq("Floating point division by zero\n\rThe two true times are equal: "
+                          "anchors 1 and 2 both have 0. Type each anchor's own true start, the "
+                          "later subtitle's later.")));
     FixSynch(doc, "", "       40", 3, progress);
     EXPECT_THAT(Starts(doc), ElementsAre(0, 40));
 }
@@ -324,6 +414,8 @@ TEST(FixSynchPiecewise, EveryValueLandsOnItsStretchsLine) {
             if (!xs.empty() && x == xs.back())
                 continue;
             const std::int64_t y = (x * (950 + random() % 100) / 1000 + 5000) / unit * unit;
+            if (!ys.empty() && y <= ys.back())
+                continue; // true times run forwards
             anchors.push_back({k, TimeToText(doc.SubtitleFormat, static_cast<std::int32_t>(y))});
             xs.push_back(x);
             ys.push_back(y);
