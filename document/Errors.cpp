@@ -27,8 +27,11 @@ std::string WithReason(const std::string& text, const std::string& reason) {
 FileOpenError::FileOpenError(const std::string& path, const std::string& reason)
     : VelkarError(WithReason("Cannot open file " + path, reason)) {}
 
-FileCreateError::FileCreateError(const std::string& path, const std::string& reason)
-    : VelkarError(WithReason("Cannot create file " + path, reason)), m_reason(reason) {}
+FileCreateError::FileCreateError(const std::string& path, const std::string& reason,
+                                 const std::string& detail)
+    : VelkarError(WithReason("Cannot create file " + path, reason) +
+                  (detail.empty() ? "" : "\n\r" + detail)),
+      m_reason(reason) {}
 
 NulBytesError::NulBytesError() : VelkarError("The Subtitle file holds NUL bytes") {}
 

@@ -41,14 +41,16 @@ class UnparsedDocumentError : public VelkarError {
 };
 
 // "Cannot open file <path>" / "Cannot create file <path>", with ": <reason>" after the path
-// when a reason is given ("Cannot create file x.srt: Permission denied").
+// when a reason is given ("Cannot create file x.srt: Permission denied"), and for a file that was
+// left damaged a `detail` that says so on a second line (after LF CR).
 class FileOpenError : public VelkarError {
   public:
     explicit FileOpenError(const std::string& path, const std::string& reason = {});
 };
 class FileCreateError : public VelkarError {
   public:
-    explicit FileCreateError(const std::string& path, const std::string& reason = {});
+    explicit FileCreateError(const std::string& path, const std::string& reason = {},
+                             const std::string& detail = {});
     // The reason given, or empty.
     const std::string& reason() const { return m_reason; }
 

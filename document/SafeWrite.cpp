@@ -2,15 +2,19 @@
 
 #include "document/Errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <random>
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace velkar {
 
@@ -122,7 +126,68 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
-// Truncates the regular file `target` and writes it anew. Throws FileCreateError naming `path`.
+// What the message adds when the old file is gone: a rewrite in place failed half-way.
+constexpr const char* kOldFileLost =
+    "The old file could not be kept: the folder takes no new file, so the file was being "
+    "rewritten where it stands, and it now holds only part of the new text. Save it again "
+    "once there is room, or save it elsewhere with Save As.";
+
+// Makes room for `size` bytes in the regular file `fd` of `oldSize` bytes without changing a
+// byte the file shows: space reserved past its end where the file system can, else zeros written
+// after its end (cut off again on a failure). False (errno set) when the room is not there.
+bool Reserve(int fd, off_t oldSize, off_t size) {
+    if (size == 0)
+        return true;
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) == 0)
+        return true;
+    if (errno != EOPNOTSUPP && errno != ENOSYS) {
+        const int error = errno;
+        ::ftruncate(fd, oldSize); // gives back what a half-done reservation took past the end
+        errno = error;
+        return false;
+    }
+    static const char zeros[1 << 16] = {};
+    for (off_t at = oldSize; at < size;) {
+        const std::size_t count =
+            static_cast<std::size_t>(std::min<off_t>(size - at, static_cast<off_t>(sizeof zeros)));
+        const ssize_t n = ::pwrite(fd, zeros, count, at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : EIO;
+            ::ftruncate(fd, oldSize);
+            errno = error;
+            return false;
+        }
+        at += n;
+    }
+    return true;
+}
+
+// Copies the `size` bytes of `from` to the start of `to`. False (errno set) on an error.
+bool CopyBytes(int from, int to, off_t size) {
+    std::vector<char> buffer(static_cast<std::size_t>(std::min<off_t>(size, 1 << 20)));
+    for (off_t at = 0; at < size;) {
+        const ssize_t n = ::pread(from, buffer.data(), buffer.size(), at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            errno = n < 0 ? errno : EIO;
+            return false;
+        }
+        if (::lseek(to, at, SEEK_SET) != at ||
+            !WriteAll(to, buffer.data(), static_cast<std::size_t>(n)))
+            return false;
+        at += n;
+    }
+    return true;
+}
+
+// Rewrites the regular file `target` where it stands. The new bytes are made in memory first and
+// the room for them is reserved, so that every failure that can be foreseen (no room on the disk
+// or in the quota, a file size limit, a failing `fill`) leaves the old file whole; only then are
+// they written over the old ones and the file cut to their length. Throws FileCreateError naming
+// `path`, with kOldFileLost on its second line when the writing failed after the first byte.
 void RewriteInPlace(const std::string& path, const std::string& target,
                     const std::function<bool(int)>& fill) {
     Descriptor fd(::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -131,9 +196,25 @@ void RewriteInPlace(const std::string& path, const std::string& target,
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         throw FileCreateError(path, "Not a regular file");
+    Descriptor bytes(::memfd_create("velkar-save", MFD_CLOEXEC));
+    if (bytes.get() < 0)
+        throw FileCreateError(path, Reason(errno));
     errno = EIO;
-    if (::ftruncate(fd.get(), 0) != 0 || !fill(fd.get()) || ::fsync(fd.get()) != 0 || !fd.close())
+    if (!fill(bytes.get()))
         throw FileCreateError(path, Reason(errno ? errno : EIO));
+    const off_t size = ::lseek(bytes.get(), 0, SEEK_END);
+    if (size < 0)
+        throw FileCreateError(path, Reason(errno));
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<rlim_t>(size) > limit.rlim_cur)
+        throw FileCreateError(path, Reason(EFBIG));
+    if (!Reserve(fd.get(), st.st_size, size))
+        throw FileCreateError(path, Reason(errno));
+    errno = EIO;
+    if (!CopyBytes(bytes.get(), fd.get(), size) || ::ftruncate(fd.get(), size) != 0 ||
+        ::fsync(fd.get()) != 0 || !fd.close())
+        throw FileCreateError(path, Reason(errno ? errno : EIO), kOldFileLost);
 }
 
 // Outcome of one try at writing through a new file.
@@ -171,9 +252,14 @@ Attempt WriteThroughNewFile(const std::string& path, const std::string& target, 
         }
     } cleanup{folder, &name};
 
-    if (old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid()) &&
+    // The new file is ours, in our group or the folder's (a setgid folder): it takes the old
+    // file's owner and group, or a rename would hand the file to someone else.
+    struct stat made {};
+    if (old &&
+        (::fstat(fd.get(), &made) != 0 || made.st_uid != old->st_uid ||
+         made.st_gid != old->st_gid) &&
         ::fchown(fd.get(), old->st_uid, old->st_gid) != 0)
-        return Attempt::InPlace; // a rename would give the file to us
+        return Attempt::InPlace;
     errno = EIO;
     if (::fchmod(fd.get(), old ? old->st_mode & 07777 : NewFileMode()) != 0 || !fill(fd.get()) ||
         ::fsync(fd.get()) != 0)

@@ -9,6 +9,9 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <grp.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -37,16 +40,17 @@ std::vector<std::string> Entries(const fs::path& folder) {
     return names;
 }
 
-// Runs `save` in a child process as the user "nobody" and gives the message it failed with
-// ("" when it succeeded). Only root can change users; the caller skips otherwise.
-std::string SaveAsNobody(const std::function<void()>& save) {
+// Runs `save` in a child process, as the user "nobody" when `asNobody`, and gives the message it
+// failed with ("" when it succeeded). Only root can change users.
+std::string SaveInChild(const std::function<void()>& save, bool asNobody) {
     int pipe[2];
     EXPECT_EQ(::pipe(pipe), 0);
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipe[0]);
         std::string message;
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+        if (asNobody &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
             message = "could not become nobody";
         else
             try {
@@ -65,6 +69,10 @@ std::string SaveAsNobody(const std::function<void()>& save) {
     ::close(pipe[0]);
     ::waitpid(child, nullptr, 0);
     return message;
+}
+
+std::string SaveAsNobody(const std::function<void()>& save) {
+    return SaveInChild(save, true);
 }
 
 // A folder that the user "nobody" can enter.
@@ -294,6 +302,124 @@ TEST(SafeWrite, FailedWriteKeepsTheOldFile) {
         EXPECT_EQ(test::ReadBytes(target), "old");
         EXPECT_EQ(Entries(folder.path("")), std::vector<std::string>{"subs.srt"});
     }
+}
+
+// A file rewritten in place (its folder takes no new file; root would not notice, so the save
+// runs as "nobody" then) under a file size limit of 16 KiB: whatever fails before the first byte
+// changes leaves the old file whole; what fits replaces it exactly.
+struct InPlaceCase {
+    const char* name;
+    std::size_t size; // bytes of the new text
+    int fillError;    // errno the fill fails with half-way, or 0
+    const char* reason;
+};
+
+class InPlaceSave : public testing::TestWithParam<InPlaceCase> {};
+
+TEST_P(InPlaceSave, ChangesNothingUnlessTheWholeNewTextFits) {
+    const InPlaceCase c = GetParam();
+    OpenFolder folder;
+    const fs::path inner = folder.path("locked");
+    fs::create_directory(inner);
+    const fs::path file = inner / "t.srt";
+    const std::string old(4096, 'o');
+    test::WriteBytes(file, old);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+    }
+    ::chmod(inner.c_str(), 0555);
+    const std::string bytes(c.size, 'n');
+    const std::string message = SaveInChild(
+        [&] {
+            ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
+            const struct rlimit limit = {16384, 16384};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            SafeWrite(file, [&](int fd) {
+                if (c.fillError == 0)
+                    return WriteAll(fd, bytes.data(), bytes.size());
+                WriteAll(fd, bytes.data(), bytes.size() / 2);
+                errno = c.fillError;
+                return false;
+            });
+        },
+        root);
+    ::chmod(inner.c_str(), 0755);
+    if (*c.reason == 0) {
+        EXPECT_EQ(message, "");
+        EXPECT_EQ(test::ReadBytes(file), bytes);
+    } else {
+        EXPECT_EQ(message, "Cannot create file " + file.string() + ": " + c.reason);
+        EXPECT_EQ(test::ReadBytes(file), old);
+    }
+    EXPECT_EQ(Entries(inner), std::vector<std::string>{"t.srt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InPlaceSave,
+    testing::Values(InPlaceCase{"Shorter", 100, 0, ""}, InPlaceCase{"Longer", 16384, 0, ""},
+                    InPlaceCase{"Empty", 0, 0, ""},
+                    InPlaceCase{"OverTheSizeLimit", 16385, 0, "File too large"},
+                    InPlaceCase{"FillFails", 8192, ENOSPC, "No space left on device"}),
+    [](const testing::TestParamInfo<InPlaceCase>& info) { return std::string(info.param.name); });
+
+// A real full disk: a 64 KiB tmpfs, where root can mount one.
+TEST(SafeWrite, RewriteInPlaceOnAFullDiskKeepsTheOldFile) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can mount a small file system and become nobody";
+    OpenFolder folder;
+    const fs::path disk = folder.path("disk");
+    fs::create_directory(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k,mode=0777") != 0)
+        GTEST_SKIP() << "tmpfs cannot be mounted here";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{disk};
+    const fs::path inner = disk / "ro";
+    fs::create_directory(inner);
+    const fs::path file = inner / "t.srt";
+    const std::string old(10000, 'o');
+    test::WriteBytes(file, old);
+    ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+    ::chmod(inner.c_str(), 0555);
+
+    EXPECT_EQ(SaveAsNobody([&] { SafeWriteBytes(file, std::string(100000, 'n')); }),
+              "Cannot create file " + file.string() + ": No space left on device");
+    EXPECT_EQ(test::ReadBytes(file), old);
+    // The room a failed save asked for is free again: a text that fits is written whole.
+    const std::string fits(40000, 'f');
+    EXPECT_EQ(SaveAsNobody([&] { SafeWriteBytes(file, fits); }), "");
+    EXPECT_EQ(test::ReadBytes(file), fits);
+}
+
+// A folder whose new files take its group (setgid) does not change the group of the file a save
+// replaces.
+TEST(SafeWrite, SetgidFolderLeavesTheReplacedFilesGroup) {
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    groups.resize(static_cast<std::size_t>(
+        std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    gid_t other = ::geteuid() == 0 ? kNobody : ::getegid();
+    for (gid_t g : groups)
+        if (other == ::getegid() && g != ::getegid())
+            other = g;
+    if (other == ::getegid())
+        GTEST_SKIP() << "needs root or a second group";
+    test::TempFolder folder;
+    const fs::path shared = folder.path("shared");
+    fs::create_directory(shared);
+    ASSERT_EQ(::chown(shared.c_str(), static_cast<uid_t>(-1), other), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 02775), 0);
+    const fs::path file = shared / "t.srt";
+    test::WriteBytes(file, "old");
+    ASSERT_EQ(::chown(file.c_str(), ::geteuid(), ::getegid()), 0);
+    SafeWriteBytes(file, "new");
+    EXPECT_EQ(StatOf(file).st_gid, ::getegid());
+    EXPECT_EQ(StatOf(file).st_uid, ::geteuid());
+    EXPECT_EQ(test::ReadBytes(file), "new");
+    // A new file there takes the folder's group, as the folder asks.
+    SafeWriteBytes(shared / "new.srt", "x");
+    EXPECT_EQ(StatOf(shared / "new.srt").st_gid, other);
 }
 
 } // namespace
