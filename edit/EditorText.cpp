@@ -1,5 +1,7 @@
 #include "edit/EditorText.h"
 
+#include "document/LineMatch.h"
+
 #include <QStringView>
 #include <algorithm>
 
@@ -47,26 +49,19 @@ EditorText ShowLines(const LineStore& lines, const TextCodec& codec) {
 
 LineStore TakeLines(const QString& text, const EditorText& shown, const LineStore& before,
                     const TextCodec& codec) {
-    std::string bytes;
-    const LineBreak added = before.NewLineBreak();
-    std::size_t i = 0;
-    for (qsizetype start = 0; start < text.size(); ++i) {
+    std::vector<std::string> lines;
+    for (qsizetype start = 0; start < text.size();) {
         qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        const bool last = end < 0;
-        if (last)
+        if (end < 0)
             end = text.size();
         QString line = text.mid(start, end - start);
         for (std::size_t k = 0; k < kSeparators.size(); ++k)
             if (!shown.standIns[k].isEmpty())
                 line.replace(shown.standIns[k], QChar(kSeparators[k]));
-        bytes += Encode(codec, line);
-        if (!last) {
-            const LineBreak kept = i < before.size() ? before.lineBreak(i) : LineBreak::None;
-            bytes += LineBreakBytes(kept == LineBreak::None ? added : kept);
-        }
+        lines.push_back(Encode(codec, line));
         start = end + 1;
     }
-    return LineStore::Split(bytes);
+    return KeepLineBreaks(before, lines, text.endsWith(QLatin1Char('\n')));
 }
 
 } // namespace velkar::gui

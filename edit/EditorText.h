@@ -25,9 +25,10 @@ struct EditorText {
 EditorText ShowLines(const LineStore& lines, const TextCodec& codec);
 
 // The lines of an edited `text` (shown by ShowLines as `shown`), split only at its "\n"s and
-// encoded with `codec`. Line i keeps the line end line i of `before` had; a line beyond those,
-// or in place of a last line without one, takes before.NewLineBreak(); the last line has none
-// when the text does not end with "\n".
+// encoded with `codec`. Each line keeps the line end of the line of `before` it stands for, so
+// lines inserted or deleted elsewhere move no line end (KeepLineBreaks); a new line, or one in
+// place of a last line without one, takes before.NewLineBreak(); the last line has none when the
+// text does not end with "\n".
 LineStore TakeLines(const QString& text, const EditorText& shown, const LineStore& before,
                     const TextCodec& codec);
 

@@ -388,6 +388,30 @@ TEST_P(EditorBytes, ALineTypedAtTheEndTakesTheFirstLineEnd) {
     EXPECT_EQ(JoinLines(doc.SubtitleLines), GetParam().bytes + (ended ? "new" + end : end + "new"));
 }
 
+TEST_P(EditorBytes, ALineInsertedOrDeletedAtTheTopMovesNoOtherLineEnd) {
+    const std::string bytes = GetParam().bytes;
+    const LineStore before = LineStore::Split(bytes);
+    QTextCursor cursor = editor.memoEdit->textCursor();
+    cursor.setPosition(0);
+    cursor.insertText(QStringLiteral("new\n"));
+    save();
+    const std::string end(LineBreakBytes(before.NewLineBreak()));
+    EXPECT_EQ(JoinLines(doc.SubtitleLines), "new" + end + bytes);
+
+    if (before.size() < 2)
+        return;
+    doc.SubtitleLines = before;
+    editor.LoadForEditing({}, {});
+    cursor = editor.memoEdit->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(static_cast<int>(editor.editorText().indexOf(QLatin1Char('\n'))) + 1,
+                       QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    save();
+    EXPECT_EQ(JoinLines(doc.SubtitleLines),
+              bytes.substr(before[0].size() + LineBreakBytes(before.lineBreak(0)).size()));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Documents, EditorBytes,
     testing::Values(
