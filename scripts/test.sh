@@ -9,7 +9,7 @@ shift || true
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 corpus="$(sed -n 's/^VELKAR_CORPUS_DIR:PATH=//p' "$dir/CMakeCache.txt")"
 if [ ! -d "$corpus/srt" ]; then
-    echo "The corpus of real subtitle files is missing: $corpus (see README, Tests)" >&2
+    echo "The corpus of real subtitle files is missing: $corpus (see README, Quick start)" >&2
     exit 1
 fi
 cmake --build "$dir" -j"$(nproc)"
