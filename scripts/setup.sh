@@ -13,6 +13,7 @@ packages=(
     xvfb xauth libgl1-mesa-dri        # windows and pictures on a machine without a display
     clang libclang-rt-14-dev          # the fuzz targets (libFuzzer; its runtime is only recommended)
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libwebrtc-audio-processing-dev espeak-ng sox  # sync from sound; test speech
+    flite                             # a second speech synthesiser for the detector-lag benchmark
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,11 +1,13 @@
 #include "TestSupport.h"
 
+#include "cli/Cli.h"
 #include "document/Opening.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 
 namespace velkar::test {
 
@@ -47,6 +49,20 @@ std::string ReadBytes(const std::filesystem::path& path) {
 std::filesystem::path CorpusFolder() {
     std::filesystem::path folder(VELKAR_CORPUS_DIR);
     return std::filesystem::is_directory(folder) ? folder : std::filesystem::path();
+}
+
+CliResult RunCli(std::vector<std::string> args) {
+    args.insert(args.begin(), "velkar-cli");
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    std::ostringstream out, err;
+    const int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    return {code, out.str(), err.str()};
+}
+
+bool Gone(pid_t pid) {
+    return !std::filesystem::exists("/proc/" + std::to_string(pid));
 }
 
 } // namespace velkar::test

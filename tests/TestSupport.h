@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace velkar::test {
@@ -30,5 +31,18 @@ std::string ReadBytes(const std::filesystem::path& path);
 
 // The corpus folder, or an empty path when it is not there.
 std::filesystem::path CorpusFolder();
+
+// What one in-process run of velkar-cli gave: its exit code and everything it printed.
+struct CliResult {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+// Runs velkar-cli with `args` (the arguments after the program's name).
+CliResult RunCli(std::vector<std::string> args);
+
+// The process `pid` is gone and reaped: /proc has no entry for it (a zombie would have one).
+bool Gone(pid_t pid);
 
 } // namespace velkar::test

@@ -1,17 +1,17 @@
 // velkar-cli autosync on a minute of dialogue made at test time: the SubRip file that times it
 // right, broken in known ways, is restored from the sound or from the right file.
 
-#include "cli/Cli.h"
+#include "TestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace velkar::autosync {
 namespace {
@@ -21,21 +21,8 @@ namespace fs = std::filesystem;
 
 const std::string kClips = VELKAR_AUTOSYNC_CLIPS_DIR;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result RunCli(std::vector<std::string> args) {
-    args.insert(args.begin(), "velkar-cli");
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    std::ostringstream out, err;
-    const int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {code, out.str(), err.str()};
-}
+using Result = test::CliResult;
+using test::RunCli;
 
 std::string Read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -94,6 +81,12 @@ std::string Broken(const std::string& text, double stretch, double offsetMs) {
     });
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
 class AutosyncCommand : public testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -136,8 +129,18 @@ TEST_P(AutosyncRestores, EveryStartFromTheSound) {
     const std::string fixed = Read(path("out.srt"));
     const auto want = Times(m_truth), got = Times(fixed);
     ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < want.size(); i += 2) // the starts
+    std::vector<double> errors;
+    for (std::size_t i = 0; i < want.size(); i += 2) { // the starts
         EXPECT_NEAR(double(got[i]), double(want[i]), 150.0) << "subtitle " << i / 2 + 1;
+        errors.push_back(double(got[i] - want[i]));
+    }
+    // The median start error. On this clip (speech in quiet noise, each subtitle exactly as
+    // long as its words) the starts come out late by a steady 38 to 57 ms, 47 at the median:
+    // the detector hears the words start on time here but goes on hearing speech for a while
+    // after they end, and the fit centres the subtitles in what it hears. The band holds that
+    // figure, so any change of the detector's lag, a shift of the times heard or a change of
+    // the fit's centring shows; it moves to 0 +- 20 ms once the fit allows for that tail.
+    EXPECT_NEAR(Median(errors), 47.0, 15.0) << testing::PrintToString(errors);
     // Only the times changed.
     const auto mark = [](long) { return std::string("T"); };
     EXPECT_EQ(ReplaceClocks(fixed, mark), ReplaceClocks(m_truth, mark));

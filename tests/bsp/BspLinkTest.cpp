@@ -19,6 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+using test::Gone;
 
 const std::vector<std::string> kQuiet{"--vo=null", "--ao=null", "--force-window=no"};
 
@@ -47,6 +48,9 @@ class BspLinkTest : public testing::Test {
     static inline std::string s_clip;
     static inline bool s_haveClip = false;
 };
+
+// Tests that bound how long a step takes: run alone, and only in the plain build.
+class BspLinkTiming : public BspLinkTest {};
 
 // A second client on the player's socket, to see what the player itself reports.
 nlohmann::json Property(const BspLink& link, const char* name) {
@@ -123,7 +127,7 @@ TEST_F(BspLinkTest, UnlinkedRequestsReachNobodyAndTheFileIsStillWrittenAndDelete
         ::unsetenv("XDG_RUNTIME_DIR");
 }
 
-TEST_F(BspLinkTest, ProgramThatIsNoPlayerGivesNoWindow) {
+TEST_F(BspLinkTiming, ProgramThatIsNoPlayerGivesNoWindow) {
     BspLink quick({1000ms, 100ms, 500ms});
     EXPECT_EQ(quick.Start("/bin/true"), 0);
 
@@ -140,12 +144,7 @@ TEST_F(BspLinkTest, ProgramThatIsNoPlayerGivesNoWindow) {
     EXPECT_EQ(quick.Start("/no/such/player"), 0);
 }
 
-// The process `pid` is gone and reaped: /proc has no entry for it (a zombie would have one).
-bool Gone(pid_t pid) {
-    return !fs::exists("/proc/" + std::to_string(pid));
-}
-
-TEST_F(BspLinkTest, ProgramsThatDoNotEndAreStoppedInBoundedTimeAndReaped) {
+TEST_F(BspLinkTiming, ProgramsThatDoNotEndAreStoppedInBoundedTimeAndReaped) {
     // A program that ignores SIGTERM and never opens the socket: SIGKILL at most `term` after
     // SIGTERM, and no zombie.
     test::TempFolder folder;
@@ -186,7 +185,7 @@ TEST_F(BspLinkTest, ProgramsThatDoNotEndAreStoppedInBoundedTimeAndReaped) {
     EXPECT_TRUE(Gone(quitting));
 }
 
-TEST_F(BspLinkTest, KilledPlayerGivesZeroRepliesAtOnce) {
+TEST_F(BspLinkTiming, KilledPlayerGivesZeroRepliesAtOnce) {
     BspLink link;
     const std::int32_t window = link.Start("/usr/bin/mpv", kQuiet);
     ASSERT_NE(window, 0);

@@ -1,12 +1,9 @@
 #include "TestSupport.h"
 
-#include "cli/Cli.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sstream>
 #include <sys/stat.h>
 
 namespace velkar {
@@ -15,21 +12,7 @@ namespace {
 using nlohmann::json;
 using testing::HasSubstr;
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result RunCli(std::vector<std::string> args) {
-    args.insert(args.begin(), "velkar-cli");
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    std::ostringstream out, err;
-    int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {code, out.str(), err.str()};
-}
+using test::RunCli;
 
 class CliTest : public testing::Test {
   protected:

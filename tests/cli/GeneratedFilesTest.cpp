@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <tuple>
 
 namespace velkar {
@@ -107,20 +106,10 @@ TEST_P(GeneratedFile, ReTimedOnlyTheTimeFieldsChange) {
     cli::OpenSubtitle(before, m_path);
     const std::int32_t shift = format == sfMicroDVD ? 25 : 1000;
     const std::string out = m_folder.path("out").string();
-    std::vector<std::string> args{"velkar-cli",
-                                  "sync",
-                                  m_path,
-                                  "--first",
-                                  TimeToText(format, before.start(0) + shift),
-                                  "--last",
-                                  TimeToText(format, before.start(4) + 2 * shift),
-                                  "-o",
-                                  out};
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    std::ostringstream sout, serr;
-    ASSERT_EQ(cli::Run(static_cast<int>(argv.size()), argv.data(), sout, serr), 0) << serr.str();
+    const test::CliResult run =
+        test::RunCli({"sync", m_path, "--first", TimeToText(format, before.start(0) + shift),
+                      "--last", TimeToText(format, before.start(4) + 2 * shift), "-o", out});
+    ASSERT_EQ(run.code, 0) << run.err;
 
     SubtitleDocument after;
     cli::OpenSubtitle(after, out);

@@ -5,6 +5,7 @@
 // quit. File dialogs and message boxes answer from a script.
 
 #include "TestMedia.h"
+#include "TestSupport.h"
 #include "WindowFixture.h"
 #include "app/Application.h"
 #include "app/UserDialogs.h"
@@ -44,6 +45,7 @@ namespace {
 using namespace std::chrono_literals;
 using gui::PlaybackCommands;
 using gui::TForm1;
+using velkar::test::Gone;
 
 // 0-500, 1000-1500, 2000-2500 and 3000-3500 ms.
 const char kSubRip[] = "1\r\n00:00:00,000 --> 00:00:00,500\r\nZero\r\n\r\n"
@@ -69,11 +71,6 @@ char ProcessState(std::int32_t pid) {
         return 0;
     const auto close = text.rfind(')');
     return close == std::string::npos || close + 2 >= text.size() ? 0 : text[close + 2];
-}
-
-// Gone, and reaped: no process and no zombie.
-bool Gone(std::int32_t pid) {
-    return ProcessState(pid) == 0;
 }
 
 class ExternalPlayerWindow : public WindowFixture {
@@ -349,7 +346,10 @@ TEST_F(ExternalPlayerWindow, ClosingEndsThePlayerWithoutAMessage) {
     EXPECT_TRUE(Gone(player));
 }
 
-TEST_F(ExternalPlayerWindow, AHungPlayerHoldsUpNoTickOrPressAndClosingStopsIt) {
+// Tests that bound how long a tick or a press takes: run alone, and only in the plain build.
+class ExternalPlayerWindowTiming : public ExternalPlayerWindow {};
+
+TEST_F(ExternalPlayerWindowTiming, AHungPlayerHoldsUpNoTickOrPressAndClosingStopsIt) {
     openSubtitles(kSubRip, "movie.srt");
     openInPlayer(Clip320());
     const std::int32_t player = pid();
@@ -391,7 +391,7 @@ TEST_F(ExternalPlayerWindow, AHungPlayerHoldsUpNoTickOrPressAndClosingStopsIt) {
     EXPECT_TRUE(script.messages.empty());
 }
 
-TEST_F(ExternalPlayerWindow, AProgramIgnoringTermIsKilledAndNeverHoldsUpTheWindow) {
+TEST_F(ExternalPlayerWindowTiming, AProgramIgnoringTermIsKilledAndNeverHoldsUpTheWindow) {
     ExternalPlayer::Options options;
     options.waits.start = 1s;
     external().setOptions(options);
