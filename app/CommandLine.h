@@ -2,13 +2,15 @@
 // The program's command line: velkar [SUBTITLE] [MOVIE], in either order, plus --help and
 // --version, which answer on the terminal.
 
+#include "app/Version.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace velkar::gui {
 
 // The program's version, as --version and the About box give it.
-inline const QString kAppVersion = QStringLiteral("1.4.0");
+inline const QString kAppVersion = QString::fromLatin1(velkar::kVersion);
 
 struct CommandLine {
     enum class Outcome {
@@ -22,7 +24,7 @@ struct CommandLine {
 };
 
 // Reads `arguments` (the program's name first). --help / -h answers with the usage, --version /
-// -v with "velkar 1.4.0", whatever else the line holds, so the program can answer them before
+// -v with "velkar VERSION", whatever else the line holds, so the program can answer them before
 // it asks for a display (the window system's own options, such as "-platform offscreen", are
 // then still in `arguments`). Otherwise, with those options taken out, an unknown option or
 // more than two files is a mistake whose text names it and points to --help.

@@ -88,16 +88,18 @@ void Retime(SubtitleDocument& doc, const MappedTimes& times) {
     std::copy(times.ends.begin(), times.ends.end(), doc.TimingTable[1].begin());
 }
 
-void Autosync(std::ostream& out, const AutosyncOptions& options) {
+void Autosync(const Streams& streams, const AutosyncOptions& options) {
     if (options.movie.empty() == options.reference.empty())
         throw UsageError("Give either a MOVIE or --reference GOOD_SUBTITLE");
     if (options.frameRate && !(*options.frameRate > 0 && *options.frameRate < 1000))
         throw UsageError("--fps must be a frame rate above 0 and below 1000");
+    if (options.input == kStandardStream && options.reference == kStandardStream)
+        throw UsageError("Standard input (-) can be read only once");
     if (!options.output.empty() && SameFile(options.input, options.output))
         throw UsageError("The re-timed file must not replace the file it was read from");
 
     SubtitleDocument doc;
-    OpenSubtitle(doc, options.input, SubtitleTextsWanted::No);
+    OpenSubtitle(doc, options.input, streams.in, SubtitleTextsWanted::No);
     if (doc.SubtitleCount == 0)
         throw VelkarError("The Subtitle file holds no subtitles");
 
@@ -112,7 +114,7 @@ void Autosync(std::ostream& out, const AutosyncOptions& options) {
             frameRate = heard->frameRate;
     } else {
         SubtitleDocument reference;
-        OpenSubtitle(reference, options.reference, SubtitleTextsWanted::No);
+        OpenSubtitle(reference, options.reference, streams.in, SubtitleTextsWanted::No);
         speech = ReferenceSpeech(reference, frameRate);
     }
 
@@ -122,6 +124,8 @@ void Autosync(std::ostream& out, const AutosyncOptions& options) {
     RequireGoodFit(fit);
     const MappedTimes times = MapTimes(doc, fit, frameRate);
 
+    // The copy on standard output leaves the report to the error stream.
+    std::ostream& out = options.output == kStandardStream ? streams.err : streams.out;
     char score[32];
     std::snprintf(score, sizeof score, "%.1f", fit.score);
     const LinearMap& whole = fit.pieces.front().map;
@@ -143,7 +147,7 @@ void Autosync(std::ostream& out, const AutosyncOptions& options) {
 
     if (!options.output.empty()) {
         Retime(doc, times);
-        WriteSubtitleLines(doc, options.output);
+        WriteOutput(streams, options.output, SubtitleFileBytes(doc));
     }
 }
 
@@ -154,12 +158,16 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
     auto* command = app.add_subcommand(
         "autosync", "Find a subtitle file's true times from a movie's sound (or from a correctly "
                     "timed subtitle file) and write a re-timed copy");
-    command->add_option("SUBTITLE", options->input, "Subtitle file to re-time (never written)")
+    command
+        ->add_option("SUBTITLE", options->input,
+                     "Subtitle file to re-time (never written); - reads standard input")
         ->required();
     command->add_option("MOVIE", options->movie, "Movie whose speech the subtitles belong to");
     command->add_option("--reference", options->reference,
                         "A correctly timed subtitle file of the same film, in place of a movie");
-    command->add_option("-o,--output", options->output, "File to write the re-timed copy to");
+    command->add_option("-o,--output", options->output,
+                        "File to write the re-timed copy to; - writes it to standard output (and "
+                        "the report to standard error)");
     command->add_flag("--split", options->split,
                       "Allow a few jumps (a film re-cut in places): a map in pieces");
     command->add_option("--stream", options->stream,
@@ -167,8 +175,9 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
                         "streams (default: the first sound stream)");
     command->add_option("--fps", options->frameRate,
                         "Frame rate of MicroDVD frame numbers (default: the movie's, else 25)");
-    command->callback(
-        [&action, options] { action = [options](std::ostream& out) { Autosync(out, *options); }; });
+    command->callback([&action, options] {
+        action = [options](const Streams& streams) { Autosync(streams, *options); };
+    });
 }
 
 } // namespace velkar::cli

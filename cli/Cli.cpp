@@ -1,9 +1,11 @@
 #include "cli/Cli.h"
 
+#include "app/Version.h"
 #include "cli/Commands.h"
 #include "document/Errors.h"
+#include "document/LineIo.h"
 
-#include <ostream>
+#include <iostream>
 
 namespace velkar::cli {
 
@@ -18,10 +20,22 @@ std::string ForTerminal(std::string_view message) {
     return text;
 }
 
+void WriteOutput(const Streams& streams, const std::string& path, std::string_view bytes) {
+    if (path == kStandardStream)
+        streams.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    else
+        WriteFileAtomically(path, bytes);
+}
+
 int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    return Run(argc, argv, std::cin, out, err);
+}
+
+int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err) {
     CLI::App app{"Velkar: repairs the timing of MicroDVD, SubRip and SubViewer 2.0 subtitles",
                  "velkar-cli"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("velkar-cli ") + kVersion);
     Action action;
     AddDetectCommand(app, action);
     AddParseCommand(app, action);
@@ -38,8 +52,10 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     }
     try {
         if (action)
-            action(out);
+            action(Streams{in, out, err});
         out.flush();
+        if (!out)
+            throw VelkarError("Cannot write to standard output");
     } catch (const UsageError& e) {
         err << e.what() << '\n';
         return 2;

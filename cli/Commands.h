@@ -11,7 +11,21 @@
 
 namespace velkar::cli {
 
-using Action = std::function<void(std::ostream& out)>;
+// The standard streams of a run. A command that only prints takes `std::ostream&` and is
+// handed `out`; one that reads standard input ("-" for a file) or writes a file's bytes to
+// standard output ("-o -", its messages then on `err`) takes the Streams.
+struct Streams {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    operator std::ostream&() const { return out; }
+};
+
+using Action = std::function<void(const Streams& streams)>;
+
+// The name that stands for standard input as a file to read, and for standard output as the
+// file to write.
+inline constexpr std::string_view kStandardStream = "-";
 
 // A usage error found after the arguments were parsed (exit code 2).
 class UsageError : public std::runtime_error {
@@ -25,6 +39,9 @@ void AddInfoCommand(CLI::App& app, Action& action);
 void AddSyncCommand(CLI::App& app, Action& action);
 void AddAviInfoCommand(CLI::App& app, Action& action);
 void AddAutosyncCommand(CLI::App& app, Action& action);
+
+// Writes `bytes` (a whole re-timed file) to standard output, or atomically to the file `path`.
+void WriteOutput(const Streams& streams, const std::string& path, std::string_view bytes);
 
 // A message of the program as the terminal shows it: each LF CR pair becomes one newline.
 std::string ForTerminal(std::string_view message);

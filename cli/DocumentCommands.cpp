@@ -25,10 +25,11 @@ void PrintJson(std::ostream& out, const json& value) {
     out << value.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
 }
 
-void Detect(std::ostream& out, const std::string& path) {
+void Detect(const Streams& streams, const std::string& path) {
+    std::ostream& out = streams.out;
     SubtitleDocument doc;
     NoProgress progress;
-    ReadDocument(doc, path);
+    ReadInput(doc, path, streams.in);
     Detection detection = Recognise(doc, progress);
     json errors = json::array();
     for (int which : {erMicroDVD, erSubViewer2, erSubRip}) {
@@ -43,10 +44,11 @@ void Detect(std::ostream& out, const std::string& path) {
                     {"errors", std::move(errors)}});
 }
 
-void Parse(std::ostream& out, const std::string& path) {
+void Parse(const Streams& streams, const std::string& path) {
+    std::ostream& out = streams.out;
     SubtitleDocument doc;
     NoProgress progress;
-    ReadDocument(doc, path);
+    ReadInput(doc, path, streams.in);
     Recognise(doc, progress);
     ParseSubtitles(doc, progress);
     json subtitles = json::array();
@@ -59,20 +61,21 @@ void Parse(std::ostream& out, const std::string& path) {
         out, {{"format", JsonFormatName(doc.SubtitleFormat)}, {"subtitles", std::move(subtitles)}});
 }
 
-void Info(std::ostream& out, const std::string& path) {
+void Info(const Streams& streams, const std::string& path) {
     SubtitleDocument doc;
-    OpenSubtitle(doc, path);
-    out << ForTerminal(SubtitleInformation(doc)) << '\n';
+    OpenSubtitle(doc, path, streams.in);
+    streams.out << ForTerminal(SubtitleInformation(doc)) << '\n';
 }
 
 // Registers `name` with one FILE argument; `run` gets the file when the command is chosen.
 void AddFileCommand(CLI::App& app, Action& action, const char* name, const char* description,
-                    void (*run)(std::ostream&, const std::string&)) {
+                    void (*run)(const Streams&, const std::string&)) {
     auto* command = app.add_subcommand(name, description);
     auto path = std::make_shared<std::string>();
-    command->add_option("FILE", *path, "Subtitle file")->required();
-    command->callback(
-        [&action, path, run] { action = [path, run](std::ostream& out) { run(out, *path); }; });
+    command->add_option("FILE", *path, "Subtitle file; - reads standard input")->required();
+    command->callback([&action, path, run] {
+        action = [path, run](const Streams& streams) { run(streams, *path); };
+    });
 }
 
 } // namespace

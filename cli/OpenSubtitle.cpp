@@ -1,16 +1,64 @@
 #include "cli/OpenSubtitle.h"
 
+#include "cli/Commands.h"
 #include "document/Errors.h"
+#include "document/LineIo.h"
 #include "document/Opening.h"
+#include "document/ReadableFile.h"
 #include "document/Report.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <iostream>
 
 namespace velkar::cli {
 
+namespace {
+
+// The bytes of `in` to its end: the whole of a file piped in.
+LineStore::Block ReadStream(std::istream& in, const std::string& name) {
+    std::string bytes;
+    std::size_t size = 0;
+    for (;;) {
+        if (size == bytes.size())
+            bytes.resize(
+                std::min<std::size_t>(std::max<std::size_t>(2 * size, 1 << 16), kMaxReadBytes + 1));
+        in.read(bytes.data() + size, static_cast<std::streamsize>(bytes.size() - size));
+        size += static_cast<std::size_t>(in.gcount());
+        if (size > kMaxReadBytes)
+            ThrowTooLarge(name);
+        if (in.eof())
+            break;
+        if (!in)
+            throw FileOpenError(name);
+    }
+    LineStore::Block block(size);
+    if (size > 0)
+        std::memcpy(block.data(), bytes.data(), size);
+    return block;
+}
+
+} // namespace
+
+void ReadInput(SubtitleDocument& doc, const std::string& path, std::istream& in) {
+    if (path != kStandardStream) {
+        ReadDocument(doc, path);
+        return;
+    }
+    LineStore::Block block = ReadStream(in, path);
+    doc.Reset(path);
+    ReadSubtitleBytes(doc, std::move(block));
+}
+
 void OpenSubtitle(SubtitleDocument& doc, const std::string& path, SubtitleTextsWanted texts) {
+    OpenSubtitle(doc, path, std::cin, texts);
+}
+
+void OpenSubtitle(SubtitleDocument& doc, const std::string& path, std::istream& in,
+                  SubtitleTextsWanted texts) {
     NoProgress progress;
-    ReadDocument(doc, path);
+    ReadInput(doc, path, in);
     if (doc.SubtitleLines.empty())
         throw VelkarError("The Subtitle file holds no subtitles");
     Recognise(doc, progress);
@@ -38,6 +86,8 @@ const char* JsonFormatName(SubtitleFormat format) {
 
 bool SameFile(const std::string& a, const std::string& b) {
     namespace fs = std::filesystem;
+    if (a == kStandardStream || b == kStandardStream)
+        return false;
     std::error_code ec;
     if (fs::exists(b, ec) && fs::equivalent(a, b, ec))
         return true;

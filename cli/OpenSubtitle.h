@@ -5,6 +5,7 @@
 #include "document/Parsing.h"
 #include "document/SubtitleDocument.h"
 
+#include <iosfwd>
 #include <string>
 
 namespace velkar::cli {
@@ -14,14 +15,24 @@ namespace velkar::cli {
 // Subtitle file holds no subtitles"), not supported ("The Subtitle file you selected is not
 // supported by Velkar") or damaged (the damaged-file message naming the first faulty line), and
 // whatever reading or parsing throws.
+// A `path` of "-" reads standard input (`in`) instead, as ReadInput.
 void OpenSubtitle(SubtitleDocument& doc, const std::string& path,
                   SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);
+void OpenSubtitle(SubtitleDocument& doc, const std::string& path, std::istream& in,
+                  SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);
+
+// Resets the document for `path` and reads its lines (as ReadDocument); a `path` of "-" reads
+// the bytes of `in` to its end instead, at most 256 MiB of them. Throws what ReadDocument
+// throws; for standard input, FileOpenError "Cannot open file -" when it cannot be read and
+// "Cannot open file -: The file is larger than 256 MiB" beyond that size.
+void ReadInput(SubtitleDocument& doc, const std::string& path, std::istream& in);
 
 // Name of a format in JSON output: MicroDVD, SubRip, SubViewer2, Unknown, Damaged.
 const char* JsonFormatName(SubtitleFormat format);
 
 // True when paths `a` and `b` name one file (the same file, a link to it, or the same path
-// spelled differently), so that writing `b` would destroy `a`.
+// spelled differently), so that writing `b` would destroy `a`. Standard input and output ("-")
+// are never the same file.
 bool SameFile(const std::string& a, const std::string& b);
 
 } // namespace velkar::cli

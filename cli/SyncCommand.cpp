@@ -79,7 +79,7 @@ SubtitleDocument& NewDocument() {
     return *latest;
 }
 
-void Sync(std::ostream& out, const SyncOptions& options) {
+void Sync(const Streams& streams, const SyncOptions& options) {
     const int tolerance = ToleranceIndex(options.tolerance);
     const bool piecewise = !options.anchors.empty();
     if (piecewise && (options.anchors.size() < 2 || !options.firstTime.empty() ||
@@ -92,7 +92,8 @@ void Sync(std::ostream& out, const SyncOptions& options) {
         throw UsageError("The re-timed file must not replace the file it was read from");
 
     SubtitleDocument& doc = NewDocument();
-    OpenSubtitle(doc, options.input, SubtitleTextsWanted::No); // a sync needs only the times
+    OpenSubtitle(doc, options.input, streams.in,
+                 SubtitleTextsWanted::No); // a sync needs only the times
     if (doc.SubtitleCount == 0)
         throw VelkarError("The Subtitle file holds no subtitles");
     doc.FirstAnchor = AnchorIndex(options.firstAnchor, 0, doc.SubtitleCount, "--first-anchor");
@@ -103,8 +104,10 @@ void Sync(std::ostream& out, const SyncOptions& options) {
         piecewise
             ? FixSynchPiecewise(doc, PiecewiseAnchors(options.anchors, doc.SubtitleCount), progress)
             : FixSynch(doc, options.firstTime, options.lastTime, tolerance, progress);
-    WriteSubtitleLines(doc, options.output);
-    out << SynchResultText(outcome, doc.SubtitleFormat) << '\n';
+    WriteOutput(streams, options.output, SubtitleFileBytes(doc));
+    // The copy on standard output leaves the summary to the error stream.
+    (options.output == kStandardStream ? streams.err : streams.out)
+        << SynchResultText(outcome, doc.SubtitleFormat) << '\n';
 }
 
 } // namespace
@@ -113,13 +116,18 @@ void AddSyncCommand(CLI::App& app, Action& action) {
     auto options = std::make_shared<SyncOptions>();
     auto* command = app.add_subcommand(
         "sync", "Re-time a subtitle file from two anchors' true start times and write a copy");
-    command->add_option("FILE", options->input, "Subtitle file to re-time (never written)")
+    command
+        ->add_option("FILE", options->input,
+                     "Subtitle file to re-time (never written); - reads standard input")
         ->required();
     command->add_option("--first", options->firstTime,
                         "True start of the first anchor, in the file's own form: a frame number "
                         "(MicroDVD), hh:nn:ss,zzz (SubRip) or hh:nn:ss.zz (SubViewer 2.0)");
     command->add_option("--last", options->lastTime, "True start of the last anchor");
-    command->add_option("-o,--output", options->output, "File to write the re-timed copy to")
+    command
+        ->add_option("-o,--output", options->output,
+                     "File to write the re-timed copy to; - writes it to standard output "
+                     "(and the summary to standard error)")
         ->required();
     command->add_option("--first-anchor", options->firstAnchor,
                         "Number of the first anchor subtitle, from 1 (default: the first)");
@@ -133,8 +141,9 @@ void AddSyncCommand(CLI::App& app, Action& action) {
     command->add_option("--tolerance", options->tolerance,
                         "Regression item: 0.1%, 0.01%, 0.001%, 0.0001% (default), 0.00001% "
                         "or 0.000001%");
-    command->callback(
-        [&action, options] { action = [options](std::ostream& out) { Sync(out, *options); }; });
+    command->callback([&action, options] {
+        action = [options](const Streams& streams) { Sync(streams, *options); };
+    });
 }
 
 } // namespace velkar::cli

@@ -101,7 +101,10 @@ bool IsUtf16Mark(std::string_view mark, bool* bigEndian) {
 }
 
 void ReadSubtitleLines(SubtitleDocument& doc, const std::string& path) {
-    LineStore::Block block = ReadFileBlock(path);
+    ReadSubtitleBytes(doc, ReadFileBlock(path));
+}
+
+void ReadSubtitleBytes(SubtitleDocument& doc, LineStore::Block block) {
     const std::string_view bytes(block.data(), block.size());
     doc.ByteOrderMark.clear();
     for (std::string_view mark : {kUtf16LeByteOrderMark, kUtf16BeByteOrderMark})

@@ -33,6 +33,9 @@ bool IsUtf16Mark(std::string_view mark, bool* bigEndian = nullptr);
 // Utf16Error when a file with a UTF-16 mark is not valid UTF-16.
 void ReadSubtitleLines(SubtitleDocument& doc, const std::string& path);
 
+// As ReadSubtitleLines, on the bytes of a file already read (standard input, say).
+void ReadSubtitleBytes(SubtitleDocument& doc, LineStore::Block block);
+
 // The bytes of a file holding `lines`: `prefix`, then every line followed by its line end.
 std::string JoinLines(const LineStore& lines, std::string_view prefix = {});
 

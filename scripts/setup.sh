@@ -12,6 +12,7 @@ packages=(
     libuchardet-dev                   # guessing a file's 8-bit code page for display
     xvfb xauth libgl1-mesa-dri        # windows and pictures on a machine without a display
     clang libclang-rt-14-dev          # the fuzz targets (libFuzzer; its runtime is only recommended)
+    dpkg-dev lintian appstream        # the Debian package and its checks
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libwebrtc-audio-processing-dev espeak-ng sox  # sync from sound; test speech
     flite                             # a second speech synthesiser for the detector-lag benchmark
 )

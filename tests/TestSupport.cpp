@@ -51,13 +51,14 @@ std::filesystem::path CorpusFolder() {
     return std::filesystem::is_directory(folder) ? folder : std::filesystem::path();
 }
 
-CliResult RunCli(std::vector<std::string> args) {
+CliResult RunCli(std::vector<std::string> args, const std::string& input) {
     args.insert(args.begin(), "velkar-cli");
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
+    std::istringstream in(input);
     std::ostringstream out, err;
-    const int code = cli::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    const int code = cli::Run(static_cast<int>(argv.size()), argv.data(), in, out, err);
     return {code, out.str(), err.str()};
 }
 

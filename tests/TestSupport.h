@@ -39,8 +39,9 @@ struct CliResult {
     std::string err;
 };
 
-// Runs velkar-cli with `args` (the arguments after the program's name).
-CliResult RunCli(std::vector<std::string> args);
+// Runs velkar-cli with `args` (the arguments after the program's name), `input` as its standard
+// input.
+CliResult RunCli(std::vector<std::string> args, const std::string& input = {});
 
 // The process `pid` is gone and reaped: /proc has no entry for it (a zombie would have one).
 bool Gone(pid_t pid);

@@ -170,6 +170,19 @@ INSTANTIATE_TEST_SUITE_P(Damages, AutosyncReference,
                          testing::Values(Damage{1.0, 4321.0}, Damage{1.0, -700.0},
                                          Damage{25.0 / 24.0, 4321.0}));
 
+TEST_F(AutosyncCommand, ThroughStandardInputAndOutputAsThroughFiles) {
+    const std::string damaged = Broken(m_truth, 1.0, 2500.0);
+    const std::string broken = write("broken.srt", damaged);
+    const Result files = RunCli(
+        {"autosync", broken, "--reference", kClips + "/dialogue.srt", "-o", path("out.srt")});
+    ASSERT_EQ(files.code, 0) << files.err;
+    const Result piped =
+        RunCli({"autosync", "-", "--reference", kClips + "/dialogue.srt", "-o", "-"}, damaged);
+    ASSERT_EQ(piped.code, 0) << piped.err;
+    EXPECT_EQ(piped.out, Read(path("out.srt")));
+    EXPECT_EQ(piped.err, files.out); // the report, out of the copy's way
+}
+
 TEST_F(AutosyncCommand, RefusesAnotherFilmAndWritesNothing) {
     const std::string broken = write("broken.srt", Broken(m_truth, 1.0, 3000.0));
     const Result r = RunCli({"autosync", broken, kClips + "/speech.wav", "-o", path("out.srt")});
