@@ -6,6 +6,7 @@
 #include "document/LineIo.h"
 #include "frmMain/TForm1.h"
 #include "playback/BarMath.h"
+#include "playback/MovieFile.h"
 #include "playback/OverlayCaption.h"
 #include "playback/OverlayWrap.h"
 #include "playback/PositionBar.h"
@@ -26,6 +27,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 
 namespace velkar::gui {
@@ -108,23 +110,26 @@ void PlaybackCommands::wireControls() {
     on(f.VolBar, &QSlider::valueChanged, &PlaybackCommands::VolBarChange);
     on(f.tmrScroll, &QTimer::timeout, &PlaybackCommands::tmrScrollTimer);
 
-    // The player's own buttons act on the open file by themselves.
+    // The player's own buttons act on the player the window holds, whichever it is.
     const struct {
         const char* name;
-        void (playback::MpvPlayer::*action)();
-    } buttons[] = {{"btPlay", &playback::MpvPlayer::play},
-                   {"btPause", &playback::MpvPlayer::pause},
-                   {"btStop", &playback::MpvPlayer::stop},
-                   {"btNext", &playback::MpvPlayer::next},
-                   {"btPrev", &playback::MpvPlayer::previous}};
+        void (playback::MediaPlayer::*action)();
+    } buttons[] = {{"btPlay", &playback::MediaPlayer::play},
+                   {"btPause", &playback::MediaPlayer::pause},
+                   {"btStop", &playback::MediaPlayer::stop},
+                   {"btNext", &playback::MediaPlayer::next},
+                   {"btPrev", &playback::MediaPlayer::previous}};
     for (const auto& b : buttons) {
         auto* button = f.Mplayer->findChild<QToolButton*>(QString::fromLatin1(b.name));
         if (!button)
             continue;
         const auto action = b.action;
         QObject::connect(button, &QToolButton::clicked, this, [this, action] {
-            if (m_mpv)
-                (m_mpv.get()->*action)();
+            Guarded(&m_form, [this, action] {
+                (m_form.player().*action)();
+                // Playing ticks every millisecond, paused or stopped at the idle pace.
+                paceSubtitleTick();
+            });
         });
     }
     // The window's and the picture's mouse events, and Escape in the full-screen view. On the
@@ -183,7 +188,10 @@ bool PlaybackCommands::eventFilter(QObject* watched, QEvent* event) {
 // --- Opening, zoom, volume --------------------------------------------------------------------
 
 void PlaybackCommands::paceSubtitleTick() {
-    const int interval = MediaLoaded ? 1 : kIdleTickMs;
+    // Only a playing movie moves the label on its own; a paused or stopped one changes with
+    // the user's seeks, which the idle pace shows soon enough.
+    const bool playing = MediaLoaded && m_form.player().mode() == playback::PlayerMode::Playing;
+    const int interval = playing ? 1 : kIdleTickMs;
     if (m_form.tmrSub->interval() != interval)
         m_form.tmrSub->setInterval(interval);
 }
@@ -205,10 +213,17 @@ void PlaybackCommands::cmdOpenMovieClick() {
 
 void PlaybackCommands::OpenMovie(const QString& path) {
     TForm1& f = m_form;
+    // A file no player can read (a pipe, a device, a folder, no permission) is refused before
+    // anything changes: the movie playing goes on.
+    const std::string file = QFile::encodeName(path).toStdString();
+    if (const std::string problem = velkar::MovieFileProblem(file); !problem.empty())
+        throw playback::PlayerError(
+            QStringLiteral("Cannot open media file %1: %2")
+                .arg(path, QString::fromLocal8Bit(problem.data(), qsizetype(problem.size())))
+                .toStdString());
     MediaLoaded = false;
     f.pgrBar->setMaximum(4);
     paceSubtitleTick();
-    const std::string file = QFile::encodeName(path).toStdString();
     if (IsAviFileName(file)) {
         // The report of "Video Information" comes from these headers; a file they cannot be
         // read from still plays.
@@ -216,6 +231,7 @@ void PlaybackCommands::OpenMovie(const QString& path) {
             m_aviChunks = ScanAviChunks(file);
             stepProgress();
             ReadAviHeaders(file, m_aviChunks, m_aviInfo);
+            m_aviPath = path;
         } catch (const std::exception&) {
         }
     }
@@ -230,7 +246,32 @@ void PlaybackCommands::OpenMovie(const QString& path) {
     // The built-in player has the movie open (finishOpen has run) when this returns, or throws
     // to the general error handler; the external player ends its open later. MediaLoaded stays
     // false until then.
-    f.player().open(path);
+    try {
+        f.player().open(path);
+    } catch (const std::exception&) {
+        showNoMovie();
+        throw;
+    }
+}
+
+void PlaybackCommands::showNoMovie() {
+    TForm1& f = m_form;
+    MediaLoaded = false;
+    MoviePath.clear();
+    Dragging = false;
+    f.pgrBar->setValue(0);
+    f.setMovieName(QString());
+    for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
+        button->setEnabled(false);
+    f.VolBar->setEnabled(false);
+    // The label shows the times of no movie, without a subtitle; the bar its thumb at 0.
+    velkar::OverlayCaption(f.document(), 0, 0, m_caption);
+    m_caption.erase(std::min(m_caption.find("\n\r"), m_caption.size()));
+    m_overlay = m_caption;
+    showOverlay();
+    m_barDrawn = false;
+    tmrScrollTimer();
+    paceSubtitleTick();
 }
 
 void PlaybackCommands::finishOpen(playback::MediaPlayer& player) {
@@ -239,10 +280,10 @@ void PlaybackCommands::finishOpen(playback::MediaPlayer& player) {
     player.setUnit(f.document().SubtitleFormat == velkar::sfMicroDVD
                        ? playback::PlayerUnit::Frames
                        : playback::PlayerUnit::Milliseconds);
+    for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
+        button->setEnabled(true);
     if (&player == m_mpv.get()) {
-        // The built-in player's picture is in the window: its buttons, its size and the zoom.
-        for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
-            button->setEnabled(true);
+        // The built-in player's picture is in the window: its size and the zoom.
         const QRect natural = m_mpv->naturalRect();
         NaturalRect = {natural.left(), natural.top(), natural.left() + natural.width(),
                        natural.top() + natural.height()};
@@ -269,21 +310,29 @@ void PlaybackCommands::finishOpen(playback::MediaPlayer& player) {
 }
 
 void PlaybackCommands::openFailed(const QString& message) {
-    m_form.pgrBar->setValue(0);
+    showNoMovie();
     if (!message.isEmpty())
         Dialogs().information(&m_form, kAppTitle, message);
 }
 
 void PlaybackCommands::cmdMovieInfoClick() {
-    if (!m_mpv || m_mpv->fileName().isEmpty())
+    // The movie playing in the player the window holds, whichever it is.
+    const playback::MediaPlayer& player = m_form.player();
+    const QString movie = player.isOpen() ? player.movieName() : QString();
+    if (movie.isEmpty())
         return;
-    const std::string file = QFile::encodeName(m_mpv->fileName()).toStdString();
+    const std::string file = QFile::encodeName(movie).toStdString();
     if (!IsAviFileName(file))
         return;
-    Dialogs().information(
-        &m_form, kAppTitle,
-        QString::fromStdString(
-            VideoInformation(m_mpv->fileName().toStdString(), m_aviChunks.AviFileSize, m_aviInfo)));
+    if (movie != m_aviPath) {
+        // Another movie than the one whose headers were read last (the other player's).
+        m_aviChunks = ScanAviChunks(file);
+        ReadAviHeaders(file, m_aviChunks, m_aviInfo);
+        m_aviPath = movie;
+    }
+    Dialogs().information(&m_form, kAppTitle,
+                          QString::fromStdString(VideoInformation(
+                              movie.toStdString(), m_aviChunks.AviFileSize, m_aviInfo)));
 }
 
 void PlaybackCommands::cboZoomClick() {
@@ -313,10 +362,12 @@ void PlaybackCommands::cboZoomClick() {
             QRect(z.display.left, z.display.top, z.display.width, z.display.height));
     f.MoviePanel->setGeometry(z.panel.left, z.panel.top, z.panel.width, z.panel.height);
     const QRect panel = f.MoviePanel->geometry();
-    f.lblSubs->setGeometry(f.lblSubs->x(), panel.top() + panel.height(), panel.width(),
-                           labelHeight);
+    // The label and the bar under the picture, whatever moved them before (the full-screen
+    // view puts the label at the screen's left edge).
+    f.lblSubs->setGeometry(panel.left(), panel.top() + panel.height(), panel.width(), labelHeight);
     const QRect label = f.lblSubs->geometry();
     m_bar->moveTo(label.left(), label.top() + label.height(), panel.width());
+    m_barDrawn = false;
     // The repair row stays below the bar: never on the picture.
     const int repairTop = std::max(kRepairRowTop, z.bar.top + z.bar.height + kRepairRowGap);
     f.chkRepair->move(f.chkRepair->x(), repairTop);
@@ -396,7 +447,6 @@ void PlaybackCommands::leaveFullScreen() {
     m_fullScreen = false;
     f.showNormal();
     f.MoviePanel->lower();
-    f.lblSubs->move(f.MoviePanel->x(), f.lblSubs->y());
     cboZoomClick();
     f.move(m_normalPlace);
 }
@@ -412,18 +462,22 @@ void PlaybackCommands::PaintBar() {
 void PlaybackCommands::tmrScrollTimer() {
     playback::PositionBar& bar = *m_bar;
     const playback::MediaPlayer& player = m_form.player();
-    if (MediaLoaded && !Dragging) {
-        bar.redrawBackground();
-        ThumbX =
-            velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), player.position(), player.length());
-        bar.drawThumb(ThumbX);
-        PaintBar();
-    }
-    if (!MediaLoaded) {
-        ThumbX = 0;
-        bar.drawThumb(0);
-        PaintBar();
-    }
+    // The player may have started or stopped by itself (the end of the movie, the external
+    // player's own window).
+    paceSubtitleTick();
+    if (MediaLoaded && Dragging)
+        return; // the drag draws the thumb
+    const std::int32_t thumb = MediaLoaded ? velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(),
+                                                               player.position(), player.length())
+                                           : 0;
+    // A thumb that has not moved is not drawn again: a paused movie redraws nothing.
+    if (m_barDrawn && thumb == ThumbX)
+        return;
+    bar.redrawBackground();
+    ThumbX = thumb;
+    bar.drawThumb(ThumbX);
+    m_barDrawn = true;
+    PaintBar();
 }
 
 void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
@@ -478,6 +532,7 @@ void PlaybackCommands::FormMouseUp(int X, int) {
     if (ModeBeforeSeek == playback::PlayerMode::Playing)
         player.play();
     Dragging = false;
+    m_barDrawn = false; // the next tick draws the thumb where the player is
 }
 
 // --- The overlay -----------------------------------------------------------------------------

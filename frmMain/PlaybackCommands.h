@@ -105,6 +105,8 @@ class PlaybackCommands final : public QObject {
     // The end of "Open Media" once `player` has the movie open, and its failure.
     void finishOpen(playback::MediaPlayer& player);
     void openFailed(const QString& message);
+    // After a failed open: no movie, the bar at 0, the label and the caption without one.
+    void showNoMovie();
     // Opening ends in finishOpen or openFailed (the external player's open ends later).
     void connectPlayer(playback::MediaPlayer& player);
     // The built-in player, or no media while it is not made yet.
@@ -144,7 +146,9 @@ class PlaybackCommands final : public QObject {
     bool m_pictureClick = false; // a left press on the picture waits for its release
     QPoint m_normalPlace;        // the window's place before the full-screen view
     AviChunks m_aviChunks;
-    AviInfo m_aviInfo; // kept across movies: a file only overwrites what it supplies
+    AviInfo m_aviInfo;       // kept across movies: a file only overwrites what it supplies
+    QString m_aviPath;       // the movie m_aviChunks and m_aviInfo were read from
+    bool m_barDrawn = false; // the bar shows the thumb at ThumbX
 };
 
 } // namespace velkar::gui

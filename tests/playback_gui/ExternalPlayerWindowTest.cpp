@@ -166,7 +166,7 @@ TEST_F(ExternalPlayerWindow, OpeningAMovieStartsThePlayerAndHandsItTheMovie) {
     EXPECT_TRUE(script.messages.empty());
     EXPECT_NE(ProcessState(pid()), 0);
     EXPECT_NE(ProcessState(pid()), 'Z');
-    EXPECT_EQ(form().tmrSub->interval(), 1);
+    EXPECT_EQ(form().tmrSub->interval(), PlaybackCommands::kIdleTickMs); // paused
     EXPECT_EQ(playback().Mplayer(), nullptr); // the built-in player was never made
     EXPECT_TRUE(form().windowTitle().endsWith(" - clip320.avi"))
         << form().windowTitle().toStdString();
@@ -346,7 +346,7 @@ TEST_F(ExternalPlayerWindow, ClosingEndsThePlayerWithoutAMessage) {
     ASSERT_NE(player, 0);
     form().close();
     EXPECT_TRUE(script.messages.empty());
-    EXPECT_TRUE(Gone(player));
+    EXPECT_TRUE(WaitFor([&] { return Gone(player); })); // ended off the window's thread
 }
 
 TEST_F(ExternalPlayerWindow, AHungPlayerHoldsUpNoTickOrPressAndClosingStopsIt) {
@@ -387,7 +387,7 @@ TEST_F(ExternalPlayerWindow, AHungPlayerHoldsUpNoTickOrPressAndClosingStopsIt) {
     clock.start();
     form().close();
     EXPECT_LT(clock.elapsed(), 2500);
-    EXPECT_TRUE(Gone(player)) << ProcessState(player);
+    EXPECT_TRUE(WaitFor([&] { return Gone(player); })) << ProcessState(player);
     EXPECT_TRUE(script.messages.empty());
 }
 
@@ -433,7 +433,7 @@ TEST_F(ExternalPlayerWindow, AProgramIgnoringTermIsKilledAndNeverHoldsUpTheWindo
     clock.start();
     form().close();
     EXPECT_LT(clock.elapsed(), 2500);
-    EXPECT_TRUE(Gone(stubborn())) << ProcessState(stubborn());
+    EXPECT_TRUE(WaitFor([&] { return Gone(stubborn()); })) << ProcessState(stubborn());
 }
 
 TEST_F(ExternalPlayerWindow, TheNextOpenStartsTheProgramLocatedSince) {

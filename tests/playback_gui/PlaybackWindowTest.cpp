@@ -78,7 +78,8 @@ TEST_F(PlaybackWindow, OpenMediaAsksForAMovieAndPutsItsNameInTheCaption) {
                 testing::StartsWith("Media Files (*.mp3 *.wav *.mpg *.mpeg *.avi *.mov *.divx "
                                     "*.asf *.dat)"));
     EXPECT_TRUE(playback().MediaLoaded);
-    EXPECT_EQ(form().tmrSub->interval(), 1); // the overlay follows every millisecond now
+    // Opened stopped: the overlay ticks at the idle pace until the movie plays.
+    EXPECT_EQ(form().tmrSub->interval(), PlaybackCommands::kIdleTickMs);
     EXPECT_EQ(form().windowTitle(), "Velkar - clip320.avi");
     EXPECT_EQ(form().pgrBar->value(), 0);
     EXPECT_TRUE(form().cboZoom->isEnabled());
@@ -402,8 +403,10 @@ TEST_F(PlaybackWindow, ThePlayersButtonsWorkOnTheOpenFile) {
     ASSERT_TRUE(play->isEnabled());
     play->click();
     EXPECT_EQ(mpv().mode(), PlayerMode::Playing);
+    EXPECT_EQ(form().tmrSub->interval(), 1); // playing: the overlay follows every millisecond
     stop->click();
     EXPECT_EQ(mpv().mode(), PlayerMode::Stopped);
+    EXPECT_EQ(form().tmrSub->interval(), PlaybackCommands::kIdleTickMs);
 }
 
 TEST_F(PlaybackWindow, VideoInformationReportsTheAviHeadersReadWhenItWasOpened) {
