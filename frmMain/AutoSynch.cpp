@@ -91,7 +91,7 @@ void TForm1::autoSynchTick() {
     cmdAutoSynch->setHidden(cmdStretch->isHidden());
     const bool ready =
         m_document.SubtitleLoaded && velkar::HasTimingTable(m_document.SubtitleFormat) &&
-        m_document.FinishedCount() > 0 && m_player->isOpen() && !m_playback->MoviePath.isEmpty();
+        m_document.FinishedCount() > 0 && m_player->isOpen() && !m_playback->moviePath().isEmpty();
     cmdAutoSynch->setEnabled(m_autoSynch || ready);
     if (m_autoSynch)
         pgrBar->setValue(static_cast<int>(m_autoSynch->fraction.load() * kProgressSteps));
@@ -103,11 +103,11 @@ void TForm1::cmdAutoSynchClick() {
         return;
     }
     if (!m_document.SubtitleLoaded || !velkar::HasTimingTable(m_document.SubtitleFormat) ||
-        m_document.FinishedCount() == 0 || !m_player->isOpen() || m_playback->MoviePath.isEmpty())
+        m_document.FinishedCount() == 0 || !m_player->isOpen() || m_playback->moviePath().isEmpty())
         return;
     keepAnchorsInRange();
     auto run = std::make_shared<AutoSynchRun>();
-    run->movie = QFile::encodeName(m_playback->MoviePath).toStdString();
+    run->movie = QFile::encodeName(m_playback->moviePath()).toStdString();
     run->subtitleFile = m_document.SubtitleFileName;
     run->format = m_document.SubtitleFormat;
     const std::size_t n = m_document.FinishedCount();

@@ -190,7 +190,7 @@ bool PlaybackCommands::eventFilter(QObject* watched, QEvent* event) {
 void PlaybackCommands::paceSubtitleTick() {
     // Only a playing movie moves the label on its own; a paused or stopped one changes with
     // the user's seeks, which the idle pace shows soon enough.
-    const bool playing = MediaLoaded && m_form.player().mode() == playback::PlayerMode::Playing;
+    const bool playing = m_mediaLoaded && m_form.player().mode() == playback::PlayerMode::Playing;
     const int interval = playing ? 1 : kIdleTickMs;
     if (m_form.tmrSub->interval() != interval)
         m_form.tmrSub->setInterval(interval);
@@ -221,7 +221,7 @@ void PlaybackCommands::OpenMovie(const QString& path) {
             QStringLiteral("Cannot open media file %1: %2")
                 .arg(path, QString::fromLocal8Bit(problem.data(), qsizetype(problem.size())))
                 .toStdString());
-    MediaLoaded = false;
+    m_mediaLoaded = false;
     f.pgrBar->setMaximum(4);
     paceSubtitleTick();
     if (IsAviFileName(file)) {
@@ -237,14 +237,14 @@ void PlaybackCommands::OpenMovie(const QString& path) {
     }
     stepProgress();
     if (&f.player() == &m_noBuiltIn) {
-        m_mpv = std::make_unique<playback::MpvPlayer>(PlayerOptions);
+        m_mpv = std::make_unique<playback::MpvPlayer>(m_playerOptions);
         m_mpv->setVideoPanel(f.MoviePanel);
         connectPlayer(*m_mpv);
         holdPlayer();
     }
     m_opening = path;
     // The built-in player has the movie open (finishOpen has run) when this returns, or throws
-    // to the general error handler; the external player ends its open later. MediaLoaded stays
+    // to the general error handler; the external player ends its open later. m_mediaLoaded stays
     // false until then.
     try {
         f.player().open(path);
@@ -256,8 +256,8 @@ void PlaybackCommands::OpenMovie(const QString& path) {
 
 void PlaybackCommands::showNoMovie() {
     TForm1& f = m_form;
-    MediaLoaded = false;
-    MoviePath.clear();
+    m_mediaLoaded = false;
+    m_moviePath.clear();
     Dragging = false;
     f.pgrBar->setValue(0);
     f.setMovieName(QString());
@@ -276,7 +276,7 @@ void PlaybackCommands::showNoMovie() {
 
 void PlaybackCommands::finishOpen(playback::MediaPlayer& player) {
     TForm1& f = m_form;
-    MoviePath = m_opening;
+    m_moviePath = m_opening;
     player.setUnit(f.document().SubtitleFormat == velkar::sfMicroDVD
                        ? playback::PlayerUnit::Frames
                        : playback::PlayerUnit::Milliseconds);
@@ -285,11 +285,11 @@ void PlaybackCommands::finishOpen(playback::MediaPlayer& player) {
     if (&player == m_mpv.get()) {
         // The built-in player's picture is in the window: its size and the zoom.
         const QRect natural = m_mpv->naturalRect();
-        NaturalRect = {natural.left(), natural.top(), natural.left() + natural.width(),
-                       natural.top() + natural.height()};
-        if (HasMp3Extension(MoviePath)) {
-            NaturalRect.Right = 0;
-            NaturalRect.Bottom = 0;
+        m_naturalRect = {natural.left(), natural.top(), natural.left() + natural.width(),
+                         natural.top() + natural.height()};
+        if (HasMp3Extension(m_moviePath)) {
+            m_naturalRect.Right = 0;
+            m_naturalRect.Bottom = 0;
         }
         stepProgress();
         f.cboZoom->setEnabled(true);
@@ -297,15 +297,15 @@ void PlaybackCommands::finishOpen(playback::MediaPlayer& player) {
         cboZoomClick();
     }
     stepProgress();
-    f.setMovieName(QFileInfo(MoviePath).fileName());
+    f.setMovieName(QFileInfo(m_moviePath).fileName());
     if (const std::optional<double> volume = player.volume()) {
-        // The bar does not write the volume back: MediaLoaded is still false.
+        // The bar does not write the volume back: m_mediaLoaded is still false.
         f.VolBar->setValue(velkar::VolumePositionOfPlayer(*volume));
         f.VolBar->setEnabled(true);
         stepProgress();
     }
     f.pgrBar->setValue(0);
-    MediaLoaded = true;
+    m_mediaLoaded = true;
     paceSubtitleTick();
 }
 
@@ -339,7 +339,7 @@ void PlaybackCommands::cboZoomClick() {
     TForm1& f = m_form;
     f.update(); // the old bar goes with the black background
     const std::int32_t labelHeight = f.lblSubs->height();
-    velkar::ZoomLayout z = velkar::LayOutForZoom(NaturalRect, f.cboZoom->currentIndex(),
+    velkar::ZoomLayout z = velkar::LayOutForZoom(m_naturalRect, f.cboZoom->currentIndex(),
                                                  labelHeight, m_bar->BarHeight);
     // The sizes are the window's outer ones; the frame the window system adds is taken off.
     const QSize frame = f.frameGeometry().size() - f.geometry().size();
@@ -354,7 +354,7 @@ void PlaybackCommands::cboZoomClick() {
             velkar::FitVideo(z.videoWidth, z.videoHeight, screen.width() - besideWidth,
                              screen.height() - besideHeight);
         if (fitted.width != z.videoWidth || fitted.height != z.videoHeight)
-            z = velkar::LayOutForVideo(NaturalRect, fitted.width, fitted.height, labelHeight,
+            z = velkar::LayOutForVideo(m_naturalRect, fitted.width, fitted.height, labelHeight,
                                        m_bar->BarHeight);
     }
     if (m_mpv)
@@ -402,10 +402,10 @@ void PlaybackCommands::keepOnScreen() {
 }
 
 void PlaybackCommands::VolBarChange() {
-    if (!MediaLoaded)
+    if (!m_mediaLoaded)
         return;
     const std::uint16_t level = velkar::VolumeLevel(m_form.VolBar->value());
-    WaveLevel = velkar::StereoLevel(level);
+    m_waveLevel = velkar::StereoLevel(level);
     m_form.player().setVolume(velkar::PlayerVolume(m_form.VolBar->value()));
 }
 
@@ -429,7 +429,7 @@ void PlaybackCommands::enterFullScreen() {
     // foot. The controls stay under the panel; the bar is not shown.
     f.MoviePanel->setGeometry(0, 0, screen.width(), screen.height());
     f.MoviePanel->raise();
-    const QSize movie(NaturalRect.Right - NaturalRect.Left, NaturalRect.Bottom);
+    const QSize movie(m_naturalRect.Right - m_naturalRect.Left, m_naturalRect.Bottom);
     QRect picture(QPoint(0, 0), screen.size());
     if (!movie.isEmpty()) {
         picture.setSize(movie.scaled(screen.size(), Qt::KeepAspectRatio));
@@ -465,17 +465,17 @@ void PlaybackCommands::tmrScrollTimer() {
     // The player may have started or stopped by itself (the end of the movie, the external
     // player's own window).
     paceSubtitleTick();
-    if (MediaLoaded && Dragging)
+    if (m_mediaLoaded && Dragging)
         return; // the drag draws the thumb
-    const std::int32_t thumb = MediaLoaded ? velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(),
-                                                               player.position(), player.length())
-                                           : 0;
+    const std::int32_t thumb = m_mediaLoaded ? velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(),
+                                                                 player.position(), player.length())
+                                             : 0;
     // A thumb that has not moved is not drawn again: a paused movie redraws nothing.
-    if (m_barDrawn && thumb == ThumbX)
+    if (m_barDrawn && thumb == m_thumbX)
         return;
     bar.redrawBackground();
-    ThumbX = thumb;
-    bar.drawThumb(ThumbX);
+    m_thumbX = thumb;
+    bar.drawThumb(m_thumbX);
     m_barDrawn = true;
     PaintBar();
 }
@@ -484,22 +484,22 @@ void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
     playback::MediaPlayer& player = m_form.player();
     playback::PositionBar& bar = *m_bar;
     const bool onBar = bar.BarTop <= Y && Y <= bar.BarTop + bar.BarHeight;
-    if (MediaLoaded && (buttons & Qt::RightButton) && onBar) {
-        ModeBeforeSeek = player.mode();
+    if (m_mediaLoaded && (buttons & Qt::RightButton) && onBar) {
+        m_modeBeforeSeek = player.mode();
         // A second of the movie: 25 frames, or 1000 ms for a player counting milliseconds.
         const std::int32_t step = velkar::BarStep(
             player.unit() == playback::PlayerUnit::Frames ? velkar::sfMicroDVD : velkar::sfSubRip);
-        if (X < bar.BarLeft + ThumbX)
+        if (X < bar.BarLeft + m_thumbX)
             PlayerPosition -= step;
         else
             PlayerPosition += step;
         player.seek(PlayerPosition);
-        if (ModeBeforeSeek == playback::PlayerMode::Playing)
+        if (m_modeBeforeSeek == playback::PlayerMode::Playing)
             player.play();
     }
-    if (MediaLoaded && (buttons & Qt::LeftButton) && onBar) {
+    if (m_mediaLoaded && (buttons & Qt::LeftButton) && onBar) {
         Dragging = true;
-        ModeBeforeSeek = player.mode();
+        m_modeBeforeSeek = player.mode();
         bar.redrawBackground();
         const velkar::BarTarget t =
             velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), player.length());
@@ -511,7 +511,7 @@ void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
 
 void PlaybackCommands::FormMouseMove(Qt::MouseButtons buttons, int X, int) {
     playback::PositionBar& bar = *m_bar;
-    if (MediaLoaded && (buttons & Qt::LeftButton) && Dragging) {
+    if (m_mediaLoaded && (buttons & Qt::LeftButton) && Dragging) {
         bar.redrawBackground();
         const velkar::BarTarget t = velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(),
                                                      m_form.player().length());
@@ -529,7 +529,7 @@ void PlaybackCommands::FormMouseUp(int X, int) {
     PlayerPosition =
         velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), player.length()).position;
     player.seek(PlayerPosition);
-    if (ModeBeforeSeek == playback::PlayerMode::Playing)
+    if (m_modeBeforeSeek == playback::PlayerMode::Playing)
         player.play();
     Dragging = false;
     m_barDrawn = false; // the next tick draws the thumb where the player is
@@ -538,7 +538,7 @@ void PlaybackCommands::FormMouseUp(int X, int) {
 // --- The overlay -----------------------------------------------------------------------------
 
 void PlaybackCommands::tmrSubTimer() {
-    if (!MediaLoaded)
+    if (!m_mediaLoaded)
         return;
     const playback::MediaPlayer& player = m_form.player();
     // While dragging, the overlay shows the position under the thumb.

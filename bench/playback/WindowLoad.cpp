@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     }
     Windows windows(folder.filePath(QStringLiteral("tavrel.ini")));
     TForm1& form = windows.Form1();
-    form.playback().PlayerOptions.audioOutput = QStringLiteral("null");
+    form.playback().playerOptions().audioOutput = QStringLiteral("null");
     form.show();
     RunFor(1000);
     Measure("idle, no media", 10000);

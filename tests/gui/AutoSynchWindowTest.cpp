@@ -75,12 +75,12 @@ class AutoSynchButton : public GuiTest {
     }
     bool openMovie(const std::string& name) {
         PlaybackCommands& playback = form().playback();
-        playback.PlayerOptions.picture = false;
-        playback.PlayerOptions.audioOutput = QStringLiteral("null");
+        playback.playerOptions().picture = false;
+        playback.playerOptions().audioOutput = QStringLiteral("null");
         dialogs.files.push_back(QString::fromStdString(kClips + "/" + name));
         form().cmdOpenMovie->click();
         // The button follows the window's state on its own timer.
-        return playback.MediaLoaded &&
+        return playback.mediaLoaded() &&
                QTest::qWaitFor([&] { return form().cmdAutoSynch->isEnabled(); }, 2000);
     }
     // Presses the button and waits until the run has ended.

@@ -85,7 +85,7 @@ class ExternalControls : public WindowFixture {
 
 TEST_F(ExternalControls, PlayPauseAndStopReachThePlayer) {
     openInPlayer(Clip320());
-    ASSERT_TRUE(playback().MediaLoaded);
+    ASSERT_TRUE(playback().mediaLoaded());
     ASSERT_EQ(playerProperty("pause"), true);
     const struct {
         const char* button;
@@ -110,13 +110,13 @@ TEST_F(ExternalControls, PlayPauseAndStopReachThePlayer) {
 TEST_F(ExternalControls, VideoInformationReportsTheMovieInTheExternalPlayer) {
     // The built-in player has one movie, the external player another.
     form().chkBSP->setChecked(false);
-    playback().PlayerOptions.picture = false;
-    playback().PlayerOptions.audioOutput = QStringLiteral("null");
+    playback().playerOptions().picture = false;
+    playback().playerOptions().audioOutput = QStringLiteral("null");
     openMovie(Clip320());
-    ASSERT_TRUE(playback().MediaLoaded);
+    ASSERT_TRUE(playback().mediaLoaded());
     form().chkBSP->setChecked(true);
     openInPlayer(Clip640());
-    ASSERT_TRUE(playback().MediaLoaded);
+    ASSERT_TRUE(playback().mediaLoaded());
     script.messages.clear();
     playback().cmdMovieInfoClick();
     ASSERT_EQ(script.messages.size(), 1u);
@@ -132,12 +132,12 @@ TEST_F(ExternalControls, VideoInformationReportsTheMovieInTheExternalPlayer) {
 
 TEST_F(ExternalControls, AFileThePlayerCannotPlayLeavesNoMovieBehind) {
     openInPlayer(Clip320());
-    ASSERT_TRUE(playback().MediaLoaded);
+    ASSERT_TRUE(playback().mediaLoaded());
     openInPlayer(NotMedia());
     ASSERT_EQ(script.messages.size(), 1u);
     EXPECT_EQ(script.messages[0],
               "Cannot open media file " + NotMedia() + ": the external player cannot play it");
-    EXPECT_FALSE(playback().MediaLoaded);
+    EXPECT_FALSE(playback().mediaLoaded());
     EXPECT_EQ(form().pgrBar->value(), 0);
     EXPECT_EQ(form().windowTitle(), "Velkar");
     EXPECT_FALSE(button("btPlay")->isEnabled());

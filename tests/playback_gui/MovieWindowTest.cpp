@@ -33,8 +33,8 @@ class MovieWindow : public WindowFixture {
   protected:
     void SetUp() override {
         startWindows();
-        playback().PlayerOptions.picture = false;
-        playback().PlayerOptions.audioOutput = QStringLiteral("null");
+        playback().playerOptions().picture = false;
+        playback().playerOptions().audioOutput = QStringLiteral("null");
         form().show();
     }
     PositionBar& bar() const { return playback().Bar(); }
@@ -50,7 +50,7 @@ class MovieWindow : public WindowFixture {
 
 TEST_F(MovieWindow, AFileNoPlayerCanReadIsRefusedAtOnceAndTheMovieGoesOn) {
     openMovie(Clip320());
-    ASSERT_TRUE(playback().MediaLoaded);
+    ASSERT_TRUE(playback().mediaLoaded());
     const QString fifo = folder.filePath(QStringLiteral("pipe.avi"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString notRegular = QStringLiteral(
@@ -72,7 +72,7 @@ TEST_F(MovieWindow, AFileNoPlayerCanReadIsRefusedAtOnceAndTheMovieGoesOn) {
         EXPECT_LT(clock.elapsed(), 3000) << c.path.toStdString();
         ASSERT_EQ(script.messages.size(), 1u) << c.path.toStdString();
         EXPECT_EQ(script.messages[0], "Cannot open media file " + c.path + c.reason);
-        EXPECT_TRUE(playback().MediaLoaded);
+        EXPECT_TRUE(playback().mediaLoaded());
         EXPECT_TRUE(form().player().isOpen());
         EXPECT_EQ(form().windowTitle(), "Velkar - clip320.avi");
     }
@@ -85,18 +85,18 @@ TEST_F(MovieWindow, AFailedOpenLeavesTheWindowCleanlyWithoutAMovie) {
     Pump(300);
     playback().tmrSubTimer();
     playback().tmrScrollTimer();
-    ASSERT_GT(playback().ThumbX, 0);
+    ASSERT_GT(playback().thumbX(), 0);
     ASSERT_TRUE(button("btPlay")->isEnabled());
 
     pressOpenMedia(NotMedia());
     ASSERT_EQ(script.messages.size(), 1u);
-    EXPECT_FALSE(playback().MediaLoaded);
+    EXPECT_FALSE(playback().mediaLoaded());
     EXPECT_EQ(form().pgrBar->value(), 0);
     EXPECT_EQ(form().windowTitle(), "subs.srt[*] - Velkar");
     EXPECT_EQ(form().lblSubs->text(), "00:00:00,000 / 00:00:00,000");
     EXPECT_FALSE(button("btPlay")->isEnabled());
     // One thumb, at the start: the bar as freshly drawn there.
-    EXPECT_EQ(playback().ThumbX, 0);
+    EXPECT_EQ(playback().thumbX(), 0);
     bar().redrawBackground();
     bar().drawThumb(0);
     EXPECT_EQ(bar().shown(), bar().BarImage);
