@@ -46,7 +46,8 @@ Windows::~Windows() {
 
 void SetUpApplication(QApplication& app) {
     app.setApplicationName(QStringLiteral("velkar"));
-    app.setApplicationDisplayName(kAppTitle);
+    // No display name: the window system would add it to every title, and the main window's
+    // title names the program itself ("film.srt - Velkar - movie.avi").
     app.setApplicationVersion(kAppVersion);
     // The installed desktop entry and icon (share/applications/velkar.desktop).
     app.setDesktopFileName(QStringLiteral("velkar"));

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "frmMain/TForm1.h"
+#include "playback/ExternalPlayer.h"
 
 #include <QTimer>
 #include <cstdio>
@@ -50,11 +51,17 @@ int main(int argc, char** argv) {
         Print(stderr, line.text);
         return 2;
     }
-    velkar::gui::Windows windows(velkar::gui::DefaultSettingsPath());
-    windows.Form1().show();
-    // The files open once the window is up, as if chosen with its buttons.
-    if (!line.files.isEmpty())
-        QTimer::singleShot(0, &windows.Form1(),
-                           [&windows, &line] { windows.Form1().OpenHandedFiles(line.files); });
-    return app.exec();
+    int code = 0;
+    {
+        velkar::gui::Windows windows(velkar::gui::DefaultSettingsPath());
+        windows.Form1().show();
+        // The files open once the window is up, as if chosen with its buttons.
+        if (!line.files.isEmpty())
+            QTimer::singleShot(0, &windows.Form1(),
+                               [&windows, &line] { windows.Form1().OpenHandedFiles(line.files); });
+        code = app.exec();
+    }
+    // The window closed at once; an external player it let go of may still be ending.
+    velkar::playback::ExternalPlayer::awaitEndedPlayers();
+    return code;
 }

@@ -16,6 +16,9 @@ UnparsedDocumentError::UnparsedDocumentError(std::string_view reason)
     : VelkarError("The timing of the Subtitle file could not be read (" + std::string(reason) +
                   "). Mend the file in the editor (Edit...) first.") {}
 
+NoDocumentError::NoDocumentError()
+    : VelkarError("No Subtitle file is open. Open one with Open Subtitle first.") {}
+
 namespace {
 
 std::string WithReason(const std::string& text, const std::string& reason) {

@@ -40,6 +40,13 @@ class UnparsedDocumentError : public VelkarError {
     explicit UnparsedDocumentError(std::string_view reason);
 };
 
+// "No Subtitle file is open. Open one with Open Subtitle first.": a command that works on the
+// document, pressed while there is none.
+class NoDocumentError : public VelkarError {
+  public:
+    NoDocumentError();
+};
+
 // "Cannot open file <path>" / "Cannot create file <path>", with ": <reason>" after the path
 // when a reason is given ("Cannot create file x.srt: Permission denied"), and for a file that was
 // left damaged a `detail` that says so on a second line (after LF CR).

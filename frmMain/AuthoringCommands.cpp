@@ -60,6 +60,19 @@ void TForm1::cmdCreateClick() {
     m_player->setUnit(playback::PlayerUnit::Milliseconds);
 }
 
+void TForm1::cmdLeaveCreationClick() {
+    if (m_layout != LayoutMode::Creation)
+        return;
+    if (!ConfirmDiscardChanges())
+        return;
+    // A save (Yes) has left the layout with the saved document; otherwise the created
+    // document, unsaved or empty, goes with the layout.
+    if (m_layout == LayoutMode::Creation) {
+        applyLayout(LayoutMode::Normal);
+        closeDocument();
+    }
+}
+
 void TForm1::cmdLoadTextClick() {
     if (!ConfirmDiscardChanges())
         return;
@@ -150,6 +163,11 @@ void TForm1::applyLayout(LayoutMode mode) {
     if (mode != LayoutMode::Normal || cmdStartEnd->text() != kDialogEnd)
         cmdStartEnd->setText(mode == LayoutMode::Repair ? kRepairStart : kDialogStart);
     cmdStartEnd->setVisible(!normal);
+    cmdLeaveCreation->setVisible(mode == LayoutMode::Creation);
+    // The result row speaks of the last Fix Synch, which belongs to another document than the
+    // one being created.
+    if (mode == LayoutMode::Creation)
+        showResult(QString());
     if (mode == LayoutMode::Creation)
         cmdView->setGeometry(create.x(), create.y(), create.width(), cmdView->height());
     else if (m_viewGeometry.isValid())

@@ -91,7 +91,7 @@ void TForm1::autoSynchTick() {
     cmdAutoSynch->setHidden(cmdStretch->isHidden());
     const bool ready =
         m_document.SubtitleLoaded && velkar::HasTimingTable(m_document.SubtitleFormat) &&
-        m_document.FinishedCount() > 0 && m_player->isOpen() && !m_playback->MoviePath.isEmpty();
+        m_document.FinishedCount() > 0 && m_player->isOpen() && !m_playback->moviePath().isEmpty();
     cmdAutoSynch->setEnabled(m_autoSynch || ready);
     if (m_autoSynch)
         pgrBar->setValue(static_cast<int>(m_autoSynch->fraction.load() * kProgressSteps));
@@ -103,11 +103,11 @@ void TForm1::cmdAutoSynchClick() {
         return;
     }
     if (!m_document.SubtitleLoaded || !velkar::HasTimingTable(m_document.SubtitleFormat) ||
-        m_document.FinishedCount() == 0 || !m_player->isOpen() || m_playback->MoviePath.isEmpty())
+        m_document.FinishedCount() == 0 || !m_player->isOpen() || m_playback->moviePath().isEmpty())
         return;
     keepAnchorsInRange();
     auto run = std::make_shared<AutoSynchRun>();
-    run->movie = QFile::encodeName(m_playback->MoviePath).toStdString();
+    run->movie = QFile::encodeName(m_playback->moviePath()).toStdString();
     run->subtitleFile = m_document.SubtitleFileName;
     run->format = m_document.SubtitleFormat;
     const std::size_t n = m_document.FinishedCount();
@@ -120,6 +120,8 @@ void TForm1::cmdAutoSynchClick() {
             this, [this] { autoSynchFinished(); }, &m_codec);
     });
     m_autoSynch = run;
+    // The result row tells of this run once it ends.
+    showResult(QString());
     pgrBar->setMaximum(kProgressSteps);
     pgrBar->setValue(0);
     cmdAutoSynch->setText(kCancelCaption);
@@ -134,16 +136,22 @@ void TForm1::autoSynchFinished() {
     pgrBar->setValue(0);
     cmdAutoSynch->setText(kAutoSynchCaption);
     autoSynchTick();
-    if (run->stopped || run->stop)
-        return; // cancelled, even when the analysis had just ended
+    if (run->stopped || run->stop) {
+        // Cancelled, even when the analysis had just ended.
+        showResult(QStringLiteral("Auto Synch cancelled; nothing changed"));
+        return;
+    }
     if (run->error)
         std::rethrow_exception(run->error);
     // Another document was opened or the subtitles changed meanwhile: these times are not its.
     const std::size_t n = m_document.FinishedCount();
     if (m_document.SubtitleFileName != run->subtitleFile ||
         m_document.SubtitleFormat != run->format || n != run->starts.size() ||
-        !std::equal(run->starts.begin(), run->starts.end(), m_document.TimingTable[0].begin()))
+        !std::equal(run->starts.begin(), run->starts.end(), m_document.TimingTable[0].begin())) {
+        showResult(
+            QStringLiteral("Auto Synch: the subtitles changed while it listened; nothing changed"));
         return;
+    }
     velkar::autosync::RequireGoodFit(run->fit);
 
     keepAnchorsInRange();
@@ -162,6 +170,12 @@ void TForm1::autoSynchFinished() {
     const QString lastText = QString::fromStdString(velkar::TimeToText(format, last));
     txtFirst->setText(firstText);
     txtLast->setText(lastText);
+    showResult(QStringLiteral("Auto Synch found the true times: first anchor %1: %2; last anchor "
+                              "%3: %4. Fix Synch applies them")
+                   .arg(m_document.FirstAnchor + 1)
+                   .arg(firstText)
+                   .arg(m_document.LastAnchor + 1)
+                   .arg(lastText));
     // A player counting in another unit than the document (the external one, milliseconds,
     // with a MicroDVD document) is given the milliseconds.
     const bool sameUnit =

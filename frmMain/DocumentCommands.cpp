@@ -3,6 +3,7 @@
 
 #include "app/Guard.h"
 #include "app/SaveName.h"
+#include "document/Errors.h"
 #include "document/LineIo.h"
 #include "document/Opening.h"
 #include "document/Parsing.h"
@@ -117,6 +118,11 @@ void TForm1::OpenSubtitle(const QString& path) {
     recognise();
     repairLoop();
     applyFormatSetup();
+    if (m_document.SubtitleFormat == velkar::sfDamaged) {
+        // The damaged file was not mended: nothing of it, nor of the document before, stays.
+        closeDocument();
+        return;
+    }
     if (velkar::HasTimingTable(m_document.SubtitleFormat)) {
         fillViewer();
         m_player->loadSubtitles(velkar::SubtitleFileBytes(m_document));
@@ -129,9 +135,29 @@ void TForm1::OpenSubtitle(const QString& path) {
     pgrBar->setValue(0);
 }
 
-void TForm1::cmdEditClick() {
+void TForm1::closeDocument() {
+    // The codec stays: it names what the last file was written in, and the next one replaces it.
+    m_document = velkar::SubtitleDocument();
+    m_documentPath.clear();
+    // The fields keep their form and show its zero.
+    for (MaskedTimeEdit* field : {txtFirst, txtLast}) {
+        field->setToolTip(QString());
+        field->setText(MaskedTimeEdit::ResetText(field->mask()));
+    }
+    fillViewer();
+    fillDialogs({});
+    showResult(QString());
+    pgrBar->setValue(0);
+    setModified(false);
+}
+
+void TForm1::requireDocument() const {
     if (!m_document.SubtitleLoaded)
-        return;
+        throw velkar::NoDocumentError();
+}
+
+void TForm1::cmdEditClick() {
+    requireDocument();
     m_document.ErrorLines = {0, 0, 0};
     runEditor();
     recognise();
@@ -153,6 +179,7 @@ void TForm1::cmdEditClick() {
 }
 
 void TForm1::cmdSaveClick() {
+    requireDocument();
     SaveDocumentAs();
 }
 
@@ -257,8 +284,7 @@ void TForm1::updateCaption() {
 }
 
 void TForm1::cmdSubInfoClick() {
-    if (!m_document.SubtitleLoaded)
-        return;
+    requireDocument();
     Dialogs().information(this, kAppTitle, screenText(velkar::SubtitleInformation(m_document)));
 }
 

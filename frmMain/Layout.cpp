@@ -216,6 +216,11 @@ void TForm1::buildLayout() {
         cboRegression->addItem(QString::fromLatin1(item.data(), qsizetype(item.size())));
     cboRegression->setCurrentIndex(velkar::kDefaultToleranceIndex);
     cmdStretch = Button(this, "cmdStretch", "Fix Synch", 16, 266, 75, 25);
+    // Our own control: the way back from the creation layout, where Fix Synch is.
+    cmdLeaveCreation = Button(this, "cmdLeaveCreation", "Stop Creating", 16, 266, 75, 25);
+    cmdLeaveCreation->setToolTip(
+        QStringLiteral("Back to synchronising; subtitles created and not saved are asked about"));
+    cmdLeaveCreation->hide();
     // Our own control, in the free strip between Fix Synch and the progress bar.
     cmdAutoSynch = Button(this, "cmdAutoSynch", "Auto Synch", 16, 295, 75, 23);
     cmdAutoSynch->setToolTip(QStringLiteral("Find the anchors' true times from the movie's sound"));
@@ -294,6 +299,7 @@ void TForm1::buildLayout() {
     on(Button1, &QPushButton::clicked, &TForm1::cmdMakeMVDClick);
     on(cmdCreate, &QPushButton::clicked, &TForm1::cmdCreateClick);
     on(cmdLoadText, &QPushButton::clicked, &TForm1::cmdLoadTextClick);
+    on(cmdLeaveCreation, &QPushButton::clicked, &TForm1::cmdLeaveCreationClick);
     on(cmdStartEnd, &QPushButton::clicked, &TForm1::cmdStartEndClick);
     on(chkRepair, &QCheckBox::toggled, &TForm1::chkRepairClick);
     // A pick by the user only: the list selecting its new entry after "Dialog End" seeks nothing.

@@ -6,6 +6,7 @@
 #include "document/LineIo.h"
 #include "frmMain/TForm1.h"
 #include "playback/BarMath.h"
+#include "playback/MovieFile.h"
 #include "playback/OverlayCaption.h"
 #include "playback/OverlayWrap.h"
 #include "playback/PositionBar.h"
@@ -26,6 +27,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 
 namespace velkar::gui {
@@ -108,23 +110,26 @@ void PlaybackCommands::wireControls() {
     on(f.VolBar, &QSlider::valueChanged, &PlaybackCommands::VolBarChange);
     on(f.tmrScroll, &QTimer::timeout, &PlaybackCommands::tmrScrollTimer);
 
-    // The player's own buttons act on the open file by themselves.
+    // The player's own buttons act on the player the window holds, whichever it is.
     const struct {
         const char* name;
-        void (playback::MpvPlayer::*action)();
-    } buttons[] = {{"btPlay", &playback::MpvPlayer::play},
-                   {"btPause", &playback::MpvPlayer::pause},
-                   {"btStop", &playback::MpvPlayer::stop},
-                   {"btNext", &playback::MpvPlayer::next},
-                   {"btPrev", &playback::MpvPlayer::previous}};
+        void (playback::MediaPlayer::*action)();
+    } buttons[] = {{"btPlay", &playback::MediaPlayer::play},
+                   {"btPause", &playback::MediaPlayer::pause},
+                   {"btStop", &playback::MediaPlayer::stop},
+                   {"btNext", &playback::MediaPlayer::next},
+                   {"btPrev", &playback::MediaPlayer::previous}};
     for (const auto& b : buttons) {
         auto* button = f.Mplayer->findChild<QToolButton*>(QString::fromLatin1(b.name));
         if (!button)
             continue;
         const auto action = b.action;
         QObject::connect(button, &QToolButton::clicked, this, [this, action] {
-            if (m_mpv)
-                (m_mpv.get()->*action)();
+            Guarded(&m_form, [this, action] {
+                (m_form.player().*action)();
+                // Playing ticks every millisecond, paused or stopped at the idle pace.
+                paceSubtitleTick();
+            });
         });
     }
     // The window's and the picture's mouse events, and Escape in the full-screen view. On the
@@ -183,7 +188,10 @@ bool PlaybackCommands::eventFilter(QObject* watched, QEvent* event) {
 // --- Opening, zoom, volume --------------------------------------------------------------------
 
 void PlaybackCommands::paceSubtitleTick() {
-    const int interval = MediaLoaded ? 1 : kIdleTickMs;
+    // Only a playing movie moves the label on its own; a paused or stopped one changes with
+    // the user's seeks, which the idle pace shows soon enough.
+    const bool playing = m_mediaLoaded && m_form.player().mode() == playback::PlayerMode::Playing;
+    const int interval = playing ? 1 : kIdleTickMs;
     if (m_form.tmrSub->interval() != interval)
         m_form.tmrSub->setInterval(interval);
 }
@@ -205,10 +213,17 @@ void PlaybackCommands::cmdOpenMovieClick() {
 
 void PlaybackCommands::OpenMovie(const QString& path) {
     TForm1& f = m_form;
-    MediaLoaded = false;
+    // A file no player can read (a pipe, a device, a folder, no permission) is refused before
+    // anything changes: the movie playing goes on.
+    const std::string file = QFile::encodeName(path).toStdString();
+    if (const std::string problem = velkar::MovieFileProblem(file); !problem.empty())
+        throw playback::PlayerError(
+            QStringLiteral("Cannot open media file %1: %2")
+                .arg(path, QString::fromLocal8Bit(problem.data(), qsizetype(problem.size())))
+                .toStdString());
+    m_mediaLoaded = false;
     f.pgrBar->setMaximum(4);
     paceSubtitleTick();
-    const std::string file = QFile::encodeName(path).toStdString();
     if (IsAviFileName(file)) {
         // The report of "Video Information" comes from these headers; a file they cannot be
         // read from still plays.
@@ -216,39 +231,65 @@ void PlaybackCommands::OpenMovie(const QString& path) {
             m_aviChunks = ScanAviChunks(file);
             stepProgress();
             ReadAviHeaders(file, m_aviChunks, m_aviInfo);
+            m_aviPath = path;
         } catch (const std::exception&) {
         }
     }
     stepProgress();
     if (&f.player() == &m_noBuiltIn) {
-        m_mpv = std::make_unique<playback::MpvPlayer>(PlayerOptions);
+        m_mpv = std::make_unique<playback::MpvPlayer>(m_playerOptions);
         m_mpv->setVideoPanel(f.MoviePanel);
         connectPlayer(*m_mpv);
         holdPlayer();
     }
     m_opening = path;
     // The built-in player has the movie open (finishOpen has run) when this returns, or throws
-    // to the general error handler; the external player ends its open later. MediaLoaded stays
+    // to the general error handler; the external player ends its open later. m_mediaLoaded stays
     // false until then.
-    f.player().open(path);
+    try {
+        f.player().open(path);
+    } catch (const std::exception&) {
+        showNoMovie();
+        throw;
+    }
+}
+
+void PlaybackCommands::showNoMovie() {
+    TForm1& f = m_form;
+    m_mediaLoaded = false;
+    m_moviePath.clear();
+    Dragging = false;
+    f.pgrBar->setValue(0);
+    f.setMovieName(QString());
+    for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
+        button->setEnabled(false);
+    f.VolBar->setEnabled(false);
+    // The label shows the times of no movie, without a subtitle; the bar its thumb at 0.
+    velkar::OverlayCaption(f.document(), 0, 0, m_caption);
+    m_caption.erase(std::min(m_caption.find("\n\r"), m_caption.size()));
+    m_overlay = m_caption;
+    showOverlay();
+    m_barDrawn = false;
+    tmrScrollTimer();
+    paceSubtitleTick();
 }
 
 void PlaybackCommands::finishOpen(playback::MediaPlayer& player) {
     TForm1& f = m_form;
-    MoviePath = m_opening;
+    m_moviePath = m_opening;
     player.setUnit(f.document().SubtitleFormat == velkar::sfMicroDVD
                        ? playback::PlayerUnit::Frames
                        : playback::PlayerUnit::Milliseconds);
+    for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
+        button->setEnabled(true);
     if (&player == m_mpv.get()) {
-        // The built-in player's picture is in the window: its buttons, its size and the zoom.
-        for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
-            button->setEnabled(true);
+        // The built-in player's picture is in the window: its size and the zoom.
         const QRect natural = m_mpv->naturalRect();
-        NaturalRect = {natural.left(), natural.top(), natural.left() + natural.width(),
-                       natural.top() + natural.height()};
-        if (HasMp3Extension(MoviePath)) {
-            NaturalRect.Right = 0;
-            NaturalRect.Bottom = 0;
+        m_naturalRect = {natural.left(), natural.top(), natural.left() + natural.width(),
+                         natural.top() + natural.height()};
+        if (HasMp3Extension(m_moviePath)) {
+            m_naturalRect.Right = 0;
+            m_naturalRect.Bottom = 0;
         }
         stepProgress();
         f.cboZoom->setEnabled(true);
@@ -256,41 +297,49 @@ void PlaybackCommands::finishOpen(playback::MediaPlayer& player) {
         cboZoomClick();
     }
     stepProgress();
-    f.setMovieName(QFileInfo(MoviePath).fileName());
+    f.setMovieName(QFileInfo(m_moviePath).fileName());
     if (const std::optional<double> volume = player.volume()) {
-        // The bar does not write the volume back: MediaLoaded is still false.
+        // The bar does not write the volume back: m_mediaLoaded is still false.
         f.VolBar->setValue(velkar::VolumePositionOfPlayer(*volume));
         f.VolBar->setEnabled(true);
         stepProgress();
     }
     f.pgrBar->setValue(0);
-    MediaLoaded = true;
+    m_mediaLoaded = true;
     paceSubtitleTick();
 }
 
 void PlaybackCommands::openFailed(const QString& message) {
-    m_form.pgrBar->setValue(0);
+    showNoMovie();
     if (!message.isEmpty())
         Dialogs().information(&m_form, kAppTitle, message);
 }
 
 void PlaybackCommands::cmdMovieInfoClick() {
-    if (!m_mpv || m_mpv->fileName().isEmpty())
+    // The movie playing in the player the window holds, whichever it is.
+    const playback::MediaPlayer& player = m_form.player();
+    const QString movie = player.isOpen() ? player.movieName() : QString();
+    if (movie.isEmpty())
         return;
-    const std::string file = QFile::encodeName(m_mpv->fileName()).toStdString();
+    const std::string file = QFile::encodeName(movie).toStdString();
     if (!IsAviFileName(file))
         return;
-    Dialogs().information(
-        &m_form, kAppTitle,
-        QString::fromStdString(
-            VideoInformation(m_mpv->fileName().toStdString(), m_aviChunks.AviFileSize, m_aviInfo)));
+    if (movie != m_aviPath) {
+        // Another movie than the one whose headers were read last (the other player's).
+        m_aviChunks = ScanAviChunks(file);
+        ReadAviHeaders(file, m_aviChunks, m_aviInfo);
+        m_aviPath = movie;
+    }
+    Dialogs().information(&m_form, kAppTitle,
+                          QString::fromStdString(VideoInformation(
+                              movie.toStdString(), m_aviChunks.AviFileSize, m_aviInfo)));
 }
 
 void PlaybackCommands::cboZoomClick() {
     TForm1& f = m_form;
     f.update(); // the old bar goes with the black background
     const std::int32_t labelHeight = f.lblSubs->height();
-    velkar::ZoomLayout z = velkar::LayOutForZoom(NaturalRect, f.cboZoom->currentIndex(),
+    velkar::ZoomLayout z = velkar::LayOutForZoom(m_naturalRect, f.cboZoom->currentIndex(),
                                                  labelHeight, m_bar->BarHeight);
     // The sizes are the window's outer ones; the frame the window system adds is taken off.
     const QSize frame = f.frameGeometry().size() - f.geometry().size();
@@ -305,7 +354,7 @@ void PlaybackCommands::cboZoomClick() {
             velkar::FitVideo(z.videoWidth, z.videoHeight, screen.width() - besideWidth,
                              screen.height() - besideHeight);
         if (fitted.width != z.videoWidth || fitted.height != z.videoHeight)
-            z = velkar::LayOutForVideo(NaturalRect, fitted.width, fitted.height, labelHeight,
+            z = velkar::LayOutForVideo(m_naturalRect, fitted.width, fitted.height, labelHeight,
                                        m_bar->BarHeight);
     }
     if (m_mpv)
@@ -313,10 +362,12 @@ void PlaybackCommands::cboZoomClick() {
             QRect(z.display.left, z.display.top, z.display.width, z.display.height));
     f.MoviePanel->setGeometry(z.panel.left, z.panel.top, z.panel.width, z.panel.height);
     const QRect panel = f.MoviePanel->geometry();
-    f.lblSubs->setGeometry(f.lblSubs->x(), panel.top() + panel.height(), panel.width(),
-                           labelHeight);
+    // The label and the bar under the picture, whatever moved them before (the full-screen
+    // view puts the label at the screen's left edge).
+    f.lblSubs->setGeometry(panel.left(), panel.top() + panel.height(), panel.width(), labelHeight);
     const QRect label = f.lblSubs->geometry();
     m_bar->moveTo(label.left(), label.top() + label.height(), panel.width());
+    m_barDrawn = false;
     // The repair row stays below the bar: never on the picture.
     const int repairTop = std::max(kRepairRowTop, z.bar.top + z.bar.height + kRepairRowGap);
     f.chkRepair->move(f.chkRepair->x(), repairTop);
@@ -351,10 +402,10 @@ void PlaybackCommands::keepOnScreen() {
 }
 
 void PlaybackCommands::VolBarChange() {
-    if (!MediaLoaded)
+    if (!m_mediaLoaded)
         return;
     const std::uint16_t level = velkar::VolumeLevel(m_form.VolBar->value());
-    WaveLevel = velkar::StereoLevel(level);
+    m_waveLevel = velkar::StereoLevel(level);
     m_form.player().setVolume(velkar::PlayerVolume(m_form.VolBar->value()));
 }
 
@@ -378,7 +429,7 @@ void PlaybackCommands::enterFullScreen() {
     // foot. The controls stay under the panel; the bar is not shown.
     f.MoviePanel->setGeometry(0, 0, screen.width(), screen.height());
     f.MoviePanel->raise();
-    const QSize movie(NaturalRect.Right - NaturalRect.Left, NaturalRect.Bottom);
+    const QSize movie(m_naturalRect.Right - m_naturalRect.Left, m_naturalRect.Bottom);
     QRect picture(QPoint(0, 0), screen.size());
     if (!movie.isEmpty()) {
         picture.setSize(movie.scaled(screen.size(), Qt::KeepAspectRatio));
@@ -396,7 +447,6 @@ void PlaybackCommands::leaveFullScreen() {
     m_fullScreen = false;
     f.showNormal();
     f.MoviePanel->lower();
-    f.lblSubs->move(f.MoviePanel->x(), f.lblSubs->y());
     cboZoomClick();
     f.move(m_normalPlace);
 }
@@ -412,40 +462,44 @@ void PlaybackCommands::PaintBar() {
 void PlaybackCommands::tmrScrollTimer() {
     playback::PositionBar& bar = *m_bar;
     const playback::MediaPlayer& player = m_form.player();
-    if (MediaLoaded && !Dragging) {
-        bar.redrawBackground();
-        ThumbX =
-            velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(), player.position(), player.length());
-        bar.drawThumb(ThumbX);
-        PaintBar();
-    }
-    if (!MediaLoaded) {
-        ThumbX = 0;
-        bar.drawThumb(0);
-        PaintBar();
-    }
+    // The player may have started or stopped by itself (the end of the movie, the external
+    // player's own window).
+    paceSubtitleTick();
+    if (m_mediaLoaded && Dragging)
+        return; // the drag draws the thumb
+    const std::int32_t thumb = m_mediaLoaded ? velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(),
+                                                                 player.position(), player.length())
+                                             : 0;
+    // A thumb that has not moved is not drawn again: a paused movie redraws nothing.
+    if (m_barDrawn && thumb == m_thumbX)
+        return;
+    bar.redrawBackground();
+    m_thumbX = thumb;
+    bar.drawThumb(m_thumbX);
+    m_barDrawn = true;
+    PaintBar();
 }
 
 void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
     playback::MediaPlayer& player = m_form.player();
     playback::PositionBar& bar = *m_bar;
     const bool onBar = bar.BarTop <= Y && Y <= bar.BarTop + bar.BarHeight;
-    if (MediaLoaded && (buttons & Qt::RightButton) && onBar) {
-        ModeBeforeSeek = player.mode();
+    if (m_mediaLoaded && (buttons & Qt::RightButton) && onBar) {
+        m_modeBeforeSeek = player.mode();
         // A second of the movie: 25 frames, or 1000 ms for a player counting milliseconds.
         const std::int32_t step = velkar::BarStep(
             player.unit() == playback::PlayerUnit::Frames ? velkar::sfMicroDVD : velkar::sfSubRip);
-        if (X < bar.BarLeft + ThumbX)
+        if (X < bar.BarLeft + m_thumbX)
             PlayerPosition -= step;
         else
             PlayerPosition += step;
         player.seek(PlayerPosition);
-        if (ModeBeforeSeek == playback::PlayerMode::Playing)
+        if (m_modeBeforeSeek == playback::PlayerMode::Playing)
             player.play();
     }
-    if (MediaLoaded && (buttons & Qt::LeftButton) && onBar) {
+    if (m_mediaLoaded && (buttons & Qt::LeftButton) && onBar) {
         Dragging = true;
-        ModeBeforeSeek = player.mode();
+        m_modeBeforeSeek = player.mode();
         bar.redrawBackground();
         const velkar::BarTarget t =
             velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), player.length());
@@ -457,7 +511,7 @@ void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
 
 void PlaybackCommands::FormMouseMove(Qt::MouseButtons buttons, int X, int) {
     playback::PositionBar& bar = *m_bar;
-    if (MediaLoaded && (buttons & Qt::LeftButton) && Dragging) {
+    if (m_mediaLoaded && (buttons & Qt::LeftButton) && Dragging) {
         bar.redrawBackground();
         const velkar::BarTarget t = velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(),
                                                      m_form.player().length());
@@ -475,15 +529,16 @@ void PlaybackCommands::FormMouseUp(int X, int) {
     PlayerPosition =
         velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), player.length()).position;
     player.seek(PlayerPosition);
-    if (ModeBeforeSeek == playback::PlayerMode::Playing)
+    if (m_modeBeforeSeek == playback::PlayerMode::Playing)
         player.play();
     Dragging = false;
+    m_barDrawn = false; // the next tick draws the thumb where the player is
 }
 
 // --- The overlay -----------------------------------------------------------------------------
 
 void PlaybackCommands::tmrSubTimer() {
-    if (!MediaLoaded)
+    if (!m_mediaLoaded)
         return;
     const playback::MediaPlayer& player = m_form.player();
     // While dragging, the overlay shows the position under the thumb.

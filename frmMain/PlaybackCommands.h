@@ -67,19 +67,24 @@ class PlaybackCommands final : public QObject {
     // The position bar (BarLeft, BarTop, BarWidth, BarHeight and its images).
     playback::PositionBar& Bar() const { return *m_bar; }
 
-    bool MediaLoaded = false;
-    // The movie last opened (in either player); empty until one opened.
-    QString MoviePath;
-    std::int32_t PlayerPosition = 0; // player's unit
-    velkar::NaturalRect NaturalRect;
-    bool Dragging = false;
-    playback::PlayerMode ModeBeforeSeek = playback::PlayerMode::NotOpen;
-    std::int32_t ThumbX = 0;
+    // True once a movie has opened, until the next open starts or fails.
+    bool mediaLoaded() const { return m_mediaLoaded; }
+    // The movie last opened (in either player); empty until one opened or after a failed open.
+    const QString& moviePath() const { return m_moviePath; }
+    // The movie's display rectangle as the zoom lays it out (Right and Bottom 0: no picture).
+    const velkar::NaturalRect& naturalRect() const { return m_naturalRect; }
+    // The thumb's left edge in the bar, pixels from BarLeft.
+    std::int32_t thumbX() const { return m_thumbX; }
     // The last level sent to the sound output: the 16-bit level in both halves.
-    std::uint32_t WaveLevel = 0;
+    std::uint32_t waveLevel() const { return m_waveLevel; }
+    // How the built-in player is made on the first open (tests ask for no picture or sound).
+    playback::MpvPlayer::Options& playerOptions() { return m_playerOptions; }
 
-    // How the player is made on the first open (tests ask for no sound output).
-    playback::MpvPlayer::Options PlayerOptions;
+    // The drag on the bar: the position under the thumb (player's unit) while Dragging.
+    // Public: the overlay shows a dragged position, and the tests set one.
+    std::int32_t PlayerPosition = 0; // player's unit
+    bool Dragging = false;
+
     // The picture full screen: a click on the picture shows it there, with the subtitle
     // label over its foot, playing on; a click or Escape brings the window back.
     bool fullScreen() const { return m_fullScreen; }
@@ -100,11 +105,13 @@ class PlaybackCommands final : public QObject {
 
   private:
     void stepProgress();
-    // The subtitle tick's interval for the present MediaLoaded.
+    // The subtitle tick's interval for the present state of the movie.
     void paceSubtitleTick();
     // The end of "Open Media" once `player` has the movie open, and its failure.
     void finishOpen(playback::MediaPlayer& player);
     void openFailed(const QString& message);
+    // After a failed open: no movie, the bar at 0, the label and the caption without one.
+    void showNoMovie();
     // Opening ends in finishOpen or openFailed (the external player's open ends later).
     void connectPlayer(playback::MediaPlayer& player);
     // The built-in player, or no media while it is not made yet.
@@ -144,7 +151,16 @@ class PlaybackCommands final : public QObject {
     bool m_pictureClick = false; // a left press on the picture waits for its release
     QPoint m_normalPlace;        // the window's place before the full-screen view
     AviChunks m_aviChunks;
-    AviInfo m_aviInfo; // kept across movies: a file only overwrites what it supplies
+    AviInfo m_aviInfo;       // kept across movies: a file only overwrites what it supplies
+    QString m_aviPath;       // the movie m_aviChunks and m_aviInfo were read from
+    bool m_barDrawn = false; // the bar shows the thumb at m_thumbX
+    bool m_mediaLoaded = false;
+    QString m_moviePath;
+    velkar::NaturalRect m_naturalRect;
+    playback::PlayerMode m_modeBeforeSeek = playback::PlayerMode::NotOpen;
+    std::int32_t m_thumbX = 0;
+    std::uint32_t m_waveLevel = 0;
+    playback::MpvPlayer::Options m_playerOptions;
 };
 
 } // namespace velkar::gui

@@ -39,18 +39,22 @@ void TForm1::showAnchor(MaskedTimeEdit* field, std::int32_t anchor) {
     field->setText(QString::fromStdString(velkar::StartText(m_document, i)));
 }
 
+void TForm1::showResult(const QString& text) {
+    lblResult->setText(text);
+    lblResult->setToolTip(text);
+}
+
 void TForm1::ShowAnchors() {
     keepAnchorsInRange();
     // The fields show a document afresh (opened or checked again): the last press's result
     // belongs to what was there before.
-    lblResult->clear();
+    showResult(QString());
     showAnchor(txtFirst, m_document.FirstAnchor);
     showAnchor(txtLast, m_document.LastAnchor);
 }
 
 void TForm1::SelectDialog(QObject* sender) {
-    if (!m_document.SubtitleLoaded)
-        return;
+    requireDocument();
     velkar::RequireParsedTable(m_document);
     keepAnchorsInRange();
     const bool last = sender == cmdSelect2;
@@ -117,11 +121,12 @@ void TForm1::cmdLastClick() {
 }
 
 void TForm1::cmdStretchClick() {
+    requireDocument();
     if (!velkar::HasTimingTable(m_document.SubtitleFormat))
         return;
     keepAnchorsInRange();
     // A failed press leaves no word of an earlier one behind.
-    lblResult->clear();
+    showResult(QString());
     const std::string first = txtFirst->fieldText().toStdString();
     const std::string last = txtLast->fieldText().toStdString();
     const velkar::SynchOutcome outcome =
@@ -129,11 +134,13 @@ void TForm1::cmdStretchClick() {
     pgrBar->setValue(0);
     if (!outcome.rebuilt())
         return;
-    setModified(true);
     const QString result =
         QString::fromStdString(velkar::SynchResultText(outcome, m_document.SubtitleFormat));
-    lblResult->setText(result);
-    lblResult->setToolTip(result);
+    showResult(result);
+    // Times already in place leave every byte as it was: nothing to save.
+    if (outcome.kind == velkar::SynchKind::InPlace)
+        return;
+    setModified(true);
     fillViewer();
     m_player->loadSubtitles(velkar::SubtitleFileBytes(m_document));
 }

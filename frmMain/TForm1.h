@@ -96,6 +96,7 @@ class TForm1 : public QWidget {
     QLabel* Label3 = nullptr;
     QComboBox* cboRegression = nullptr;
     QPushButton* cmdStretch = nullptr;
+    QPushButton* cmdLeaveCreation = nullptr;
     QPushButton* cmdAutoSynch = nullptr;
     QProgressBar* pgrBar = nullptr;
     QPushButton* cmdSave = nullptr;
@@ -190,6 +191,9 @@ class TForm1 : public QWidget {
     void cmdMakeMVDClick();
     // Replaces the document by an empty created SubViewer 2.0 one, in the creation layout.
     void cmdCreateClick();
+    // "Stop Creating": back from the creation layout to the normal one, after the question
+    // about unsaved changes (Cancel stays); the created document goes unless it was saved.
+    void cmdLeaveCreationClick();
     // Reads a plain text file into plainTextLines() and shows it in the viewer, two entries a
     // line (an empty one, then the line). Throws FileOpenError; nothing changes then.
     void cmdLoadTextClick();
@@ -229,8 +233,16 @@ class TForm1 : public QWidget {
     void repairLoop();
     // The editor, shown modally on the document with the error information given.
     void runEditor();
+    // No document: the fields, the lists, the viewer and the result row cleared, the caption
+    // without a subtitle file.
+    void closeDocument();
+    // Throws NoDocumentError while no subtitle file is loaded (commands that work on one).
+    void requireDocument() const;
     // Recognises the lines again (ErrorLines zeroed first).
     void recognise();
+    // Where the list viewer goes: under the main window, else beside it, else over its lower
+    // part, on the screen (app/WindowPlace.h).
+    QPoint viewerPlace() const;
     // The lines, as the list viewer shows them.
     void fillViewer();
     // The dialog list of the repair mode: `entries`, shown in the document's encoding; one
@@ -238,6 +250,8 @@ class TForm1 : public QWidget {
     void fillDialogs(std::vector<std::string> entries);
     void addDialog(const std::string& entry);
     RowModel::RowText dialogEntryText() const;
+    // What the last action did, in the result row (empty: nothing to say).
+    void showResult(const QString& text);
     // Puts the anchors on the first and the last subtitle when they lie outside the document.
     void keepAnchorsInRange();
     void setTimeFromPlayer(MaskedTimeEdit* field);

@@ -141,8 +141,9 @@ std::int32_t BspLink::Start(const std::string& bspPath,
             m_window = static_cast<std::int32_t>(pid);
             return m_window;
         }
-        if (!Running() || std::chrono::steady_clock::now() >= deadline ||
-            (m_cancel && m_cancel->load()))
+        if (m_cancel && m_cancel->load())
+            return 0; // the program stays started: the owner's Stop ends it
+        if (!Running() || std::chrono::steady_clock::now() >= deadline)
             break;
         std::this_thread::sleep_for(m_timeouts.poll);
     }
@@ -172,7 +173,8 @@ std::int32_t BspLink::SendCommand(BspCommandCode code, std::int32_t lParam) {
     case BspAfterOpen: {
         // Wait until playback has a position, so that the first polls already find one.
         const auto deadline = std::chrono::steady_clock::now() + reply;
-        while (m_client.connected() && std::chrono::steady_clock::now() < deadline) {
+        while (m_client.connected() && std::chrono::steady_clock::now() < deadline &&
+               !(m_cancel && m_cancel->load())) {
             if (m_client.request({"get_property", "time-pos"}, reply))
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));

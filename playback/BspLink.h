@@ -66,7 +66,8 @@ class BspLink {
     // can read, then waits for the socket. `extraArguments` follow the link's own (tests pass
     // "--vo=null", "--ao=null"). Gives the player's process id, the link's BSPWindow, or 0 when
     // no socket appeared within the time limit (the player ended, or is not mpv); a program
-    // still running then is stopped (Stop) before this returns.
+    // still running then is stopped (Stop) before this returns, except when the wait was
+    // cancelled: then it is left to the caller's Stop, which ends it.
     std::int32_t Start(const std::string& bspPath,
                        const std::vector<std::string>& extraArguments = {});
 
@@ -98,8 +99,9 @@ class BspLink {
     // True while the started player runs; one that has ended is reaped (and the link unlinked).
     bool Running();
 
-    // While `*flag` is set, a request waiting for its answer, and Start waiting for the socket,
-    // give up within about 20 ms (Start within one `poll`, and then stops the program).
+    // While `*flag` is set, a request waiting for its answer, BspAfterOpen's wait and Start
+    // waiting for the socket give up within about 20 ms (Start within one `poll`, leaving the
+    // program to Stop).
     void setCancel(const std::atomic<bool>* flag) {
         m_cancel = flag;
         m_client.setCancel(flag);

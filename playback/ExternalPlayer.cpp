@@ -6,10 +6,48 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace velkar::playback {
+
+namespace {
+
+// The threads that end players the window has let go of; joined before the program exits.
+class Reapers {
+  public:
+    ~Reapers() { joinAll(); }
+    void add(std::thread thread) {
+        std::lock_guard lock(m_mutex);
+        m_threads.push_back(std::move(thread));
+    }
+    void joinAll() {
+        std::vector<std::thread> threads;
+        {
+            std::lock_guard lock(m_mutex);
+            threads.swap(m_threads);
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::vector<std::thread> m_threads;
+};
+
+Reapers& TheReapers() {
+    static Reapers reapers;
+    return reapers;
+}
+
+} // namespace
+
+void ExternalPlayer::awaitEndedPlayers() {
+    TheReapers().joinAll();
+}
 
 // What the window's thread and the link's thread share. The link itself is used by the link's
 // thread only, while it runs.
@@ -19,6 +57,8 @@ struct ExternalPlayer::Shared {
     std::deque<Job> jobs;  // guarded by mutex
     bool stopping = false; // guarded by mutex
     std::atomic<bool> cancel{false};
+    // Counts closes: an answer queued for the window before the last close is dropped.
+    std::atomic<unsigned> generation{0};
     std::thread thread;
     Options options;
     std::unique_ptr<BspLink> link;
@@ -105,18 +145,28 @@ void ExternalPlayer::open(const QString& path) {
         return;
     }
     startThread();
-    post([this, program = QFile::encodeName(program).toStdString(),
+    post([this, generation = s.generation.load(), path,
+          program = QFile::encodeName(program).toStdString(),
           movie = QFile::encodeName(path).toStdString()](BspLink& link) {
         Shared& s = *m_shared;
+        // The window hears of this open only while the player it started is not closed.
+        const auto tell = [this, generation](auto signal) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, signal] {
+                    if (m_shared->generation == generation)
+                        signal();
+                },
+                Qt::QueuedConnection);
+        };
         // The player started before takes the movie while it runs and answers; another
         // program located since replaces it.
         if (s.program != program || link.FindPlayer() == 0) {
             s.program = program;
             s.pid = link.Start(program, s.options.arguments);
             if (s.pid == 0) {
-                QMetaObject::invokeMethod(
-                    this, [this] { emit openFailed(QString::fromLatin1(kNotRunning)); },
-                    Qt::QueuedConnection);
+                if (!s.cancel)
+                    tell([this] { emit openFailed(QString::fromLatin1(kNotRunning)); });
                 return;
             }
         }
@@ -124,6 +174,17 @@ void ExternalPlayer::open(const QString& path) {
         link.SendCommand(BspAfterOpen);
         const QString name =
             QFile::decodeName(QByteArray::fromStdString(link.SendCopyData(BspGetMovieName)));
+        if (s.cancel)
+            return;
+        if (name.isEmpty()) {
+            // The player answers but has no movie: it could not play this file.
+            tell([this, path] {
+                emit openFailed(QStringLiteral("Cannot open media file %1: the external player "
+                                               "cannot play it")
+                                    .arg(path));
+            });
+            return;
+        }
         const std::optional<double> volume = link.Volume();
         s.hasVolume = volume.has_value();
         s.volume = volume.value_or(0.0);
@@ -141,8 +202,7 @@ void ExternalPlayer::open(const QString& path) {
         }
         if (!subtitles.empty())
             link.LoadSubtitles(subtitles);
-        QMetaObject::invokeMethod(
-            this, [this] { emit opened(); }, Qt::QueuedConnection);
+        tell([this] { emit opened(); });
     });
 }
 
@@ -254,6 +314,7 @@ QString ExternalPlayer::movieName() const {
 void ExternalPlayer::close() {
     Shared& s = *m_shared;
     s.open = false;
+    ++s.generation;
     if (!s.thread.joinable())
         return;
     {
@@ -261,13 +322,17 @@ void ExternalPlayer::close() {
         s.stopping = true;
         s.jobs.clear();
     }
+    // Every wait of the link gives up within about 20 ms once cancelled (Start within one
+    // poll), so this join is short whatever the player does.
     s.cancel = true;
     s.wake.notify_one();
     s.thread.join();
     s.cancel = false;
     s.stopping = false;
-    s.link->Stop();
-    s.link.reset();
+    // Ending the program may take seconds (quit, SIGTERM, SIGKILL): off the window's thread.
+    s.link->setCancel(nullptr);
+    TheReapers().add(
+        std::thread([link = std::shared_ptr<BspLink>(std::move(s.link))] { link->Stop(); }));
     s.program.clear();
     s.pid = 0;
     s.asking = false;

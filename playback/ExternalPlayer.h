@@ -65,9 +65,14 @@ class ExternalPlayer final : public MediaPlayer {
     std::optional<double> volume() const override;
     void loadSubtitles(const std::string& fileBytes) override;
     QString movieName() const override;
-    // Ends the player: the link's thread stops within about 20 ms, then the player is told to
-    // quit and stopped in bounded time (BspLink::Stop). A later open starts a new one.
+    // Ends the player without waiting for it: the link's thread stops within about 20 ms (one
+    // start poll, 100 ms, at most), then a thread of its own tells the player to quit, sends
+    // SIGTERM, SIGKILL at most `term` (2 s) later, and reaps it (BspLink::Stop). A later open
+    // starts a new player.
     void close() override;
+    // Waits until every player closed so far has ended and been reaped. The program calls it
+    // before it exits (and it runs again as the program's statics go).
+    static void awaitEndedPlayers();
 
     // The running player's process id, 0 while none is linked (for diagnostics and tests).
     std::int32_t processId() const;

@@ -49,6 +49,12 @@ class MediaPlayer : public QObject {
     virtual void play() = 0;
     virtual void pause() = 0; // pauses while playing, plays on while paused
     virtual void stop() = 0;  // stops where it stands
+    // To the end of the movie, stopped there; and back to its start.
+    virtual void next() {
+        stop();
+        seek(length());
+    }
+    virtual void previous() { seek(0); }
     virtual PlayerMode mode() const = 0;
 
     // Position and length in the player's unit; 0 without an open movie.

@@ -57,10 +57,10 @@ class MpvPlayer final : public MediaPlayer {
 
     // The player's buttons. Nothing happens without an open file.
     void play() override;
-    void pause() override; // pauses while playing, plays on while paused
-    void stop() override;  // stops where it stands
-    void next();           // to the end of the file
-    void previous();       // to the start of the file
+    void pause() override;    // pauses while playing, plays on while paused
+    void stop() override;     // stops where it stands
+    void next() override;     // to the end of the file
+    void previous() override; // to the start of the file
     PlayerMode mode() const override;
 
     // Position and length in the current unit; 0 without an open file. Length in frames is

@@ -1,7 +1,8 @@
 // How much of one core the program takes over ten seconds: idle with no media, and while a
 // 25 fps movie plays with a SubRip document loaded, once with the window's timers (overlay tick
-// and position bar) running and once with them stopped; the difference is our own code's share
-// beyond what mpv uses. Run under Xvfb so that the picture is drawn:
+// and position bar) running and once with them stopped (the difference is our own code's share
+// beyond what mpv uses); then paused with the list viewer open. Run under Xvfb so that the picture
+// is drawn:
 //   xvfb-run -a env QT_QPA_PLATFORM=xcb velkar_window_load
 // With PROBE set in the environment it breaks the idle figure down by timer instead.
 
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
     }
     Windows windows(folder.filePath(QStringLiteral("tavrel.ini")));
     TForm1& form = windows.Form1();
-    form.playback().PlayerOptions.audioOutput = QStringLiteral("null");
+    form.playback().playerOptions().audioOutput = QStringLiteral("null");
     form.show();
     RunFor(1000);
     Measure("idle, no media", 10000);
@@ -117,6 +118,14 @@ int main(int argc, char** argv) {
     form.tmrSub->stop();
     form.tmrScroll->stop();
     Measure("playing, timers stopped", 10000);
+    // Paused with the list viewer open, as a user who stops to compare lines: nothing changes,
+    // so nothing may be drawn (target: under 3 % of a core).
+    form.tmrSub->start();
+    form.tmrScroll->start();
+    form.player().pause();
+    form.cmdShowSubsClick();
+    RunFor(1000);
+    Measure("paused, list viewer open", 10000);
     SetUserDialogs(nullptr);
     return 0;
 }

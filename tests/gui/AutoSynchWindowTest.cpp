@@ -10,6 +10,7 @@
 #include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/PlaybackCommands.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -77,11 +78,11 @@ class AutoSynchButton : public GuiTest {
     // own timer).
     bool openMovie(const std::string& name) {
         PlaybackCommands& playback = form().playback();
-        playback.PlayerOptions.picture = false;
-        playback.PlayerOptions.audioOutput = QStringLiteral("null");
+        playback.playerOptions().picture = false;
+        playback.playerOptions().audioOutput = QStringLiteral("null");
         dialogs.files.push_back(QString::fromStdString(kClips + "/" + name));
         form().cmdOpenMovie->click();
-        if (!playback.MediaLoaded) {
+        if (!playback.mediaLoaded()) {
             const bool noPlayer =
                 dialogs.messages.size() == 1 &&
                 dialogs.messages[0] == QStringLiteral("Cannot start the media player");
@@ -121,6 +122,10 @@ TEST_P(AutoSynchFormats, FillsTheAnchorsTrueStartsAndSeeksToTheFirst) {
     const double last = TextToTime(format, form().txtLast->fieldText().toStdString()) * unit;
     EXPECT_NEAR(first, double(truth.front().first), 150.0);
     EXPECT_NEAR(last, double(truth.back().first), 150.0);
+    EXPECT_EQ(form().lblResult->text(),
+              "Auto Synch found the true times: first anchor 1: " + form().txtFirst->text() +
+                  "; last anchor " + QString::number(form().document().LastAnchor + 1) + ": " +
+                  form().txtLast->text() + ". Fix Synch applies them");
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return std::abs(form().player().position() * unit - first) <= unit; }, 5000));
     EXPECT_EQ(form().pgrBar->value(), 0);
@@ -142,6 +147,7 @@ TEST_F(AutoSynchButton, AnotherFilmsSoundIsRefusedAndNothingFilled) {
     EXPECT_TRUE(dialogs.messages[0].startsWith("The subtitles do not match this sound (fit score "))
         << dialogs.messages[0].toStdString();
     EXPECT_EQ(form().txtFirst->text(), before);
+    EXPECT_EQ(form().lblResult->text(), "");
 }
 
 TEST_F(AutoSynchButton, ASecondPressCancels) {
@@ -154,6 +160,7 @@ TEST_F(AutoSynchButton, ASecondPressCancels) {
     EXPECT_EQ(form().cmdAutoSynch->text(), QStringLiteral("Cancel"));
     press(); // the second press
     EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form().lblResult->text(), "Auto Synch cancelled; nothing changed");
     EXPECT_EQ(form().txtFirst->text(), before);
     EXPECT_EQ(form().pgrBar->value(), 0);
 }

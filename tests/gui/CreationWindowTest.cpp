@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -154,6 +155,59 @@ TEST_F(Creation, SaveAsWithNoDialogWritesTheHeaderAndBringsBackTheSynchronisatio
     EXPECT_FALSE(form().cboDialogs->isHidden());
     EXPECT_FALSE(form().cboDialogs->isEnabled());
     EXPECT_EQ(form().cmdView->geometry(), QRect(56, 102, 55, 18));
+}
+
+TEST_F(Creation, TheResultRowOfAnEarlierFixSynchIsClearedWhenCreating) {
+    start();
+    openBytes("1\r\n00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n"
+              "2\r\n00:00:05,000 --> 00:00:06,000\r\nTwo\r\n");
+    form().txtFirst->setText(QStringLiteral("00:00:02,000"));
+    form().txtLast->setText(QStringLiteral("00:00:06,000"));
+    form().cmdStretch->click();
+    ASSERT_FALSE(form().lblResult->text().isEmpty());
+    dialogs.answers.push_back(Answer::No); // the re-timed document is not saved
+    form().cmdCreate->click();
+    EXPECT_EQ(form().lblResult->text(), "");
+    EXPECT_EQ(form().lblResult->toolTip(), "");
+}
+
+// "Stop Creating": shown only while creating; created subtitles not saved are asked about.
+TEST_F(Creation, StopCreatingLeavesTheLayoutAfterTheQuestion) {
+    VELKAR_START_WITH_MOVIE();
+    EXPECT_TRUE(form().cmdLeaveCreation->isHidden());
+    form().cmdCreate->click();
+    EXPECT_FALSE(form().cmdLeaveCreation->isHidden());
+    loadText("Hello.\r\n");
+    pressAt(1000);
+    pressAt(2000);
+    ASSERT_TRUE(form().documentModified());
+
+    // Cancel stays, with the created dialog.
+    dialogs.answers.push_back(Answer::Cancel);
+    form().cmdLeaveCreation->click();
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(dialogs.questions.back(), "Save changes to Untitled?");
+    EXPECT_FALSE(form().cmdStartEnd->isHidden());
+    EXPECT_EQ(form().document().SubtitleCount, 1);
+
+    // No drops it: the synchronisation layout without a document.
+    dialogs.answers.push_back(Answer::No);
+    form().cmdLeaveCreation->click();
+    for (QWidget* control : syncControls())
+        EXPECT_FALSE(control->isHidden()) << control->objectName().toStdString();
+    EXPECT_TRUE(form().cmdLeaveCreation->isHidden());
+    EXPECT_TRUE(form().cmdStartEnd->isHidden());
+    EXPECT_FALSE(form().document().SubtitleLoaded);
+    EXPECT_FALSE(form().documentModified());
+    EXPECT_EQ(form().cboDialogs->count(), 0);
+    EXPECT_EQ(form().windowTitle(), "Velkar - " + QFileInfo(HundredSecondMovie()).fileName());
+
+    // Nothing created: no question.
+    form().cmdCreate->click();
+    form().cmdLeaveCreation->click();
+    EXPECT_EQ(dialogs.questions.size(), 2u);
+    EXPECT_TRUE(form().cmdLeaveCreation->isHidden());
+    EXPECT_FALSE(form().document().SubtitleLoaded);
 }
 
 TEST_F(Creation, ADialogStartedAndNotEndedIsLeftOutOfSavingAndEndsAtTheNextPress) {

@@ -169,7 +169,8 @@ TEST_F(DamagedFile, AskingNoLeavesItNotLoaded) {
               "(Line:1)\n\r00:00:01 --> 00:00:10\n\r\n\rTry to fix errors?");
     EXPECT_EQ(dialogs.titles[0], "Velkar");
     EXPECT_FALSE(form().document().SubtitleLoaded);
-    EXPECT_EQ(form().document().SubtitleFormat, sfDamaged);
+    // No document at all: not the damaged one, nor anything of it.
+    EXPECT_TRUE(form().document().SubtitleLines.empty());
     EXPECT_EQ(form().txtFirst->displayText(), "00:00:00.00");
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -445,10 +446,11 @@ TEST_F(SubtitleInformation, GivesMicroDVDStartsAsFrames) {
     EXPECT_TRUE(dialogs.messages[0].contains("Last Subtitle:\t2368  {Y:i}Obviously"));
 }
 
-TEST_F(SubtitleInformation, DoesNothingWithoutALoadedDocument) {
+TEST_F(SubtitleInformation, SaysSoWithoutALoadedDocument) {
     start();
     form().cmdSubInfo->click();
-    EXPECT_TRUE(dialogs.messages.empty());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "No Subtitle file is open. Open one with Open Subtitle first.");
 }
 
 class EditCommand : public GuiTest {};

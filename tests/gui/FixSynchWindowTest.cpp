@@ -77,6 +77,25 @@ TEST_F(FixSynchButton, ReadsTheSelectedToleranceAsThePercentageItShows) {
     EXPECT_EQ(form().document().start(2), 10387);
 }
 
+TEST_F(FixSynchButton, TimesAlreadyInPlaceMarkNothingChanged) {
+    // The anchors' own times, and times within the tolerance of "0.1%": no value moves.
+    const struct {
+        int tolerance;
+        const char* first;
+        const char* last;
+    } cases[] = {{3, "00:00:01,000", "00:00:10,000"}, {0, "00:00:01,000", "00:00:10,004"}};
+    for (const auto& c : cases) {
+        form().cboRegression->setCurrentIndex(c.tolerance);
+        fix(QString::fromLatin1(c.first), QString::fromLatin1(c.last));
+        EXPECT_EQ(form().lblResult->text().left(17), "Already in place;") << c.last;
+        EXPECT_FALSE(form().documentModified()) << c.last;
+        EXPECT_FALSE(form().isWindowModified()) << c.last;
+    }
+    // Closing asks nothing: there is nothing to save.
+    closeMain();
+    EXPECT_TRUE(dialogs.questions.empty());
+}
+
 TEST_F(FixSynchButton, ShowsWhatThePressDidAndClearsItOnAFailure) {
     EXPECT_TRUE(form().lblResult->text().isEmpty());
     fix(QStringLiteral("00:00:02,000"), QStringLiteral("00:00:20,000"));

@@ -118,7 +118,7 @@ TEST_F(HandedFiles, MovieAndSubtitleOpenInEitherOrder) {
         const QString movie = movieCopy(name);
         form().OpenHandedFiles(name == "one.avi" ? QStringList{movie, subtitle}
                                                  : QStringList{subtitle, movie});
-        EXPECT_TRUE(form().playback().MediaLoaded);
+        EXPECT_TRUE(form().playback().mediaLoaded());
         EXPECT_EQ(form().playback().Mplayer()->fileName(), movie);
         EXPECT_TRUE(form().document().SubtitleLoaded);
         EXPECT_EQ(form().windowTitle(), "named-anything.dat[*] - Velkar - " + name);

@@ -33,11 +33,11 @@ bool PlayingMovieTest::startWithMovie() {
     if (movie.isEmpty())
         return false;
     PlaybackCommands& playback = form().playback();
-    playback.PlayerOptions.picture = false;
-    playback.PlayerOptions.audioOutput = QStringLiteral("null");
+    playback.playerOptions().picture = false;
+    playback.playerOptions().audioOutput = QStringLiteral("null");
     dialogs.files.push_back(movie);
     playback.cmdOpenMovieClick();
-    return playback.MediaLoaded;
+    return playback.mediaLoaded();
 }
 
 void PlayingMovieTest::at(std::int32_t ms) {

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace velkar::gui::test {
@@ -19,6 +20,7 @@ class ListViewer : public GuiTest {
 
 TEST_F(ListViewer, ViewShowsItUnderTheMainWindowAndHidesItAgain) {
     start();
+    form().move(0, 0); // room under it on the smallest screen
     form().cmdView->click();
     ASSERT_TRUE(viewer().isVisible());
     const QRect main = form().frameGeometry();
@@ -32,7 +34,7 @@ TEST_F(ListViewer, ViewShowsItUnderTheMainWindowAndHidesItAgain) {
 TEST_F(ListViewer, MoveAlongDocksItUnderTheMainWindowOnEveryTick) {
     start();
     form().cmdView->click();
-    form().move(300, 200);
+    form().move(100, 50);
     QTRY_COMPARE_WITH_TIMEOUT(
         viewer().pos(), QPoint(form().frameGeometry().left(), form().frameGeometry().bottom() + 1),
         2000);
@@ -41,6 +43,19 @@ TEST_F(ListViewer, MoveAlongDocksItUnderTheMainWindowOnEveryTick) {
     viewer().move(10, 10);
     QTest::qWait(20);
     EXPECT_EQ(viewer().pos(), QPoint(10, 10));
+}
+
+TEST_F(ListViewer, StaysOnTheScreenWhereverTheMainWindowIs) {
+    start();
+    form().cmdView->click();
+    const QRect screen = form().screen()->availableGeometry();
+    for (const QPoint& corner : {QPoint(0, 0), QPoint(screen.right(), screen.bottom()),
+                                 QPoint(0, screen.bottom()), QPoint(screen.right(), 0)}) {
+        form().move(corner); // the window system keeps the main window on the screen
+        form().tmrSubTimer();
+        EXPECT_TRUE(screen.contains(viewer().frameGeometry()))
+            << corner.x() << "," << corner.y() << ": " << viewer().x() << "," << viewer().y();
+    }
 }
 
 TEST_F(ListViewer, SelectLineMakesTheLineTheTopItemOnlyWhenItChanges) {

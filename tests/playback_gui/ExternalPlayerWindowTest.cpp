@@ -159,11 +159,11 @@ TEST_F(ExternalPlayerWindow, TheLocateDialogProposesThePlayerAndKeepsWhatIsChose
 
 TEST_F(ExternalPlayerWindow, OpeningAMovieStartsThePlayerAndHandsItTheMovie) {
     openInPlayer(Clip320());
-    ASSERT_TRUE(playback().MediaLoaded);
+    ASSERT_TRUE(playback().mediaLoaded());
     EXPECT_TRUE(script.messages.empty());
     EXPECT_NE(ProcessState(pid()), 0);
     EXPECT_NE(ProcessState(pid()), 'Z');
-    EXPECT_EQ(form().tmrSub->interval(), 1);
+    EXPECT_EQ(form().tmrSub->interval(), PlaybackCommands::kIdleTickMs); // paused
     EXPECT_EQ(playback().Mplayer(), nullptr); // the built-in player was never made
     EXPECT_TRUE(form().windowTitle().endsWith(" - clip320.avi"))
         << form().windowTitle().toStdString();
@@ -181,7 +181,7 @@ TEST_F(ExternalPlayerWindow, OpeningAMovieStartsThePlayerAndHandsItTheMovie) {
 TEST_F(ExternalPlayerWindow, AProgramThatIsNoPlayerEndsInTheMessage) {
     form().BSPPath = QStringLiteral("/bin/true");
     openInPlayer(Clip320());
-    EXPECT_FALSE(playback().MediaLoaded);
+    EXPECT_FALSE(playback().mediaLoaded());
     EXPECT_EQ(pid(), 0);
     ASSERT_EQ(script.messages.size(), 1u);
     EXPECT_EQ(script.messages[0], kMessage);
@@ -200,7 +200,7 @@ TEST_F(ExternalPlayerWindow, WithoutAnExecutableTheOpenAsksForItOnceAndEndsSilen
     playback().cmdOpenMovieClick();
     ASSERT_EQ(script.requests.size(), 2u);
     EXPECT_EQ(script.requests[1].title, "Locate Bsplayer executable");
-    EXPECT_FALSE(playback().MediaLoaded);
+    EXPECT_FALSE(playback().mediaLoaded());
     EXPECT_TRUE(script.messages.empty());
     EXPECT_EQ(pid(), 0);
 }
@@ -208,7 +208,7 @@ TEST_F(ExternalPlayerWindow, WithoutAnExecutableTheOpenAsksForItOnceAndEndsSilen
 TEST_F(ExternalPlayerWindow, TheOverlayShowsThePlayersMillisecondsWhateverTheFormat) {
     openSubtitles(kSubRip, "movie.srt");
     openInPlayer(Clip320());
-    ASSERT_TRUE(playback().MediaLoaded);
+    ASSERT_TRUE(playback().mediaLoaded());
     form().player().seek(2200);
     ASSERT_TRUE(playerAt(2200));
     tick();
@@ -261,7 +261,7 @@ TEST_F(ExternalPlayerWindow, TheBarAndTheVolumeMoveThePlayer) {
     playback().tmrScrollTimer();
     PositionBar& bar = playback().Bar();
     const int travel = bar.BarWidth - bar.thumbWidth();
-    EXPECT_NEAR(playback().ThumbX, travel / 2, 1);
+    EXPECT_NEAR(playback().thumbX(), travel / 2, 1);
 
     // A right click left of the thumb: a second back.
     tick();
@@ -331,7 +331,7 @@ TEST_F(ExternalPlayerWindow, APlayerThatEndsIsReapedAndAnswersZero) {
 
     // The next open starts a new player; closing says nothing.
     openInPlayer(Clip320());
-    EXPECT_TRUE(playback().MediaLoaded);
+    EXPECT_TRUE(playback().mediaLoaded());
     EXPECT_NE(pid(), player);
     form().close();
     EXPECT_TRUE(script.messages.empty());
@@ -343,7 +343,7 @@ TEST_F(ExternalPlayerWindow, ClosingEndsThePlayerWithoutAMessage) {
     ASSERT_NE(player, 0);
     form().close();
     EXPECT_TRUE(script.messages.empty());
-    EXPECT_TRUE(Gone(player));
+    EXPECT_TRUE(WaitFor([&] { return Gone(player); })); // ended off the window's thread
 }
 
 // Tests that bound how long a tick or a press takes: run alone, and only in the plain build.
@@ -387,7 +387,7 @@ TEST_F(ExternalPlayerWindowTiming, AHungPlayerHoldsUpNoTickOrPressAndClosingStop
     clock.start();
     form().close();
     EXPECT_LT(clock.elapsed(), 2500);
-    EXPECT_TRUE(Gone(player)) << ProcessState(player);
+    EXPECT_TRUE(WaitFor([&] { return Gone(player); })) << ProcessState(player);
     EXPECT_TRUE(script.messages.empty());
 }
 
@@ -433,7 +433,7 @@ TEST_F(ExternalPlayerWindowTiming, AProgramIgnoringTermIsKilledAndNeverHoldsUpTh
     clock.start();
     form().close();
     EXPECT_LT(clock.elapsed(), 2500);
-    EXPECT_TRUE(Gone(stubborn())) << ProcessState(stubborn());
+    EXPECT_TRUE(WaitFor([&] { return Gone(stubborn()); })) << ProcessState(stubborn());
 }
 
 TEST_F(ExternalPlayerWindow, TheNextOpenStartsTheProgramLocatedSince) {
@@ -444,7 +444,7 @@ TEST_F(ExternalPlayerWindow, TheNextOpenStartsTheProgramLocatedSince) {
         program("other-mpv", "touch '" + marker.toStdString() + "'\nexec /usr/bin/mpv \"$@\"\n")};
     form().cmdBSPClick();
     openInPlayer(Clip640());
-    EXPECT_TRUE(playback().MediaLoaded);
+    EXPECT_TRUE(playback().mediaLoaded());
     EXPECT_TRUE(QFile::exists(marker));
     EXPECT_NE(pid(), before);
     EXPECT_TRUE(Gone(before)) << ProcessState(before);
@@ -453,7 +453,7 @@ TEST_F(ExternalPlayerWindow, TheNextOpenStartsTheProgramLocatedSince) {
 
 TEST_F(ExternalPlayerWindow, UntickingUseBspLeavesTheBuiltInPlayerWithoutAFileAndNoCrash) {
     openInPlayer(Clip320());
-    ASSERT_TRUE(playback().MediaLoaded);
+    ASSERT_TRUE(playback().mediaLoaded());
     form().chkBSP->setChecked(false);
     EXPECT_FALSE(form().UseBSP);
     PositionBar& bar = playback().Bar();

@@ -52,8 +52,8 @@ class PlaybackWindow : public WindowFixture {
   protected:
     void SetUp() override {
         startWindows();
-        playback().PlayerOptions.picture = false;
-        playback().PlayerOptions.audioOutput = QStringLiteral("null");
+        playback().playerOptions().picture = false;
+        playback().playerOptions().audioOutput = QStringLiteral("null");
         form().show();
     }
     PositionBar& bar() const { return playback().Bar(); }
@@ -77,14 +77,15 @@ TEST_F(PlaybackWindow, OpenMediaAsksForAMovieAndPutsItsNameInTheCaption) {
     EXPECT_THAT(script.requests[0].filter.toStdString(),
                 testing::StartsWith("Media Files (*.mp3 *.wav *.mpg *.mpeg *.avi *.mov *.divx "
                                     "*.asf *.dat)"));
-    EXPECT_TRUE(playback().MediaLoaded);
-    EXPECT_EQ(form().tmrSub->interval(), 1); // the overlay follows every millisecond now
+    EXPECT_TRUE(playback().mediaLoaded());
+    // Opened stopped: the overlay ticks at the idle pace until the movie plays.
+    EXPECT_EQ(form().tmrSub->interval(), PlaybackCommands::kIdleTickMs);
     EXPECT_EQ(form().windowTitle(), "Velkar - clip320.avi");
     EXPECT_EQ(form().pgrBar->value(), 0);
     EXPECT_TRUE(form().cboZoom->isEnabled());
     EXPECT_EQ(form().cboZoom->currentIndex(), 1);
-    EXPECT_EQ(playback().NaturalRect.Right, 320);
-    EXPECT_EQ(playback().NaturalRect.Bottom, 240);
+    EXPECT_EQ(playback().naturalRect().Right, 320);
+    EXPECT_EQ(playback().naturalRect().Bottom, 240);
     EXPECT_EQ(form().player().length(), 10000);
     EXPECT_TRUE(script.messages.empty());
 }
@@ -93,7 +94,7 @@ TEST_F(PlaybackWindow, CancellingTheDialogChangesNothing) {
     openMovie(Clip320());
     script.files.push_back(QString());
     playback().cmdOpenMovieClick();
-    EXPECT_TRUE(playback().MediaLoaded);
+    EXPECT_TRUE(playback().mediaLoaded());
     EXPECT_EQ(form().windowTitle(), "Velkar - clip320.avi");
 }
 
@@ -105,7 +106,7 @@ TEST_F(PlaybackWindow, AMovieThatCannotBeOpenedShowsTheReasonAndLeavesNoMediaLoa
     QTest::mouseClick(form().cmdOpenMovie, Qt::LeftButton);
     ASSERT_EQ(script.messages.size(), 1u);
     EXPECT_EQ(script.messages[0], "Cannot open media file " + text + ": unrecognized file format");
-    EXPECT_FALSE(playback().MediaLoaded);
+    EXPECT_FALSE(playback().mediaLoaded());
     EXPECT_EQ(form().player().position(), 0);
 }
 
@@ -144,12 +145,12 @@ TEST_F(PlaybackWindow, A640x480MovieAtOneToOneTakesTheLargeLayout) {
 
 TEST_F(PlaybackWindow, AnMp3HasNoPictureAndKeepsTheSmallestWindow) {
     openMovie(ToneMp3());
-    EXPECT_EQ(playback().NaturalRect.Right, 0);
-    EXPECT_EQ(playback().NaturalRect.Bottom, 0);
+    EXPECT_EQ(playback().naturalRect().Right, 0);
+    EXPECT_EQ(playback().naturalRect().Bottom, 0);
     EXPECT_EQ(form().windowTitle(), "Velkar - tone.mp3");
     EXPECT_EQ(form().MoviePanel->geometry(), QRect(115, 32, 462, 230));
     EXPECT_EQ(form().frameGeometry().size(), QSize(600, 435)); // with the result row
-    EXPECT_TRUE(playback().MediaLoaded);
+    EXPECT_TRUE(playback().mediaLoaded());
 }
 
 TEST_F(PlaybackWindow, TheUnitFollowsTheDocumentWhenEitherIsOpened) {
@@ -269,13 +270,13 @@ TEST_F(PlaybackWindow, SetTimeTakesThePlayersPositionInTheDocumentsForm) {
 
 TEST_F(PlaybackWindow, TheBarTickPlacesTheThumbByThePositionAndIdlesAtTheLeft) {
     playback().tmrScrollTimer();
-    EXPECT_EQ(playback().ThumbX, 0);
+    EXPECT_EQ(playback().thumbX(), 0);
     EXPECT_FALSE(bar().isHidden()); // the idle bar shows from the first tick
     EXPECT_EQ(qGreen(bar().shown().pixel(0, 10)), 0xE0);
     openMovie(Clip320());
     playerAt(5000);
     playback().tmrScrollTimer();
-    EXPECT_EQ(playback().ThumbX, 223);
+    EXPECT_EQ(playback().thumbX(), 223);
     EXPECT_EQ(qGreen(bar().shown().pixel(223, 10)), 0xE0);
     EXPECT_NE(qGreen(bar().shown().pixel(0, 10)), 0xE0);
 }
@@ -384,14 +385,14 @@ TEST_F(PlaybackWindow, AClickOnThePictureShowsItFullScreenAndAClickOrEscapeRetur
 
 TEST_F(PlaybackWindow, TheVolumeBarSendsTheLevelOnlyWhileAMovieIsOpen) {
     form().VolBar->setValue(50);
-    EXPECT_EQ(playback().WaveLevel, 0u);
+    EXPECT_EQ(playback().waveLevel(), 0u);
     openMovie(Clip320());
     // the null sound output has no level to read: the bar keeps its place
     EXPECT_EQ(form().VolBar->value(), 50);
     form().VolBar->setValue(100);
-    EXPECT_EQ(playback().WaveLevel, 0xFFFFFFFFu);
+    EXPECT_EQ(playback().waveLevel(), 0xFFFFFFFFu);
     form().VolBar->setValue(50);
-    EXPECT_EQ(playback().WaveLevel, 0x7FFF7FFFu);
+    EXPECT_EQ(playback().waveLevel(), 0x7FFF7FFFu);
 }
 
 TEST_F(PlaybackWindow, ThePlayersButtonsWorkOnTheOpenFile) {
@@ -402,8 +403,10 @@ TEST_F(PlaybackWindow, ThePlayersButtonsWorkOnTheOpenFile) {
     ASSERT_TRUE(play->isEnabled());
     play->click();
     EXPECT_EQ(mpv().mode(), PlayerMode::Playing);
+    EXPECT_EQ(form().tmrSub->interval(), 1); // playing: the overlay follows every millisecond
     stop->click();
     EXPECT_EQ(mpv().mode(), PlayerMode::Stopped);
+    EXPECT_EQ(form().tmrSub->interval(), PlaybackCommands::kIdleTickMs);
 }
 
 TEST_F(PlaybackWindow, VideoInformationReportsTheAviHeadersReadWhenItWasOpened) {

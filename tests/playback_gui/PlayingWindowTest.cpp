@@ -45,7 +45,7 @@ TEST(PlayingWindow, ShowsThePictureTheSubtitleAndTheThumb) {
     {
         gui::Windows windows(folder.filePath(QStringLiteral("tavrel.ini")));
         gui::TForm1& form = windows.Form1();
-        form.playback().PlayerOptions.audioOutput = QStringLiteral("null");
+        form.playback().playerOptions().audioOutput = QStringLiteral("null");
         form.move(0, 0);
         form.show();
         dialogs.path = folder.filePath(QStringLiteral("harbour.srt"));
@@ -57,7 +57,7 @@ TEST(PlayingWindow, ShowsThePictureTheSubtitleAndTheThumb) {
         form.cmdOpenSubtitleClick();
         dialogs.path = Clip640();
         form.playback().cmdOpenMovieClick();
-        ASSERT_TRUE(form.playback().MediaLoaded);
+        ASSERT_TRUE(form.playback().mediaLoaded());
         ASSERT_TRUE(form.playback().Mplayer()->hasPicture());
         form.playback().Mplayer()->play();
         ASSERT_TRUE(WaitFor([&] { return form.player().position() >= 2000; }));
@@ -67,12 +67,12 @@ TEST(PlayingWindow, ShowsThePictureTheSubtitleAndTheThumb) {
         EXPECT_EQ(form.frameGeometry().size(), QSize(760, 645));
         EXPECT_TRUE(form.lblSubs->text().contains(
             QStringLiteral("Where are you going tonight?\nDown to the harbour.")));
-        EXPECT_GT(form.playback().ThumbX, 0);
+        EXPECT_GT(form.playback().thumbX(), 0);
         const QImage window = form.grab().toImage();
         // the test pattern in the panel, the green thumb on the bar
         const QColor picture = window.pixelColor(115 + 200, 32 + 100);
         EXPECT_GT(picture.hsvSaturation(), 100) << picture.name().toStdString();
-        const QColor thumb = window.pixelColor(115 + form.playback().ThumbX, 562 + 10);
+        const QColor thumb = window.pixelColor(115 + form.playback().thumbX(), 562 + 10);
         EXPECT_EQ(thumb.green(), 0xE0);
         const QByteArray shot = qgetenv("VELKAR_SCREENSHOT");
         if (!shot.isEmpty()) {
@@ -93,7 +93,7 @@ class ShownWindow : public WindowFixture {
   protected:
     void SetUp() override {
         startWindows();
-        playback().PlayerOptions.audioOutput = QStringLiteral("null");
+        playback().playerOptions().audioOutput = QStringLiteral("null");
         form().move(0, 0);
         form().show();
     }
@@ -160,7 +160,7 @@ class LargeMovie : public ShownWindow, public testing::WithParamInterface<QSize>
 TEST_P(LargeMovie, KeepsTheWholeWindowOnTheScreenAtEveryZoom) {
     const QSize movie = GetParam();
     openMovie(ClipOfSize(movie.width(), movie.height()));
-    ASSERT_TRUE(playback().MediaLoaded);
+    ASSERT_TRUE(playback().mediaLoaded());
     const QRect screen = form().screen()->availableGeometry();
     for (int item = 0; item < form().cboZoom->count(); ++item) {
         form().cboZoom->setCurrentIndex(item);

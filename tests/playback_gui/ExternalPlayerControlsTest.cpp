@@ -1,0 +1,216 @@
+// The main window with "Use BSP" and a real mpv as the external player: the player's buttons
+// and "Video Information" reach the movie in it, a file it cannot play leaves no movie behind,
+// and closing the window never waits for a player that hangs, while the player still ends.
+
+#include "TestMedia.h"
+#include "WindowFixture.h"
+#include "frmMain/PlaybackCommands.h"
+#include "frmMain/TForm1.h"
+#include "playback/ExternalPlayer.h"
+#include "playback/MpvIpc.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <csignal>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace velkar::playback::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Closing must not wait for the player: before, a hung one held the window 1 to 5 s.
+constexpr qint64 kCloseMs = 500;
+
+// Gone, and reaped: /proc has no such process, not even a zombie.
+bool Gone(std::int32_t pid) {
+    return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid));
+}
+
+class ExternalControls : public WindowFixture {
+  protected:
+    void SetUp() override {
+        if (!QFileInfo(QStringLiteral("/usr/bin/mpv")).isExecutable() || Clip320().isEmpty())
+            GTEST_SKIP() << "mpv or ffmpeg is not installed";
+        startWindows();
+        ExternalPlayer::Options options;
+        options.arguments = {"--vo=null", "--ao=null", "--force-window=no", "--pause"};
+        options.waits.start = 5s;
+        options.waits.reply = 1s;
+        external().setOptions(options);
+        QObject::connect(&external(), &MediaPlayer::opened, [this] { ++finished; });
+        QObject::connect(&external(), &MediaPlayer::openFailed, [this] { ++finished; });
+        form().BSPPath = QStringLiteral("/usr/bin/mpv");
+        form().chkBSP->setChecked(true);
+        form().show();
+    }
+    void TearDown() override {
+        WindowFixture::TearDown();
+        ExternalPlayer::awaitEndedPlayers();
+    }
+
+    ExternalPlayer& external() const { return playback().External(); }
+    void openInPlayer(const QString& path) {
+        const int before = finished;
+        openMovie(path);
+        ASSERT_TRUE(WaitFor([&] { return finished > before; }, 10000));
+    }
+    nlohmann::json playerProperty(const char* name) {
+        MpvIpcClient client;
+        if (!client.connect(external().socketPath()))
+            return {};
+        return client.request({"get_property", name}, 2s).value_or(nlohmann::json());
+    }
+    QToolButton* button(const char* name) const {
+        return form().Mplayer->findChild<QToolButton*>(QString::fromLatin1(name));
+    }
+    // Closes the window as the user does; gives how long that took.
+    qint64 timedClose() {
+        QElapsedTimer clock;
+        clock.start();
+        form().close();
+        return clock.elapsed();
+    }
+
+    int finished = 0;
+};
+
+TEST_F(ExternalControls, PlayPauseAndStopReachThePlayer) {
+    openInPlayer(Clip320());
+    ASSERT_TRUE(playback().mediaLoaded());
+    ASSERT_EQ(playerProperty("pause"), true);
+    const struct {
+        const char* button;
+        bool paused;
+    } presses[] = {{"btPlay", false},
+                   {"btPause", true},
+                   {"btPause", false},
+                   {"btStop", true},
+                   {"btPlay", false}};
+    for (const auto& p : presses) {
+        ASSERT_TRUE(button(p.button)->isEnabled()) << p.button;
+        button(p.button)->click();
+        EXPECT_TRUE(WaitFor([&] { return playerProperty("pause") == p.paused; }, 3000)) << p.button;
+    }
+    button("btPrev")->click();
+    EXPECT_TRUE(WaitFor([&] {
+        const nlohmann::json at = playerProperty("time-pos");
+        return at.is_number() && at.get<double>() < 1.0;
+    }));
+}
+
+TEST_F(ExternalControls, VideoInformationReportsTheMovieInTheExternalPlayer) {
+    // The built-in player has one movie, the external player another.
+    form().chkBSP->setChecked(false);
+    playback().playerOptions().picture = false;
+    playback().playerOptions().audioOutput = QStringLiteral("null");
+    openMovie(Clip320());
+    ASSERT_TRUE(playback().mediaLoaded());
+    form().chkBSP->setChecked(true);
+    openInPlayer(Clip640());
+    ASSERT_TRUE(playback().mediaLoaded());
+    script.messages.clear();
+    playback().cmdMovieInfoClick();
+    ASSERT_EQ(script.messages.size(), 1u);
+    EXPECT_TRUE(script.messages[0].contains("Filename:\t" + Clip640() + "\n\r"))
+        << script.messages[0].toStdString();
+    EXPECT_TRUE(script.messages[0].contains("640")) << script.messages[0].toStdString();
+    // And back: the built-in player's movie.
+    form().chkBSP->setChecked(false);
+    playback().cmdMovieInfoClick();
+    ASSERT_EQ(script.messages.size(), 2u);
+    EXPECT_TRUE(script.messages[1].contains("Filename:\t" + Clip320() + "\n\r"));
+}
+
+TEST_F(ExternalControls, AFileThePlayerCannotPlayLeavesNoMovieBehind) {
+    openInPlayer(Clip320());
+    ASSERT_TRUE(playback().mediaLoaded());
+    openInPlayer(NotMedia());
+    ASSERT_EQ(script.messages.size(), 1u);
+    EXPECT_EQ(script.messages[0],
+              "Cannot open media file " + NotMedia() + ": the external player cannot play it");
+    EXPECT_FALSE(playback().mediaLoaded());
+    EXPECT_EQ(form().pgrBar->value(), 0);
+    EXPECT_EQ(form().windowTitle(), "Velkar");
+    EXPECT_FALSE(button("btPlay")->isEnabled());
+
+    // A pipe is refused before the player hears of it, at once.
+    const QString fifo = folder.filePath(QStringLiteral("pipe.avi"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    script.messages.clear();
+    script.files.push_back(fifo);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(form().cmdOpenMovie, Qt::LeftButton);
+    EXPECT_LT(clock.elapsed(), 1000);
+    ASSERT_EQ(script.messages.size(), 1u);
+    EXPECT_TRUE(script.messages[0].startsWith("Cannot open media file " + fifo + ": it is not"));
+}
+
+TEST_F(ExternalControls, ClosingWithAStoppedPlayerIsImmediateAndThePlayerStillEnds) {
+    openInPlayer(Clip320());
+    const std::int32_t player = external().processId();
+    ASSERT_NE(player, 0);
+    ASSERT_EQ(::kill(player, SIGSTOP), 0);
+    EXPECT_LT(timedClose(), kCloseMs);
+    EXPECT_TRUE(script.messages.empty());
+    // quit unanswered (0.5 s), SIGTERM, and the wait for it (2 s at most).
+    EXPECT_TRUE(WaitFor([&] { return Gone(player); }, 5000));
+}
+
+TEST_F(ExternalControls, ClosingWhileAPlayerNeverAnswersIsImmediateAndItIsKilled) {
+    // A "player" that takes the connection, never answers and ignores SIGTERM.
+    const QString pidFile = folder.filePath(QStringLiteral("pid"));
+    const QString path = folder.filePath(QStringLiteral("mute-player"));
+    {
+        std::ofstream out(path.toStdString());
+        out << "#!/usr/bin/python3\n"
+               "import os, signal, socket, sys, time\n"
+               "signal.signal(signal.SIGTERM, signal.SIG_IGN)\n"
+               "open('"
+            << pidFile.toStdString()
+            << "', 'w').write(str(os.getpid()))\n"
+               "where = [a.split('=', 1)[1] for a in sys.argv if "
+               "a.startswith('--input-ipc-server=')][0]\n"
+               "s = socket.socket(socket.AF_UNIX)\n"
+               "s.bind(where)\n"
+               "s.listen(1)\n"
+               "c, _ = s.accept()\n"
+               "while True:\n"
+               "    time.sleep(1)\n";
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    form().BSPPath = path;
+    openMovie(Clip320());
+    // Linked: the open now waits for answers that never come.
+    ASSERT_TRUE(WaitFor([&] { return external().processId() != 0; }, 5000));
+    QFile file(pidFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const int player = file.readAll().trimmed().toInt();
+    ASSERT_NE(player, 0);
+    EXPECT_LT(timedClose(), kCloseMs);
+    EXPECT_EQ(finished, 0);
+    // SIGTERM is ignored: SIGKILL follows within 2 s.
+    EXPECT_TRUE(WaitFor([&] { return Gone(player); }, 5000));
+    EXPECT_TRUE(script.messages.empty());
+}
+
+TEST_F(ExternalControls, ThePlayersLetGoAreReapedBeforeTheProgramGoesOn) {
+    openInPlayer(Clip320());
+    const std::int32_t player = external().processId();
+    ASSERT_EQ(::kill(player, SIGSTOP), 0);
+    form().close();
+    ExternalPlayer::awaitEndedPlayers();
+    EXPECT_TRUE(Gone(player));
+}
+
+} // namespace
+} // namespace velkar::playback::test
