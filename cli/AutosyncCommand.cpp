@@ -35,6 +35,7 @@ struct AutosyncOptions {
     bool split = false;
     int stream = -1;
     std::optional<double> frameRate;
+    bool mend = false;
 };
 
 // A bar on the error stream while the sound is decoded, when that stream is a terminal.
@@ -97,7 +98,9 @@ void Autosync(std::ostream& out, const AutosyncOptions& options) {
         throw UsageError("The re-timed file must not replace the file it was read from");
 
     SubtitleDocument doc;
-    OpenSubtitle(doc, options.input, SubtitleTextsWanted::No);
+    std::string mended;
+    OpenSubtitle(doc, options.input, SubtitleTextsWanted::No, options.mend ? &mended : nullptr);
+    PrintMended(out, mended);
     if (doc.SubtitleCount == 0)
         throw VelkarError("The Subtitle file holds no subtitles");
 
@@ -167,6 +170,7 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
                         "streams (default: the first sound stream)");
     command->add_option("--fps", options->frameRate,
                         "Frame rate of MicroDVD frame numbers (default: the movie's, else 25)");
+    AddMendFlag(*command, options->mend);
     command->callback(
         [&action, options] { action = [options](std::ostream& out) { Autosync(out, *options); }; });
 }

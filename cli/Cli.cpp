@@ -29,6 +29,7 @@ int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     AddSyncCommand(app, action);
     AddAviInfoCommand(app, action);
     AddAutosyncCommand(app, action);
+    AddMendCommand(app, action);
 
     try {
         app.parse(argc, argv);

@@ -25,6 +25,7 @@ void AddInfoCommand(CLI::App& app, Action& action);
 void AddSyncCommand(CLI::App& app, Action& action);
 void AddAviInfoCommand(CLI::App& app, Action& action);
 void AddAutosyncCommand(CLI::App& app, Action& action);
+void AddMendCommand(CLI::App& app, Action& action);
 
 // A message of the program as the terminal shows it: each LF CR pair becomes one newline.
 std::string ForTerminal(std::string_view message);

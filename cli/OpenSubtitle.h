@@ -5,6 +5,9 @@
 #include "document/Parsing.h"
 #include "document/SubtitleDocument.h"
 
+#include <CLI/CLI.hpp>
+
+#include <iosfwd>
 #include <string>
 
 namespace velkar::cli {
@@ -14,8 +17,20 @@ namespace velkar::cli {
 // Subtitle file holds no subtitles"), not supported ("The Subtitle file you selected is not
 // supported by Velkar") or damaged (the damaged-file message naming the first faulty line), and
 // whatever reading or parsing throws.
+//
+// With `mended` given, a file that mending puts right is mended first (document/Mending.h) and
+// *mended gets the list of what was changed (empty when nothing was); without it such a file is
+// refused as before, its message ending "(velkar-cli mend can mend it)".
 void OpenSubtitle(SubtitleDocument& doc, const std::string& path,
-                  SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);
+                  SubtitleTextsWanted texts = SubtitleTextsWanted::Yes,
+                  std::string* mended = nullptr);
+
+// Prints the list of what mending changed (OpenSubtitle's `mended`), one line each, after
+// "mended:"; nothing when the list is empty.
+void PrintMended(std::ostream& out, const std::string& list);
+
+// Registers "--mend" on `command`: mend a file that mending puts right before the work.
+void AddMendFlag(CLI::App& command, bool& mend);
 
 // Name of a format in JSON output: MicroDVD, SubRip, SubViewer2, Unknown, Damaged.
 const char* JsonFormatName(SubtitleFormat format);

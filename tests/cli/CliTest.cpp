@@ -55,7 +55,7 @@ TEST_F(CliTest, DetectListsFailedChecksInOrder) {
     ASSERT_EQ(j["errors"].size(), 1u);
     EXPECT_EQ(j["errors"][0]["format"], "MicroDVD");
     EXPECT_EQ(j["errors"][0]["line"], 0);
-    EXPECT_EQ(j["errors"][0]["text"], "(Line:0)\n\r1");
+    EXPECT_EQ(j["errors"][0]["text"], "(Line:1)\n\r1"); // 0-based "line", text from 1
 
     auto damaged = RunCli({"detect", file("d.srt", "1\n00:00:01,000 --> 00:00:03,000\nOne\n\n"
                                                    "2\n00:00:04.000 --> 00:00:06,000\nx\n\nz\n")});
@@ -145,7 +145,7 @@ TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {
                            "--last", "1", "-o", path("o")});
     EXPECT_EQ(damaged.code, 1);
     EXPECT_EQ(damaged.err, "The Subtitle file seems to be a MicroDVD file, but it has at least "
-                           "one error:\n(Line:2)\noops\n");
+                           "one error:\n(Line:3)\noops\n");
 
     auto none = RunCli(
         {"sync", file("n.sub", "{1}{1}25\n\n"), "--first", "0", "--last", "1", "-o", path("o")});

@@ -166,7 +166,7 @@ TEST_F(DamagedFile, AskingNoLeavesItNotLoaded) {
     ASSERT_EQ(dialogs.questions.size(), 1u);
     EXPECT_EQ(dialogs.questions[0],
               "The Subtitle file seems to be a SubRip file, but it has at least one error:"
-              "(Line:1)\n\r00:00:01 --> 00:00:10\n\r\n\rTry to fix errors?");
+              "(Line:2)\n\r00:00:01 --> 00:00:10\n\r\n\rTry to fix errors?");
     EXPECT_EQ(dialogs.titles[0], "Velkar");
     EXPECT_FALSE(form().document().SubtitleLoaded);
     EXPECT_EQ(form().document().SubtitleFormat, sfDamaged);
@@ -181,7 +181,7 @@ TEST_F(DamagedFile, YesOpensTheEditorAtTheErrorAndTheRepairLoads) {
         TfrmEdit* editor = Editor(w);
         ASSERT_NE(editor, nullptr);
         EXPECT_EQ(editor->lblInfo->text(), "SubRip file");
-        EXPECT_EQ(editor->lblError->text(), "Error at: (Line:1)\n00:00:01 --> 00:00:10");
+        EXPECT_EQ(editor->lblError->text(), "Error at: (Line:2)\n00:00:01 --> 00:00:10");
         EXPECT_EQ(editor->memoEdit->textCursor().blockNumber(), 1);
         EXPECT_EQ(editor->memoEdit->textCursor().positionInBlock(), 0);
         QTextCursor line = editor->memoEdit->textCursor();
@@ -216,7 +216,7 @@ TEST_F(DamagedFile, ALongErrorLineCutsTheQuestionAt255Characters) {
               "\r\nOne\r\n\r\n2\r\n00:00:04,000 --> 00:00:06,000\r\nTwo\r\n\r\n");
     ASSERT_EQ(dialogs.questions.size(), 1u);
     const std::string expected =
-        ("The Subtitle file seems to be a SubRip file, but it has at least one error:(Line:1)\n\r" +
+        ("The Subtitle file seems to be a SubRip file, but it has at least one error:(Line:2)\n\r" +
          longLine)
             .substr(0, 255);
     EXPECT_EQ(dialogs.questions[0].size(), 255);
