@@ -4,6 +4,7 @@
 #include "app/Guard.h"
 #include "app/SaveName.h"
 #include "document/LineIo.h"
+#include "document/Mending.h"
 #include "document/Opening.h"
 #include "document/Parsing.h"
 #include "document/Report.h"
@@ -115,7 +116,11 @@ void TForm1::OpenSubtitle(const QString& path) {
     if (m_document.SubtitleLines.empty())
         return;
     recognise();
-    repairLoop();
+    lblResult->clear();
+    QString mended; // what mending changed, in short
+    const MendChoice mend = offerMending(mended);
+    if (mend == MendChoice::NotOffered || mend == MendChoice::Edit)
+        repairLoop();
     applyFormatSetup();
     if (velkar::HasTimingTable(m_document.SubtitleFormat)) {
         fillViewer();
@@ -124,9 +129,35 @@ void TForm1::OpenSubtitle(const QString& path) {
         velkar::FinishOpen(m_document, *m_progress, &entries);
         fillDialogs(std::move(entries));
         ShowAnchors();
-        updateCaption();
+        // The mended lines are not on disk: Save As writes them, the opened file stays.
+        setModified(mend == MendChoice::Mended);
+        lblResult->setText(mended);
     }
     pgrBar->setValue(0);
+}
+
+TForm1::MendChoice TForm1::offerMending(QString& summary) {
+    if (velkar::HasTimingTable(m_document.SubtitleFormat))
+        return MendChoice::NotOffered;
+    const velkar::Mending mending = velkar::MendLines(m_document.SubtitleLines);
+    if (!mending.mended())
+        return MendChoice::NotOffered;
+    const QString text =
+        screenText("Velkar can mend this Subtitle file:\n\r" + velkar::MendList(mending));
+    const std::optional<int> choice = Dialogs().choose(
+        this, kAppTitle, text,
+        {QStringLiteral("Mend"), QStringLiteral("Edit..."), QStringLiteral("Cancel")});
+    if (choice == 0) {
+        velkar::ApplyMending(m_document, mending, *m_progress);
+        summary = QString::fromStdString(velkar::MendSummary(mending));
+        return MendChoice::Mended;
+    }
+    if (choice == 1) {
+        runEditor();
+        recognise();
+        return MendChoice::Edit;
+    }
+    return MendChoice::Cancel;
 }
 
 void TForm1::cmdEditClick() {
