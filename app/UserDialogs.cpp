@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <vector>
 
 namespace velkar::gui {
 
@@ -55,6 +57,22 @@ class PlatformDialogs final : public UserDialogs {
         }
     }
 
+    std::optional<int> choose(QWidget* parent, const QString& title, const QString& text,
+                              const QStringList& buttons) override {
+        QMessageBox box(QMessageBox::Question, title, ScreenText(text), QMessageBox::NoButton,
+                        parent);
+        std::vector<QAbstractButton*> pressed;
+        for (const QString& caption : buttons)
+            pressed.push_back(box.addButton(caption, QMessageBox::AcceptRole));
+        if (!pressed.empty())
+            box.setDefaultButton(static_cast<QPushButton*>(pressed.front()));
+        box.exec();
+        for (std::size_t i = 0; i < pressed.size(); ++i)
+            if (box.clickedButton() == pressed[i])
+                return static_cast<int>(i);
+        return std::nullopt;
+    }
+
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& current) override {
         bool ok = false;
         QFont font = QFontDialog::getFont(&ok, current, parent);
@@ -75,6 +93,11 @@ PlatformDialogs g_platform;
 UserDialogs* g_current = &g_platform;
 
 } // namespace
+
+std::optional<int> UserDialogs::choose(QWidget*, const QString&, const QString&,
+                                       const QStringList&) {
+    return std::nullopt;
+}
 
 UserDialogs& Dialogs() {
     return *g_current;

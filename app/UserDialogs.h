@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -41,6 +42,10 @@ class UserDialogs {
     // Cancel, or No without a Cancel button.
     virtual Answer question(QWidget* parent, const QString& title, const QString& text,
                             bool withCancel) = 0;
+    // A box with `text` and one button per entry of `buttons`: the index of the button pressed,
+    // or nothing when the box is closed. Dialogs that do not offer it answer nothing.
+    virtual std::optional<int> choose(QWidget* parent, const QString& title, const QString& text,
+                                      const QStringList& buttons);
     // The chosen font, or nothing when the user cancels.
     virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& current) = 0;
 };

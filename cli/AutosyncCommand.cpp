@@ -35,6 +35,7 @@ struct AutosyncOptions {
     bool split = false;
     int stream = -1;
     std::optional<double> frameRate;
+    bool mend = false;
 };
 
 // A bar on the error stream while the sound is decoded, when that stream is a terminal.
@@ -99,7 +100,10 @@ void Autosync(const Streams& streams, const AutosyncOptions& options) {
         throw UsageError("The re-timed file must not replace the file it was read from");
 
     SubtitleDocument doc;
-    OpenSubtitle(doc, options.input, streams.in, SubtitleTextsWanted::No);
+    std::string mended;
+    OpenSubtitle(doc, options.input, streams.in, SubtitleTextsWanted::No,
+                 options.mend ? &mended : nullptr);
+    PrintMended(options.output == kStandardStream ? streams.err : streams.out, mended);
     if (doc.SubtitleCount == 0)
         throw VelkarError("The Subtitle file holds no subtitles");
 
@@ -175,6 +179,7 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
                         "streams (default: the first sound stream)");
     command->add_option("--fps", options->frameRate,
                         "Frame rate of MicroDVD frame numbers (default: the movie's, else 25)");
+    AddMendFlag(*command, options->mend);
     command->callback([&action, options] {
         action = [options](const Streams& streams) { Autosync(streams, *options); };
     });

@@ -43,6 +43,7 @@ int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream
     AddSyncCommand(app, action);
     AddAviInfoCommand(app, action);
     AddAutosyncCommand(app, action);
+    AddMendCommand(app, action);
 
     try {
         app.parse(argc, argv);

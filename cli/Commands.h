@@ -39,6 +39,7 @@ void AddInfoCommand(CLI::App& app, Action& action);
 void AddSyncCommand(CLI::App& app, Action& action);
 void AddAviInfoCommand(CLI::App& app, Action& action);
 void AddAutosyncCommand(CLI::App& app, Action& action);
+void AddMendCommand(CLI::App& app, Action& action);
 
 // Writes `bytes` (a whole re-timed file) to standard output, or atomically to the file `path`.
 void WriteOutput(const Streams& streams, const std::string& path, std::string_view bytes);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <ostream>
 
 namespace velkar::cli {
 
@@ -51,22 +52,44 @@ void ReadInput(SubtitleDocument& doc, const std::string& path, std::istream& in)
     ReadSubtitleBytes(doc, std::move(block));
 }
 
-void OpenSubtitle(SubtitleDocument& doc, const std::string& path, SubtitleTextsWanted texts) {
-    OpenSubtitle(doc, path, std::cin, texts);
+void OpenSubtitle(SubtitleDocument& doc, const std::string& path, SubtitleTextsWanted texts,
+                  std::string* mended) {
+    OpenSubtitle(doc, path, std::cin, texts, mended);
 }
 
 void OpenSubtitle(SubtitleDocument& doc, const std::string& path, std::istream& in,
-                  SubtitleTextsWanted texts) {
+                  SubtitleTextsWanted texts, std::string* mended) {
     NoProgress progress;
     ReadInput(doc, path, in);
     if (doc.SubtitleLines.empty())
         throw VelkarError("The Subtitle file holds no subtitles");
     Recognise(doc, progress);
-    if (doc.SubtitleFormat == sfDamaged)
-        throw VelkarError(DamagedFileMessage(doc));
-    if (!HasTimingTable(doc.SubtitleFormat))
-        throw VelkarError("The Subtitle file you selected is not supported by Velkar");
+    if (mended)
+        mended->clear();
+    if (!HasTimingTable(doc.SubtitleFormat)) {
+        const Mending mending = MendLines(doc.SubtitleLines);
+        std::string message = doc.SubtitleFormat == sfDamaged
+                                  ? DamagedFileMessage(doc)
+                                  : "The Subtitle file you selected is not supported by Velkar";
+        if (!mending.mended())
+            throw VelkarError(message);
+        if (!mended)
+            throw VelkarError(message + " (velkar-cli mend can mend it)");
+        ApplyMending(doc, mending, progress);
+        *mended = MendList(mending);
+    }
     FinishOpen(doc, progress, nullptr, texts);
+}
+
+void PrintMended(std::ostream& out, const std::string& list) {
+    if (!list.empty())
+        out << "mended:\n" << ForTerminal(list) << '\n';
+}
+
+void AddMendFlag(CLI::App& command, bool& mend) {
+    command.add_flag("--mend", mend,
+                     "Mend the common faults of a file that does not open as it is first, and "
+                     "say what was changed (see the mend command)");
 }
 
 const char* JsonFormatName(SubtitleFormat format) {

@@ -28,6 +28,7 @@ struct SyncOptions {
     std::optional<long long> lastAnchor;
     std::string tolerance = std::string(kToleranceItems[kDefaultToleranceIndex]);
     std::vector<std::string> anchors; // "N=TIME", N from 1
+    bool mend = false;
 };
 
 // The anchors of a piecewise sync, "N=TIME" each, N a subtitle number from 1.
@@ -92,8 +93,11 @@ void Sync(const Streams& streams, const SyncOptions& options) {
         throw UsageError("The re-timed file must not replace the file it was read from");
 
     SubtitleDocument& doc = NewDocument();
-    OpenSubtitle(doc, options.input, streams.in,
-                 SubtitleTextsWanted::No); // a sync needs only the times
+    std::string mended;
+    // A sync needs only the times.
+    OpenSubtitle(doc, options.input, streams.in, SubtitleTextsWanted::No,
+                 options.mend ? &mended : nullptr);
+    PrintMended(options.output == kStandardStream ? streams.err : streams.out, mended);
     if (doc.SubtitleCount == 0)
         throw VelkarError("The Subtitle file holds no subtitles");
     doc.FirstAnchor = AnchorIndex(options.firstAnchor, 0, doc.SubtitleCount, "--first-anchor");
@@ -141,6 +145,7 @@ void AddSyncCommand(CLI::App& app, Action& action) {
     command->add_option("--tolerance", options->tolerance,
                         "Regression item: 0.1%, 0.01%, 0.001%, 0.0001% (default), 0.00001% "
                         "or 0.000001%");
+    AddMendFlag(*command, options->mend);
     command->callback([&action, options] {
         action = [options](const Streams& streams) { Sync(streams, *options); };
     });

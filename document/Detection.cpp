@@ -5,7 +5,8 @@
 namespace velkar {
 
 std::string ErrorText(std::size_t index, std::string_view line) {
-    std::string text = "(Line:" + std::to_string(index) + ")\n\r";
+    // Shown to the user, who counts lines from 1 as every text editor does.
+    std::string text = "(Line:" + std::to_string(index + 1) + ")\n\r";
     text.append(ShortString(line));
     if (text.size() > kShortStringMax)
         text.resize(kShortStringMax);

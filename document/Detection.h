@@ -17,7 +17,8 @@ struct Detection {
     std::array<bool, 3> recorded{};
 };
 
-// "(Line:<index>)" LF CR <line>, cut to 255 characters.
+// "(Line:<index + 1>)" LF CR <line>, cut to 255 characters: `index` counts from 0, the text
+// from 1.
 std::string ErrorText(std::size_t index, std::string_view line);
 
 // Runs the MicroDVD, SubViewer 2.0 and SubRip checks in that order on doc.SubtitleLines; the

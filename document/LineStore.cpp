@@ -167,6 +167,11 @@ LineStore::LineStore(std::initializer_list<std::string_view> lines) {
     CopyFrom(lines, [](std::size_t) { return LineBreak::CrLf; });
 }
 
+LineStore::LineStore(const std::vector<std::string_view>& lines,
+                     const std::vector<LineBreak>& breaks) {
+    CopyFrom(lines, [&](std::size_t i) { return breaks[i]; });
+}
+
 LineStore::LineStore(const LineStore& other) {
     CopyFrom(other, [&](std::size_t i) { return other.m_lines[i].lineBreak; });
 }

@@ -102,6 +102,8 @@ class LineStore {
     // Lines each ended by CR LF.
     LineStore(const std::vector<std::string>& lines);
     LineStore(std::initializer_list<std::string_view> lines);
+    // `lines`, line i ended by `breaks[i]` (as many breaks as lines).
+    LineStore(const std::vector<std::string_view>& lines, const std::vector<LineBreak>& breaks);
     LineStore(const LineStore& other);
     LineStore(LineStore&&) noexcept = default;
     LineStore& operator=(const LineStore& other);

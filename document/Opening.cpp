@@ -18,6 +18,11 @@ Detection Recognise(SubtitleDocument& doc, Progress& progress) {
     return detection;
 }
 
+void ApplyMending(SubtitleDocument& doc, const Mending& mending, Progress& progress) {
+    doc.SubtitleLines = mending.lines;
+    Recognise(doc, progress);
+}
+
 void ResetAnchors(SubtitleDocument& doc) {
     doc.FirstAnchor = 0;
     const std::size_t finished = doc.FinishedCount();

@@ -4,6 +4,7 @@
 // them in a row.
 
 #include "document/Detection.h"
+#include "document/Mending.h"
 #include "document/Parsing.h"
 #include "document/Progress.h"
 #include "document/SubtitleDocument.h"
@@ -26,6 +27,10 @@ Detection Recognise(SubtitleDocument& doc, Progress& progress);
 void FinishOpen(SubtitleDocument& doc, Progress& progress,
                 std::vector<std::string>* dialogs = nullptr,
                 SubtitleTextsWanted texts = SubtitleTextsWanted::Yes);
+
+// Takes mended lines (MendLines of the document's lines) into the document and recognises them
+// again; the byte-order mark and the file name stay. The caller has the user's agreement.
+void ApplyMending(SubtitleDocument& doc, const Mending& mending, Progress& progress);
 
 // Puts the anchors on the first and the last finished subtitle (both 0 when there is none).
 void ResetAnchors(SubtitleDocument& doc);

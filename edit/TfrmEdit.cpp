@@ -230,9 +230,9 @@ void TfrmEdit::cmdCancelClick() {
 }
 
 void TfrmEdit::memoEditKeyDown() {
-    // The line the caret was on when the key went down, counted from 0.
+    // The line the caret was on when the key went down, counted from 1 as in the messages.
     setWindowTitle(kCaption + QStringLiteral(" (Line:") +
-                   QString::number(memoEdit->textCursor().blockNumber()) + QStringLiteral(")"));
+                   QString::number(memoEdit->textCursor().blockNumber() + 1) + QStringLiteral(")"));
 }
 
 bool TfrmEdit::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {

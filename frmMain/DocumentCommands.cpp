@@ -5,6 +5,7 @@
 #include "app/SaveName.h"
 #include "document/Errors.h"
 #include "document/LineIo.h"
+#include "document/Mending.h"
 #include "document/Opening.h"
 #include "document/Parsing.h"
 #include "document/Report.h"
@@ -116,7 +117,11 @@ void TForm1::OpenSubtitle(const QString& path) {
     if (m_document.SubtitleLines.empty())
         return;
     recognise();
-    repairLoop();
+    lblResult->clear();
+    QString mended; // what mending changed, in short
+    const MendChoice mend = offerMending(mended);
+    if (mend == MendChoice::NotOffered || mend == MendChoice::Edit)
+        repairLoop();
     applyFormatSetup();
     if (m_document.SubtitleFormat == velkar::sfDamaged) {
         // The damaged file was not mended: nothing of it, nor of the document before, stays.
@@ -130,9 +135,35 @@ void TForm1::OpenSubtitle(const QString& path) {
         velkar::FinishOpen(m_document, *m_progress, &entries);
         fillDialogs(std::move(entries));
         ShowAnchors();
-        updateCaption();
+        // The mended lines are not on disk: Save As writes them, the opened file stays.
+        setModified(mend == MendChoice::Mended);
+        lblResult->setText(mended);
     }
     pgrBar->setValue(0);
+}
+
+TForm1::MendChoice TForm1::offerMending(QString& summary) {
+    if (velkar::HasTimingTable(m_document.SubtitleFormat))
+        return MendChoice::NotOffered;
+    const velkar::Mending mending = velkar::MendLines(m_document.SubtitleLines);
+    if (!mending.mended())
+        return MendChoice::NotOffered;
+    const QString text =
+        screenText("Velkar can mend this Subtitle file:\n\r" + velkar::MendList(mending));
+    const std::optional<int> choice = Dialogs().choose(
+        this, kAppTitle, text,
+        {QStringLiteral("Mend"), QStringLiteral("Edit..."), QStringLiteral("Cancel")});
+    if (choice == 0) {
+        velkar::ApplyMending(m_document, mending, *m_progress);
+        summary = QString::fromStdString(velkar::MendSummary(mending));
+        return MendChoice::Mended;
+    }
+    if (choice == 1) {
+        runEditor();
+        recognise();
+        return MendChoice::Edit;
+    }
+    return MendChoice::Cancel;
 }
 
 void TForm1::closeDocument() {

@@ -231,6 +231,12 @@ class TForm1 : public QWidget {
     // Asks the damaged-file question while the document is damaged; on Yes the editor opens at
     // the error and the lines are recognised again.
     void repairLoop();
+    // What the user made of the offer to mend a file that does not open as it is.
+    enum class MendChoice { NotOffered, Mended, Edit, Cancel };
+    // Offers to mend the document when it does not open as it is and mending can put it right:
+    // Mend takes the mended lines (an unsaved change), Edit... opens the editor at the first
+    // error, Cancel leaves the file as it is. After Mend, `summary` says in short what changed.
+    MendChoice offerMending(QString& summary);
     // The editor, shown modally on the document with the error information given.
     void runEditor();
     // No document: the fields, the lists, the viewer and the result row cleared, the caption

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 dir=build-fuzz
 corpus="$(cd .. && pwd)/shared/corpus"
-targets=(subtitle avi ini conversion linestore fixsynch)
+targets=(subtitle avi ini conversion linestore fixsynch mending)
 
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DVELKAR_FUZZ=ON -DVELKAR_BUILD_TESTS=OFF \
@@ -20,13 +20,14 @@ cmake --build "$dir" -j"$(nproc)" --target $(printf 'velkar_%s_fuzzer ' "${targe
 # and descriptor texts; time codes and numbers; for Fix Synch five parameter bytes first.
 seeds="$dir/seeds"
 rm -rf "$seeds"
-mkdir -p "$seeds"/{subtitle,avi,ini,conversion,linestore,fixsynch}
+mkdir -p "$seeds"/{subtitle,avi,ini,conversion,linestore,fixsynch,mending}
 subtitles=(examples/*.srt)
 [ -d "$corpus" ] && subtitles+=("$corpus"/srt/* "$corpus"/microdvd/* "$corpus"/subviewer/*)
 i=0
 for f in "${subtitles[@]}"; do
     i=$((i + 1))
     cp "$f" "$seeds/subtitle/$i"
+    head -c 16384 "$f" >"$seeds/mending/$i"
     head -c 2048 "$f" >"$seeds/linestore/$i"
     { printf '\000\377\020\360\003'; head -c 16384 "$f"; } >"$seeds/fixsynch/$i"
 done

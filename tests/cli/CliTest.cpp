@@ -38,7 +38,7 @@ TEST_F(CliTest, DetectListsFailedChecksInOrder) {
     ASSERT_EQ(j["errors"].size(), 1u);
     EXPECT_EQ(j["errors"][0]["format"], "MicroDVD");
     EXPECT_EQ(j["errors"][0]["line"], 0);
-    EXPECT_EQ(j["errors"][0]["text"], "(Line:0)\n\r1");
+    EXPECT_EQ(j["errors"][0]["text"], "(Line:1)\n\r1"); // 0-based "line", text from 1
 
     auto damaged = RunCli({"detect", file("d.srt", "1\n00:00:01,000 --> 00:00:03,000\nOne\n\n"
                                                    "2\n00:00:04.000 --> 00:00:06,000\nx\n\nz\n")});
@@ -46,6 +46,52 @@ TEST_F(CliTest, DetectListsFailedChecksInOrder) {
     EXPECT_EQ(d["format"], "Damaged");
     EXPECT_EQ(d["errors"][1]["format"], "SubRip");
     EXPECT_EQ(d["errors"][1]["line"], 5);
+}
+
+// Time lines with "." before the milliseconds: mending writes them with ",".
+const std::string kDotMillis = "1\n00:00:01.000 --> 00:00:03,000\nOne\n\n"
+                               "2\n00:00:04,000 --> 00:00:06,000\nTwo\n\n"
+                               "3\n00:00:10,000 --> 00:00:12.000\nThree\n";
+
+TEST_F(CliTest, MendPrintsTheListAndWritesTheMendedCopy) {
+    const std::string input = file("d.srt", kDotMillis);
+    auto r = RunCli({"mend", input, "-o", path("m.srt")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "2 time lines written in the standard form (first at line 2)\n");
+    std::string expected = kDotMillis;
+    expected.replace(expected.find("01.000"), 6, "01,000");
+    expected.replace(expected.find("12.000"), 6, "12,000");
+    EXPECT_EQ(test::ReadBytes(path("m.srt")), expected);
+    EXPECT_EQ(test::ReadBytes(input), kDotMillis); // never written
+
+    // A file that opens as it is: nothing to mend, the same bytes written.
+    auto same = RunCli({"mend", file("a.srt", kSrt), "-o", path("a2.srt")});
+    ASSERT_EQ(same.code, 0) << same.err;
+    EXPECT_EQ(same.out, "Nothing to mend: the Subtitle file opens as it is\n");
+    EXPECT_EQ(test::ReadBytes(path("a2.srt")), kSrt);
+
+    // Exit 1 with the first fault that cannot be mended; 2 for replacing the input.
+    auto negative = RunCli({"mend", file("n.srt", "1\n-00:00:01,000 --> 00:00:03,000\nOne\n\n"
+                                                  "2\n00:00:04.000 --> 00:00:06,000\nx\n\nz\n")});
+    EXPECT_EQ(negative.code, 1);
+    EXPECT_EQ(negative.err, "The Subtitle file cannot be mended: (Line:2) negative time\n");
+    auto replace = RunCli({"mend", input, "-o", input});
+    EXPECT_EQ(replace.code, 2);
+    EXPECT_EQ(replace.err, "The mended file must not replace the file it was read from\n");
+}
+
+TEST_F(CliTest, SyncMendsFirstOnlyWhenAsked) {
+    const std::string input = file("d.srt", kDotMillis);
+    auto refused = RunCli(
+        {"sync", input, "--first", "00:00:01,000", "--last", "00:00:10,000", "-o", path("o.srt")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_THAT(refused.err, testing::EndsWith(" (velkar-cli mend can mend it)\n"));
+    auto mended = RunCli({"sync", input, "--mend", "--first", "00:00:02,000", "--last",
+                          "00:00:11,000", "-o", path("o.srt")});
+    ASSERT_EQ(mended.code, 0) << mended.err;
+    EXPECT_THAT(mended.out, testing::StartsWith("mended:\n2 time lines written in the standard "
+                                                "form (first at line 2)\n"));
+    EXPECT_THAT(test::ReadBytes(path("o.srt")), HasSubstr("00:00:11,000 --> 00:00:13,000"));
 }
 
 TEST_F(CliTest, ParsePrintsTheTimingTable) {
@@ -128,7 +174,7 @@ TEST_F(CliTest, SyncFailuresExitOneWithTheMessage) {
                            "--last", "1", "-o", path("o")});
     EXPECT_EQ(damaged.code, 1);
     EXPECT_EQ(damaged.err, "The Subtitle file seems to be a MicroDVD file, but it has at least "
-                           "one error:\n(Line:2)\noops\n");
+                           "one error:\n(Line:3)\noops\n");
 
     auto none = RunCli(
         {"sync", file("n.sub", "{1}{1}25\n\n"), "--first", "0", "--last", "1", "-o", path("o")});

@@ -114,14 +114,14 @@ TEST(SubViewerDetection, StrictBlocksAfterTheTag) {
     // The header fails the MicroDVD check at line 0: recorded, though the line number is 0.
     EXPECT_TRUE(d.detection.recorded[erMicroDVD]);
     EXPECT_EQ(d.doc.ErrorLines[erMicroDVD], 0);
-    EXPECT_EQ(d.doc.ErrorTexts[erMicroDVD], "(Line:0)\n\r[INFORMATION]");
+    EXPECT_EQ(d.doc.ErrorTexts[erMicroDVD], "(Line:1)\n\r[INFORMATION]");
 }
 
 TEST(SubViewerDetection, TwoLineTextFailsAtTheSecondTextLine) {
     auto d = Detect({"[SUBTITLE]", "style", kSubTime, "one", "more", "", kSubTime, "two", "", "x"});
     EXPECT_NE(d.detection.format, sfSubViewer2);
     EXPECT_EQ(d.doc.ErrorLines[erSubViewer2], 4);
-    EXPECT_EQ(d.doc.ErrorTexts[erSubViewer2], "(Line:4)\n\rmore");
+    EXPECT_EQ(d.doc.ErrorTexts[erSubViewer2], "(Line:5)\n\rmore");
 }
 
 TEST(SubViewerDetection, TagWithLeadingBlankIsNotFound) {
@@ -179,7 +179,7 @@ TEST(SubRipDetection, FailuresNameTheFaultyLine) {
         Detect({"1", kSrtTime, "Hi", "", "2", "00:00:03.000 --> 00:00:04,000", "Yo", "", "3"});
     EXPECT_EQ(dotMillis.detection.format, sfDamaged);
     EXPECT_EQ(dotMillis.doc.ErrorLines[erSubRip], 5);
-    EXPECT_EQ(dotMillis.doc.ErrorTexts[erSubRip], "(Line:5)\n\r00:00:03.000 --> 00:00:04,000");
+    EXPECT_EQ(dotMillis.doc.ErrorTexts[erSubRip], "(Line:6)\n\r00:00:03.000 --> 00:00:04,000");
 
     // A second empty line makes the next counter test fail.
     auto doubleBlank = Detect({"1", kSrtTime, "Hi", "", "", "2", kSrtTime, "Yo", "", "x"});
@@ -190,7 +190,7 @@ TEST(SubRipDetection, BlockWithoutTextNamesItsThirdLine) {
     auto d = Detect({"1", kSrtTime, "Hi", "", "2", kSrtTime, "", "3", kSrtTime, "x", "", "y"});
     EXPECT_EQ(d.detection.format, sfDamaged);
     EXPECT_EQ(d.doc.ErrorLines[erSubRip], 6);
-    EXPECT_EQ(d.doc.ErrorTexts[erSubRip], "(Line:6)\n\r");
+    EXPECT_EQ(d.doc.ErrorTexts[erSubRip], "(Line:7)\n\r");
 }
 
 TEST(Detection, AllChecksFailingIsDamagedOnlyWithALineAboveZero) {
@@ -202,13 +202,13 @@ TEST(Detection, AllChecksFailingIsDamagedOnlyWithALineAboveZero) {
     auto damaged = Detect({"{1}{2}a", "{3}{4}b", "oops", "", "x"});
     EXPECT_EQ(damaged.detection.format, sfDamaged);
     EXPECT_EQ(damaged.doc.ErrorLines[erMicroDVD], 2);
-    EXPECT_EQ(damaged.doc.ErrorTexts[erMicroDVD], "(Line:2)\n\roops");
+    EXPECT_EQ(damaged.doc.ErrorTexts[erMicroDVD], "(Line:3)\n\roops");
 }
 
 TEST(Detection, ErrorTextIsCutTo255Characters) {
     auto d = Detect({"{1}{2}a", std::string(400, 'z'), "", "x"});
     EXPECT_EQ(d.doc.ErrorTexts[erMicroDVD].size(), 255u);
-    EXPECT_EQ(d.doc.ErrorTexts[erMicroDVD].substr(0, 10), "(Line:1)\n\r");
+    EXPECT_EQ(d.doc.ErrorTexts[erMicroDVD].substr(0, 10), "(Line:2)\n\r");
 }
 
 TEST(Detection, ChecksThatPassOrDoNotRunLeaveTheirRecordsAlone) {

@@ -159,14 +159,19 @@ TEST_F(OpenSubtitle, ADocumentWithoutSubtitlesOpensWithEmptyAnchors) {
 
 class DamagedFile : public GuiTest {};
 
+// A damaged file that mending cannot put right (a negative time further on).
+const std::string kUnmendable = "1\r\n00:00:01 --> 00:00:10\r\nOne\r\n\r\n"
+                                "2\r\n-00:00:04,000 --> 00:00:06,000\r\nTwo\r\n\r\n";
+
 TEST_F(DamagedFile, AskingNoLeavesItNotLoaded) {
     start();
     dialogs.answers.push_back(Answer::No);
-    VELKAR_OPEN_CORPUS("srt/pysrt-invalid.srt");
+    openBytes(kUnmendable);
     ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_TRUE(dialogs.choiceTexts.empty());
     EXPECT_EQ(dialogs.questions[0],
               "The Subtitle file seems to be a SubRip file, but it has at least one error:"
-              "(Line:1)\n\r00:00:01 --> 00:00:10\n\r\n\rTry to fix errors?");
+              "(Line:2)\n\r00:00:01 --> 00:00:10\n\r\n\rTry to fix errors?");
     EXPECT_EQ(dialogs.titles[0], "Velkar");
     EXPECT_FALSE(form().document().SubtitleLoaded);
     // No document at all: not the damaged one, nor anything of it.
@@ -175,14 +180,14 @@ TEST_F(DamagedFile, AskingNoLeavesItNotLoaded) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(DamagedFile, YesOpensTheEditorAtTheErrorAndTheRepairLoads) {
+TEST_F(DamagedFile, EditOpensTheEditorAtTheErrorAndTheRepairLoads) {
     start();
-    dialogs.answers.push_back(Answer::Yes);
+    dialogs.choices.push_back(1); // Edit...
     modal.then([&](QWidget* w) {
         TfrmEdit* editor = Editor(w);
         ASSERT_NE(editor, nullptr);
         EXPECT_EQ(editor->lblInfo->text(), "SubRip file");
-        EXPECT_EQ(editor->lblError->text(), "Error at: (Line:1)\n00:00:01 --> 00:00:10");
+        EXPECT_EQ(editor->lblError->text(), "Error at: (Line:2)\n00:00:01 --> 00:00:10");
         EXPECT_EQ(editor->memoEdit->textCursor().blockNumber(), 1);
         EXPECT_EQ(editor->memoEdit->textCursor().positionInBlock(), 0);
         QTextCursor line = editor->memoEdit->textCursor();
@@ -191,7 +196,7 @@ TEST_F(DamagedFile, YesOpensTheEditorAtTheErrorAndTheRepairLoads) {
         SaveEditor(dialogs, editor, Answer::Yes);
     });
     VELKAR_OPEN_CORPUS("srt/pysrt-invalid.srt");
-    EXPECT_EQ(dialogs.questions.size(), 2u); // the question, then the editor's save question
+    EXPECT_EQ(dialogs.questions.size(), 1u); // the editor's save question
     EXPECT_TRUE(form().document().SubtitleLoaded);
     EXPECT_EQ(form().document().SubtitleFormat, sfSubRip);
     EXPECT_EQ(form().document().SubtitleCount, 1);
@@ -204,7 +209,7 @@ TEST_F(DamagedFile, TheQuestionIsAskedAgainWhileTheFileStaysDamaged) {
     dialogs.answers.push_back(Answer::Yes);
     modal.then([&](QWidget* w) { Editor(w)->cmdCancel->click(); });
     dialogs.answers.push_back(Answer::No);
-    VELKAR_OPEN_CORPUS("srt/pysrt-invalid.srt");
+    openBytes(kUnmendable);
     EXPECT_EQ(dialogs.questions.size(), 2u);
     EXPECT_FALSE(form().document().SubtitleLoaded);
 }
@@ -214,10 +219,10 @@ TEST_F(DamagedFile, ALongErrorLineCutsTheQuestionAt255Characters) {
     dialogs.answers.push_back(Answer::No);
     const std::string longLine = "00:00:01.000 --> 00:00:10,000 " + std::string(300, 'x');
     openBytes("1\r\n" + longLine +
-              "\r\nOne\r\n\r\n2\r\n00:00:04,000 --> 00:00:06,000\r\nTwo\r\n\r\n");
+              "\r\nOne\r\n\r\n2\r\n-00:00:04,000 --> 00:00:06,000\r\nTwo\r\n\r\n");
     ASSERT_EQ(dialogs.questions.size(), 1u);
     const std::string expected =
-        ("The Subtitle file seems to be a SubRip file, but it has at least one error:(Line:1)\n\r" +
+        ("The Subtitle file seems to be a SubRip file, but it has at least one error:(Line:2)\n\r" +
          longLine)
             .substr(0, 255);
     EXPECT_EQ(dialogs.questions[0].size(), 255);
@@ -593,4 +598,55 @@ TEST_F(EditCommand, EveryByteOfAnEightBitDocumentSurvivesTheEditor) {
 }
 
 } // namespace
+} // namespace velkar::gui::test
+
+namespace velkar::gui::test {
+
+// A SubRip file whose counters are missing: mending writes them.
+const std::string kNoCounters = "00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n"
+                                "00:00:03,000 --> 00:00:04,000\r\nTwo\r\n";
+
+class MendBox : public GuiTest {};
+
+TEST_F(MendBox, MendLoadsTheMendedLinesAsAnUnsavedChangeAndSaveAsWritesThem) {
+    start();
+    dialogs.choices.push_back(0); // Mend
+    openBytes(kNoCounters);
+    ASSERT_EQ(dialogs.choiceTexts.size(), 1u);
+    EXPECT_EQ(dialogs.choiceTexts[0], "Velkar can mend this Subtitle file:\n\r"
+                                      "2 missing counters written (first at line 1)");
+    EXPECT_EQ(dialogs.choiceButtons[0], (QStringList{"Mend", "Edit...", "Cancel"}));
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_TRUE(form().document().SubtitleLoaded);
+    EXPECT_EQ(form().document().SubtitleFormat, sfSubRip);
+    EXPECT_EQ(form().document().SubtitleCount, 2);
+    EXPECT_TRUE(form().isWindowModified());
+    EXPECT_EQ(form().lblResult->text(), "Mended: 2 missing counters");
+    // The opened file is not written.
+    EXPECT_EQ(ReadBytes(tempPath("subs.srt")), kNoCounters);
+
+    dialogs.files.push_back(tempPath("mended.srt"));
+    form().cmdSave->click();
+    EXPECT_EQ(ReadBytes(tempPath("mended.srt")), "1\r\n00:00:01,000 --> 00:00:02,000\r\nOne\r\n\r\n"
+                                                 "2\r\n00:00:03,000 --> 00:00:04,000\r\nTwo\r\n");
+    EXPECT_FALSE(form().isWindowModified());
+}
+
+TEST_F(MendBox, CancelLeavesTheFileNotLoadedWithoutTheQuestion) {
+    start();
+    dialogs.choices.push_back(2); // Cancel
+    openBytes(kNoCounters);
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_FALSE(form().document().SubtitleLoaded);
+    EXPECT_EQ(form().document().SubtitleLines.size(), 5u); // the file's lines, untouched
+    EXPECT_TRUE(form().lblResult->text().isEmpty());
+}
+
+TEST_F(MendBox, ClosingTheBoxIsCancel) {
+    start();
+    dialogs.choices.push_back(std::nullopt);
+    openBytes(kNoCounters);
+    EXPECT_FALSE(form().document().SubtitleLoaded);
+}
+
 } // namespace velkar::gui::test

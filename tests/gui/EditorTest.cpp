@@ -136,11 +136,11 @@ TEST_F(Editor, CaptionCountsTheCaretLineWhenAKeyGoesDown) {
     c.setPosition(4);
     editor.memoEdit->setTextCursor(c);
     QTest::keyClick(editor.memoEdit, Qt::Key_Down);
-    EXPECT_EQ(editor.windowTitle(), "Subtitle Editor (Line:2)");
+    EXPECT_EQ(editor.windowTitle(), "Subtitle Editor (Line:3)");
     EXPECT_EQ(editor.memoEdit->textCursor().blockNumber(), 3);
     editor.hide();
     load({"a"});
-    EXPECT_EQ(editor.windowTitle(), "Subtitle Editor (Line:2)");
+    EXPECT_EQ(editor.windowTitle(), "Subtitle Editor (Line:3)");
 }
 
 class FindReplace : public Editor {};

@@ -59,6 +59,20 @@ Answer ScriptedDialogs::question(QWidget*, const QString& title, const QString& 
     return answer;
 }
 
+std::optional<int> ScriptedDialogs::choose(QWidget*, const QString& title, const QString& text,
+                                           const QStringList& buttons) {
+    titles.push_back(title);
+    choiceTexts.push_back(text);
+    choiceButtons.push_back(buttons);
+    if (choices.empty()) {
+        ADD_FAILURE() << "unexpected choice " << text.toStdString();
+        return std::nullopt;
+    }
+    const std::optional<int> choice = choices.front();
+    choices.pop_front();
+    return choice;
+}
+
 std::optional<QFont> ScriptedDialogs::chooseFont(QWidget*, const QFont&) {
     if (fonts.empty()) {
         ADD_FAILURE() << "unexpected font dialog";

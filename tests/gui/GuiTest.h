@@ -25,6 +25,9 @@ class ScriptedDialogs : public UserDialogs {
     std::deque<QString> files;
     std::deque<Answer> answers;
     std::deque<std::optional<QFont>> fonts;
+    std::deque<std::optional<int>> choices; // buttons pressed in choice boxes (nothing: closed)
+    std::vector<QString> choiceTexts;       // texts of choice boxes, in order
+    std::vector<QStringList> choiceButtons; // their buttons
 
     std::vector<FileRequest> fileRequests;
     std::vector<QString> messages;  // information boxes, in order
@@ -39,6 +42,8 @@ class ScriptedDialogs : public UserDialogs {
     void information(QWidget*, const QString& title, const QString& text) override;
     Answer question(QWidget*, const QString& title, const QString& text, bool withCancel) override;
     std::optional<QFont> chooseFont(QWidget*, const QFont& current) override;
+    std::optional<int> choose(QWidget*, const QString& title, const QString& text,
+                              const QStringList& buttons) override;
 };
 
 // Acts on modal windows while they run: each queued action gets the modal window that comes up

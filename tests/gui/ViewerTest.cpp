@@ -137,14 +137,15 @@ TEST_F(ListViewer, GreekAndCyrillicShowInTheEditorsErrorAndTheQuestion) {
     const QString russian = CorpusFile("srt/charsetnormalizer-sample.1.ru-cp1251-crlf.srt");
     if (greek.isEmpty() || russian.isEmpty())
         GTEST_SKIP() << "corpus missing";
-    dialogs.answers.push_back(Answer::No);
+    // Both can be mended: the offer comes instead of the question; Cancel is its No.
+    dialogs.choices.push_back(2);
     open(greek);
     EXPECT_EQ(form().codec().Name(), "WINDOWS-1253");
-    dialogs.answers.push_back(Answer::No);
+    dialogs.choices.push_back(2);
     open(russian);
     EXPECT_EQ(form().codec().Name(), "WINDOWS-1251");
-    ASSERT_EQ(dialogs.questions.size(), 2u);
-    EXPECT_TRUE(dialogs.questions[1].startsWith("The Subtitle file seems to be a SubRip file"));
+    ASSERT_EQ(dialogs.choiceTexts.size(), 2u);
+    EXPECT_TRUE(dialogs.choiceTexts[1].startsWith("Velkar can mend this Subtitle file:"));
 }
 
 } // namespace
