@@ -167,11 +167,9 @@ TEST_P(OpenedCorpusFile, SyncOnItsOwnStartsWritesTheSameLines) {
     if (doc.FirstAnchor == doc.LastAnchor) {
         // One subtitle: both spans are 0, so no ratio can be formed.
         EXPECT_EQ(run.code, 1);
-        EXPECT_EQ(run.err, "Invalid floating point operation
-The first and the last anchor "
+        EXPECT_EQ(run.err, "Invalid floating point operation\nThe first and the last anchor "
                            "are the same subtitle (1): pick two subtitles far apart. The two "
-                           "true times are equal too.
-");
+                           "true times are equal too.\n");
         return;
     }
     ASSERT_EQ(run.code, 0) << run.err;
