@@ -43,10 +43,11 @@ TEST_F(WindowState, DecliningADamagedFileLeavesNoDocumentAnywhere) {
     form().cmdStretch->click();
     ASSERT_FALSE(form().lblResult->text().isEmpty());
     dialogs.answers.push_back(Answer::No); // the re-timed file is not saved
-    dialogs.answers.push_back(Answer::No); // nor the damaged one mended
+    dialogs.answers.push_back(Answer::No); // nor the damaged one edited
     dialogs.files.push_back(tempPath(QStringLiteral("damaged.srt")));
+    // A negative time: no mending puts it right, so the damaged-file question is asked.
     WriteBytes(tempPath(QStringLiteral("damaged.srt")),
-               "1\r\n00:00:01.000 --> 00:00:03,000\r\nOne\r\n\r\n"
+               "1\r\n-00:00:01,000 --> 00:00:03,000\r\nOne\r\n\r\n"
                "2\r\n00:00:04,000 --> 00:00:06,000\r\nTwo\r\n\r\n");
     form().cmdOpenSubtitle->click();
     ASSERT_EQ(dialogs.questions.size(), 2u);
