@@ -25,7 +25,8 @@ bool HasSubtitleExtension(const std::string& path) {
     std::string extension = path.substr(dot + 1);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
-    return extension == "srt" || extension == "sub" || extension == "txt";
+    return extension == "srt" || extension == "sub" || extension == "txt" || extension == "mpl2" ||
+           extension == "vtt" || extension == "ass" || extension == "ssa";
 }
 
 // The first `limit` bytes of a regular file; empty for anything else or on a failure.

@@ -1,5 +1,7 @@
 #include "app/SaveName.h"
 
+#include "document/Format.h"
+
 namespace velkar {
 
 std::string SaveTargetName(const std::string& chosen, SubtitleFormat format) {
@@ -8,15 +10,9 @@ std::string SaveTargetName(const std::string& chosen, SubtitleFormat format) {
     const std::size_t dot = chosen.find_last_of('.');
     if (dot != std::string::npos && dot >= nameStart)
         return chosen;
-    switch (format) {
-    case sfMicroDVD:
-    case sfSubViewer2:
-        return chosen + ".sub";
-    case sfSubRip:
-        return chosen + ".srt";
-    default:
-        return chosen;
-    }
+    if (const FormatEntry* entry = FindFormat(format))
+        return chosen + std::string(entry->extension);
+    return chosen;
 }
 
 } // namespace velkar

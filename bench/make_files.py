@@ -38,7 +38,16 @@ def main():
     folder = Path(sys.argv[1])
     folder.mkdir(parents=True, exist_ok=True)
     rng = random.Random(2026)
-    srt, sub, svr = [], [], []
+    srt, sub, svr, mpl2 = [], [], [], []
+    ass = ["[Script Info]", "ScriptType: v4.00+", "PlayResX: 1920", "PlayResY: 1080", "",
+           "[V4+ Styles]",
+           "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, "
+           "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, "
+           "BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding",
+           "Style: Default,Arial,48,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,100,"
+           "0,0,1,2,1,2,10,10,10,1", "", "[Events]",
+           "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text"]
+    vtt = ["WEBVTT", ""]
     svr += ["[INFORMATION]", "[TITLE]Benchmark", "[AUTHOR]", "[SOURCE]", "[PRG]", "[FILEPATH]",
             "[DELAY]0", "[CD TRACK]0", "[COMMENT]", "[END INFORMATION]", "[SUBTITLE]",
             "[COLF]&HFFFFFF,[STYLE]bd,[SIZE]18,[FONT]Arial"]
@@ -48,8 +57,14 @@ def main():
         srt += [str(k), f"{clock(start)} --> {clock(end)}", *pieces, ""]
         sub.append(f"{{{start * 25 // 1000}}}{{{end * 25 // 1000}}}" + "|".join(pieces))
         svr += [f"{clock(start, '.', 2)},{clock(end, '.', 2)}", "[br]".join(pieces), ""]
+        ass.append(f"Dialogue: 0,{clock(start, '.', 2)[1:]},{clock(end, '.', 2)[1:]},Default,,"
+                   "0,0,0,," + "\\N".join(pieces))
+        vtt += [f"{clock(start, '.')} --> {clock(end, '.')}", *pieces, ""]
+        mpl2.append(f"[{start // 100}][{end // 100}]" + "|".join(pieces))
     svr.pop()
-    for name, lines in (("bench.srt", srt), ("bench.sub", sub), ("bench-subviewer.sub", svr)):
+    vtt.pop()
+    for name, lines in (("bench.srt", srt), ("bench.sub", sub), ("bench-subviewer.sub", svr),
+                        ("bench.ass", ass), ("bench.vtt", vtt), ("bench-mpl2.txt", mpl2)):
         (folder / name).write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-8"))
 
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Times whole `velkar-cli sync` runs on 65,535-subtitle files of each format, beside
+# Times whole `velkar-cli sync` runs on 65,535-subtitle files of each format (ASS/SSA and WebVTT
+# should take at most 1.3x the SubRip file's median), beside
 # srt-linear-timeshift (python3-srt) and ffmpeg on the SubRip file with the same two points.
 # Usage: bench/sync_bench.sh [BUILD_FOLDER]   (default: build)
 set -euo pipefail
@@ -21,7 +22,10 @@ echo "last subtitle starts at $last_clock (frame $last_frame)"
 echo "== peak memory (maximum resident set, KiB)"
 for args in "bench.srt --first 00:00:02,000 --last 21:00:00,000" \
             "bench.sub --first 50 --last 1890000" \
-            "bench-subviewer.sub --first 00:00:02.00 --last 21:00:00.00"; do
+            "bench-subviewer.sub --first 00:00:02.00 --last 21:00:00.00" \
+            "bench.ass --first 0:00:02.00 --last 21:00:00.00" \
+            "bench.vtt --first 00:00:02.000 --last 21:00:00.000" \
+            "bench-mpl2.txt --first 00:00:02.0 --last 21:00:00.0"; do
     set -- $args
     file=$1; shift
     /usr/bin/time -f "$file: %M KiB, %e s" "$cli" sync "$work/$file" "$@" -o "$work/out-$file" >/dev/null
@@ -35,6 +39,12 @@ hyperfine --warmup 3 --min-runs 20 --export-markdown "$work/times.md" --export-j
     "$cli sync $work/bench.sub --first 50 --last 1890000 -o $work/o.sub" \
     -n "velkar-cli sync (SubViewer 2.0)" \
     "$cli sync $work/bench-subviewer.sub --first 00:00:02.00 --last 21:00:00.00 -o $work/o2.sub" \
+    -n "velkar-cli sync (ASS)" \
+    "$cli sync $work/bench.ass --first 0:00:02.00 --last 21:00:00.00 -o $work/o.ass" \
+    -n "velkar-cli sync (WebVTT)" \
+    "$cli sync $work/bench.vtt --first 00:00:02.000 --last 21:00:00.000 -o $work/o.vtt" \
+    -n "velkar-cli sync (MPL2)" \
+    "$cli sync $work/bench-mpl2.txt --first 00:00:02.0 --last 21:00:00.0 -o $work/o-mpl2.txt" \
     -n "srt-linear-timeshift (SubRip)" \
     "srt-linear-timeshift --input $work/bench.srt --output $work/p.srt --from-start 00:00:01,000 --to-start 00:00:02,000 --from-end $last_clock --to-end 21:00:00,000" \
     -n "ffmpeg -i in.srt out.srt" \

@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/OpenSubtitle.h"
+#include "document/Format.h"
 #include "document/Opening.h"
 #include "document/Parsing.h"
 #include "document/Report.h"
@@ -17,9 +18,6 @@ namespace {
 
 using nlohmann::json;
 
-// The format each entry of ErrorLines / ErrorTexts belongs to.
-constexpr SubtitleFormat kRecordFormat[] = {sfMicroDVD, sfSubViewer2, sfSubRip};
-
 // JSON text never fails on file bytes that are not UTF-8: they are replaced.
 void PrintJson(std::ostream& out, const json& value) {
     out << value.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
@@ -32,10 +30,11 @@ void Detect(const Streams& streams, const std::string& path) {
     ReadInput(doc, path, streams.in);
     Detection detection = Recognise(doc, progress);
     json errors = json::array();
-    for (int which : {erMicroDVD, erSubViewer2, erSubRip}) {
+    for (const FormatEntry* entry : RecognitionOrder()) {
+        const ErrorRecord which = entry->record;
         if (!detection.recorded[which])
             continue;
-        errors.push_back({{"format", JsonFormatName(kRecordFormat[which])},
+        errors.push_back({{"format", entry->jsonName},
                           {"line", doc.ErrorLines[which]},
                           {"text", doc.ErrorTexts[which]}});
     }

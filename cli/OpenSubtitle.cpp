@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "document/Errors.h"
+#include "document/Format.h"
 #include "document/LineIo.h"
 #include "document/Opening.h"
 #include "document/ReadableFile.h"
@@ -93,13 +94,9 @@ void AddMendFlag(CLI::App& command, bool& mend) {
 }
 
 const char* JsonFormatName(SubtitleFormat format) {
+    if (const FormatEntry* entry = FindFormat(format))
+        return entry->jsonName.data();
     switch (format) {
-    case sfMicroDVD:
-        return "MicroDVD";
-    case sfSubRip:
-        return "SubRip";
-    case sfSubViewer2:
-        return "SubViewer2";
     case sfDamaged:
         return "Damaged";
     default:

@@ -2,24 +2,12 @@
 
 #include "document/Detection.h"
 #include "document/Errors.h"
+#include "document/Format.h"
 #include "document/Parsing.h"
-#include "document/mend/FormatMending.h"
-
-#include <array>
 
 namespace velkar {
 
 namespace {
-
-struct FormatEntry {
-    SubtitleFormat format;
-    mend::FormatMending mending;
-};
-
-// In the order recognition tries the formats.
-constexpr std::array<FormatEntry, 3> kFormats = {{{sfMicroDVD, mend::MendMicroDvd},
-                                                  {sfSubViewer2, mend::MendSubViewer},
-                                                  {sfSubRip, mend::MendSubRip}}};
 
 // Whether `lines` open as `format`: recognised as it and parsed without a failure.
 bool OpensAs(const LineStore& lines, SubtitleFormat format) {
@@ -108,10 +96,12 @@ Mending MendLines(const LineStore& lines) {
             return result; // it opens as it is
     }
     bool faulted = false;
-    for (const FormatEntry& entry : kFormats) {
+    for (const FormatEntry* entry : RecognitionOrder()) {
+        if (entry->mend == nullptr)
+            continue;
         mend::MendedLines out(lines);
         mend::MendFault fault;
-        if (!entry.mending(lines, out, fault)) {
+        if (!entry->mend(lines, out, fault)) {
             // The fault found furthest into the file is the one the file most likely has (on a
             // tie, the last format tried, SubRip, which takes the most).
             if (!faulted || fault.line >= result.faultLine) {
@@ -122,9 +112,9 @@ Mending MendLines(const LineStore& lines) {
             continue;
         }
         LineStore mended = out.result();
-        if (!out.changed() || !OpensAs(mended, entry.format))
+        if (!out.changed() || !OpensAs(mended, entry->code))
             continue;
-        result.format = entry.format;
+        result.format = entry->code;
         result.lines = std::move(mended);
         result.entries = out.entries();
         result.kept = out.kept();

@@ -12,7 +12,7 @@ void ReadDocument(SubtitleDocument& doc, const std::string& path) {
 }
 
 Detection Recognise(SubtitleDocument& doc, Progress& progress) {
-    doc.ErrorLines = {0, 0, 0};
+    doc.ErrorLines = {};
     Detection detection = DetectFormat(doc, progress);
     doc.SubtitleFormat = detection.format;
     return detection;

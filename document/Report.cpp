@@ -1,6 +1,7 @@
 #include "document/Report.h"
 
 #include "document/Errors.h"
+#include "document/Format.h"
 #include "document/LineTests.h"
 #include "document/TimeCode.h"
 
@@ -29,7 +30,10 @@ std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end,
     text += retimed ? " would " : " ";
     text += end ? (retimed ? "end" : "ends") : (retimed ? "start" : "starts");
     text += value < 0 ? " before 00:00:00" : " at 24:00:00 or later";
-    text += ". A subtitle file's times run from 00:00:00 to 23:59:59: ";
+    // WebVTT and ASS hours have no limit: only a time before the film's start has no text there.
+    text += CanEncode(doc.SubtitleFormat, kMillisecondsPerDay)
+                ? ". A subtitle's times cannot run before 00:00:00: "
+                : ". A subtitle file's times run from 00:00:00 to 23:59:59: ";
     text += retimed ? "check the true times typed for the anchors."
                     : "mend the line in the editor (Edit...).";
     return text;
@@ -47,23 +51,20 @@ ErrorRecord MostLikelyFormat(const SubtitleDocument& doc) {
 }
 
 ErrorRecord MostLikelyFormat(const std::array<std::int32_t, 3>& e) {
-    if (e[erMicroDVD] >= e[erSubViewer2] && e[erMicroDVD] >= e[erSubRip])
-        return erMicroDVD;
-    if (e[erSubViewer2] >= e[erSubRip])
-        return erSubViewer2;
-    return erSubRip;
+    return MostLikelyFormat(ErrorLineArray{e[0], e[1], e[2]});
+}
+
+ErrorRecord MostLikelyFormat(const ErrorLineArray& e) {
+    // In the order of recognition, the first of the largest.
+    ErrorRecord best = erMicroDVD;
+    for (const FormatEntry* entry : RecognitionOrder())
+        if (e[entry->record] > e[best])
+            best = entry->record;
+    return best;
 }
 
 std::string LikelyFormatName(ErrorRecord format) {
-    switch (format) {
-    case erMicroDVD:
-        return "MicroDVD file";
-    case erSubViewer2:
-        return "SubViewer 2.0 file";
-    case erSubRip:
-        break;
-    }
-    return "SubRip file";
+    return std::string(FormatOfRecord(format).likelyName);
 }
 
 std::string DamagedFileMessage(const SubtitleDocument& doc) {
@@ -79,13 +80,9 @@ std::string DamagedFileQuestion(const SubtitleDocument& doc) {
 }
 
 std::string ReportFormatName(SubtitleFormat format) {
+    if (const FormatEntry* entry = FindFormat(format))
+        return std::string(entry->reportName);
     switch (format) {
-    case sfMicroDVD:
-        return "MicroDVD player";
-    case sfSubRip:
-        return "Subrip";
-    case sfSubViewer2:
-        return "SubViewer v2.0";
     case sfDamaged:
         return "Damaged";
     default:

@@ -9,14 +9,16 @@
 
 namespace velkar {
 
-// The format whose check got furthest: the one with the largest error line (MicroDVD on a tie
-// with both others, then SubViewer 2.0 on a tie with SubRip). `errorLines` in the order of
-// ErrorRecord, as SubtitleDocument::ErrorLines.
+// The format whose check got furthest: the one with the largest error line, the first in the
+// order of recognition on a tie (MicroDVD, SubViewer 2.0, SubRip, MPL2, WebVTT, ASS/SSA).
+// `errorLines` in the order of ErrorRecord, as SubtitleDocument::ErrorLines; the three-entry form
+// holds the first three.
+ErrorRecord MostLikelyFormat(const ErrorLineArray& errorLines);
 ErrorRecord MostLikelyFormat(const std::array<std::int32_t, 3>& errorLines);
 ErrorRecord MostLikelyFormat(const SubtitleDocument& doc);
 
 // How the damaged-file message and the editor name a format: "MicroDVD file", "SubViewer 2.0
-// file", "SubRip file".
+// file", "SubRip file", "MPL2 file", "WebVTT file", "ASS/SSA file".
 std::string LikelyFormatName(ErrorRecord format);
 
 // "The Subtitle file seems to be a <format> file, but it has at least one error:" followed (LF
@@ -46,8 +48,8 @@ std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end,
 // its second line when the start has no text (a SubRip file whose times pass 24 hours).
 std::string StartText(const SubtitleDocument& doc, std::size_t i);
 
-// Name of a format in the report: "MicroDVD player", "Subrip", "SubViewer v2.0", "Unknown",
-// "Damaged".
+// Name of a format in the report: "MicroDVD player", "Subrip", "SubViewer v2.0", "MPL2",
+// "WebVTT", "Advanced SubStation Alpha", "SubStation Alpha", "Unknown", "Damaged".
 std::string ReportFormatName(SubtitleFormat format);
 
 } // namespace velkar

@@ -17,14 +17,27 @@ enum SubtitleFormat : std::uint8_t {
     sfSubRip = 2,     // values are milliseconds
     sfSubViewer2 = 3, // values are milliseconds (the file's hundredths times 10)
     sfDamaged = 4,
+    sfMPL2 = 5,   // values are milliseconds (the file's tenths times 100)
+    sfWebVTT = 6, // values are milliseconds
+    sfASS = 7,    // Advanced SubStation Alpha; values are milliseconds (hundredths times 10)
+    sfSSA = 8,    // SubStation Alpha; values as ASS
 };
 
-// Entries of ErrorLines / ErrorTexts.
-enum ErrorRecord { erMicroDVD = 0, erSubViewer2 = 1, erSubRip = 2 };
+// Entries of ErrorLines / ErrorTexts, one per check (ASS and SSA share one).
+enum ErrorRecord {
+    erMicroDVD = 0,
+    erSubViewer2 = 1,
+    erSubRip = 2,
+    erMPL2 = 3,
+    erWebVTT = 4,
+    erASS = 5
+};
+inline constexpr std::size_t kErrorRecords = 6;
+using ErrorLineArray = std::array<std::int32_t, kErrorRecords>;
 
-// True for the three formats that have a timing table.
+// True for the formats that have a timing table: all but sfUnknown and sfDamaged.
 inline bool HasTimingTable(SubtitleFormat f) {
-    return f == sfMicroDVD || f == sfSubRip || f == sfSubViewer2;
+    return f != sfUnknown && f != sfDamaged && f <= sfSSA;
 }
 
 // Short strings hold at most this many characters; longer texts are cut without notice.
@@ -43,12 +56,15 @@ struct SubtitleDocument {
     std::vector<std::string> SubtitleTexts = std::vector<std::string>(1); // each <= 255 bytes
     std::vector<std::int32_t> SubtitleLineIndex; // line of each subtitle's own (time) line
     std::int32_t FirstTimeLine = 0;              // first SubViewer 2.0 time line
-    LineStore SubtitleLines;                     // the file's bytes, split into lines
+    // The fields (0-based, after "Dialogue:") of an ASS/SSA event that hold its start and end,
+    // as the [Events] section's Format line names them.
+    std::array<std::int32_t, 2> EventTimeFields{1, 2};
+    LineStore SubtitleLines; // the file's bytes, split into lines
     velkar::SubtitleFormat SubtitleFormat = sfUnknown;
     std::int32_t FirstAnchor = 0;
     std::int32_t LastAnchor = 0;
-    std::array<std::int32_t, 3> ErrorLines{}; // order MicroDVD, SubViewer 2.0, SubRip
-    std::array<std::string, 3> ErrorTexts;
+    ErrorLineArray ErrorLines{}; // in the order of ErrorRecord
+    std::array<std::string, kErrorRecords> ErrorTexts;
     // The message of the last parse when it failed (empty after a parse that succeeded): the
     // table then holds only the subtitles read before the failure.
     std::string ParseFailure;

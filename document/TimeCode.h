@@ -1,10 +1,16 @@
 #pragma once
 // Time codes: a start or end value written as text in the form of a document's format, and read
-// back. Values are frames for MicroDVD and milliseconds otherwise.
+// back, through the format's entry (document/Format.h). Values are frames for MicroDVD and
+// milliseconds otherwise.
 //
 //   MicroDVD          decimal integer               1234, -12
 //   SubRip            "hh:nn:ss,zzz"                01:02:03,045
-//   any other format  "hh:nn:ss.zz" (hundredths)    01:02:03.05
+//   SubViewer 2.0     "hh:nn:ss.zz" (hundredths)    01:02:03.05 (also for sfUnknown, sfDamaged)
+//   MPL2              "hh:nn:ss.z" (tenths)         01:02:03.1, -00:00:06.8
+//   WebVTT            "hh:nn:ss.zzz"                01:02:03.045, 100:00:00.000
+//   ASS/SSA           "h:nn:ss.zz" (hundredths)     1:02:03.05, -0:00:06.84
+//
+// The last three have no limit on the hours and take negative times, as their files do.
 
 #include "document/SubtitleDocument.h"
 
@@ -16,17 +22,17 @@ namespace velkar {
 
 inline constexpr std::int32_t kMillisecondsPerDay = 86400000;
 
-// The text of `value` in the form of `format`. The clock forms take 0 .. 86 399 999 ms; the
-// hundredths form rounds to the nearest hundredth, ties to even (1 015 ms gives .02, 1 025 ms
-// gives .02), and a rounding to 100 hundredths carries into the seconds (1 995 ms gives
-// 00:00:02.00). Throws TimeEncodeError for a value (or a carry) outside one day.
+// The text of `value` in the form of `format`. The clock forms of SubRip and SubViewer 2.0 take 0
+// .. 86 399 999 ms; the hundredths form rounds to the nearest hundredth, ties to even (1 015 ms
+// gives .02, 1 025 ms gives .02), and a rounding to 100 hundredths carries into the seconds (1 995
+// ms gives 00:00:02.00). Throws TimeEncodeError for a value (or a carry) outside one day.
 std::string TimeToText(SubtitleFormat format, std::int32_t value);
 
 // True when TimeToText(format, value) has a text (does not throw).
 bool CanEncode(SubtitleFormat format, std::int32_t value);
 
-// The most characters a time text takes ("-2147483648").
-inline constexpr std::size_t kMaxTimeText = 12;
+// The most characters a time text takes ("-2147483648", "-596:31:23.648").
+inline constexpr std::size_t kMaxTimeText = 16;
 
 // Writes TimeToText(format, value) at `buffer` (room for kMaxTimeText characters) and gives the
 // end of what it wrote. Throws TimeEncodeError as TimeToText does.
@@ -39,7 +45,9 @@ void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value)
 // empty text is 0) and converts the whole; the clock forms read the fields at fixed columns
 // (hours 1-2, minutes 4-5, seconds 7-8, then milliseconds 10-12 or hundredths 10-11) and
 // ignore the separators; the hours may be one digit ("1:00:00,000", " 1:00:00,000" and
-// "1 :00:00,000" are all one hour). sfUnknown and sfDamaged give 0. Throws ConversionError for a
+// "1 :00:00,000" are all one hour). MPL2, WebVTT and ASS/SSA read "[-]h:mm:ss", then "." or ","
+// and one to three digits, rounded once to the format's unit (see ReadOpenClock). sfUnknown and
+// sfDamaged give 0. Throws ConversionError for a
 // field that is not an integer.
 std::int32_t TextToTime(SubtitleFormat format, std::string_view text);
 

@@ -107,11 +107,17 @@ QString TfrmEdit::editorText() const {
 
 void TfrmEdit::LoadForEditing(const std::array<std::int32_t, 3>& ErrorLines,
                               const std::array<std::string, 3>& ErrorTexts) {
+    LoadForEditing(velkar::ErrorLineArray{ErrorLines[0], ErrorLines[1], ErrorLines[2]},
+                   {ErrorTexts[0], ErrorTexts[1], ErrorTexts[2]});
+}
+
+void TfrmEdit::LoadForEditing(const velkar::ErrorLineArray& ErrorLines,
+                              const std::array<std::string, velkar::kErrorRecords>& ErrorTexts) {
     const TextCodec& codec = m_codec ? *m_codec : m_utf8;
     m_shown = m_document ? ShowLines(m_document->SubtitleLines, codec) : EditorText();
     const QString& text = m_shown.text;
 
-    if (ErrorLines == std::array<std::int32_t, 3>{0, 0, 0}) {
+    if (ErrorLines == velkar::ErrorLineArray{}) {
         lblError->clear();
         // Opened again without a saved change: caret and selection stay where they were.
         if (editorText() != text) {

@@ -34,9 +34,11 @@ class TfrmEdit : public QDialog {
     // Fills the editor from the document's lines. With an error line index above 0, names the
     // format whose check got furthest (velkar::MostLikelyFormat),
     // shows its error text and puts the caret on that line, which becomes the error selection.
-    // Error lines in the order MicroDVD, SubViewer 2.0, SubRip.
+    // Error lines in the order of velkar::ErrorRecord; the three-entry form holds the first three.
     void LoadForEditing(const std::array<std::int32_t, 3>& ErrorLines,
                         const std::array<std::string, 3>& ErrorTexts);
+    void LoadForEditing(const velkar::ErrorLineArray& ErrorLines,
+                        const std::array<std::string, velkar::kErrorRecords>& ErrorTexts);
 
     // The editor text, line breaks as "\n" (U+2029, U+FDD0 and U+FDD1 of the document show as
     // private-use characters, see EditorText.h).

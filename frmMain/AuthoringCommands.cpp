@@ -109,7 +109,7 @@ void TForm1::cmdStartEndClick() {
         const velkar::DialogStarted started =
             velkar::DialogStart(m_document, m_plainTextLines, m_player->position());
         const std::size_t n = m_document.SubtitleCount;
-        txtFirst->setText(
+        txtFirst->setTime(
             QString::fromStdString(velkar::TimeToText(format, m_document.start(n - 1))));
         m_viewer->ShowLine(started.viewerEntry);
     } else if (state == kDialogEnd) {
@@ -120,7 +120,7 @@ void TForm1::cmdStartEndClick() {
         const std::size_t n = m_document.SubtitleCount;
         const velkar::DialogEnded ended = velkar::DialogEnd(m_document, m_plainTextLines, position);
         setModified(true);
-        txtLast->setText(QString::fromStdString(velkar::TimeToText(format, m_document.end(n - 1))));
+        txtLast->setTime(QString::fromStdString(velkar::TimeToText(format, m_document.end(n - 1))));
         addDialog(ended.dialogEntry);
         cboDialogs->setCurrentIndex(cboDialogs->count() - 1);
         m_viewer->ShowLine(ended.viewerEntry);
@@ -136,7 +136,7 @@ void TForm1::cmdStartEndClick() {
         const auto i = std::size_t(k);
         m_document.TimingTable[start ? 0 : 1][i] = m_player->position();
         MaskedTimeEdit* field = start ? txtFirst : txtLast;
-        field->setText(QString::fromStdString(
+        field->setTime(QString::fromStdString(
             velkar::TimeToText(format, start ? m_document.start(i) : m_document.end(i))));
         if (!start) {
             velkar::RewriteTimingLine(m_document, i);

@@ -168,8 +168,8 @@ void TForm1::autoSynchFinished() {
     // Both texts first, so a time that has none changes neither field.
     const QString firstText = QString::fromStdString(velkar::TimeToText(format, first));
     const QString lastText = QString::fromStdString(velkar::TimeToText(format, last));
-    txtFirst->setText(firstText);
-    txtLast->setText(lastText);
+    txtFirst->setTime(firstText);
+    txtLast->setTime(lastText);
     showResult(QStringLiteral("Auto Synch found the true times: first anchor %1: %2; last anchor "
                               "%3: %4. Fix Synch applies them")
                    .arg(m_document.FirstAnchor + 1)

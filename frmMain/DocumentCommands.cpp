@@ -30,7 +30,8 @@ namespace velkar::gui {
 
 namespace {
 
-const QString kSubtitleFilter = QStringLiteral("Subtitles (*.sub *.srt *.txt);;All Files (*)");
+const QString kSubtitleFilter =
+    QStringLiteral("Subtitles (*.sub *.srt *.txt *.mpl2 *.vtt *.ass *.ssa);;All Files (*)");
 
 } // namespace
 

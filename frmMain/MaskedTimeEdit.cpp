@@ -1,5 +1,7 @@
 #include "frmMain/MaskedTimeEdit.h"
 
+#include "document/Format.h"
+
 #include <QRegularExpressionValidator>
 
 namespace velkar::gui {
@@ -11,11 +13,20 @@ MaskedTimeEdit::MaskedTimeEdit(QWidget* parent)
 }
 
 MaskedTimeEdit::Mask MaskedTimeEdit::MaskFor(velkar::SubtitleFormat format) {
-    switch (format) {
-    case velkar::sfMicroDVD:
+    const velkar::FormatEntry* entry = velkar::FindFormat(format);
+    if (!entry)
+        return Mask::HundredthsClock;
+    if (entry->frames)
         return Mask::Frames;
-    case velkar::sfSubRip:
+    const std::string_view form = entry->typedForm;
+    const std::size_t fraction = form.find_last_of(".,");
+    if (fraction != std::string_view::npos && form[fraction] == ',')
         return Mask::SubRipClock;
+    switch (fraction == std::string_view::npos ? 0 : form.size() - fraction - 1) {
+    case 3:
+        return Mask::MillisecondsClock;
+    case 1:
+        return Mask::TenthsClock;
     default:
         return Mask::HundredthsClock;
     }
@@ -27,6 +38,10 @@ QString MaskedTimeEdit::ResetText(Mask mask) {
         return QStringLiteral("00:00:00,000");
     case Mask::HundredthsClock:
         return QStringLiteral("00:00:00.00");
+    case Mask::MillisecondsClock:
+        return QStringLiteral("00:00:00.000");
+    case Mask::TenthsClock:
+        return QStringLiteral("00:00:00.0");
     case Mask::Frames:
         return QStringLiteral("0");
     }
@@ -47,6 +62,16 @@ void MaskedTimeEdit::setMask(Mask mask) {
         setPlaceholderText(QString());
         setInputMask(QStringLiteral("09:99:99.99; "));
         break;
+    case Mask::MillisecondsClock:
+        setValidator(nullptr);
+        setPlaceholderText(QString());
+        setInputMask(QStringLiteral("09:99:99.999; "));
+        break;
+    case Mask::TenthsClock:
+        setValidator(nullptr);
+        setPlaceholderText(QString());
+        setInputMask(QStringLiteral("09:99:99.9; "));
+        break;
     case Mask::Frames:
         // A Qt mask would fill unfilled positions after the digits ("125" showing as
         // "125000000"), so frames take a validator instead.
@@ -57,6 +82,13 @@ void MaskedTimeEdit::setMask(Mask mask) {
         break;
     }
     setText(ResetText(mask));
+}
+
+void MaskedTimeEdit::setTime(const QString& text) {
+    if (m_mask != Mask::Frames && text.indexOf(QLatin1Char(':')) == 1)
+        setText(QLatin1Char('0') + text);
+    else
+        setText(text);
 }
 
 QString MaskedTimeEdit::fieldText() const {

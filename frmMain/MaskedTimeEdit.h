@@ -7,6 +7,8 @@
 //                     left blank, every other position needs a digit;
 //                     ":" and "," are fixed
 //   HundredthsClock   "hh:nn:ss.zz", same rules                       "00:00:00.00"
+//   MillisecondsClock "hh:nn:ss.zzz", same rules (WebVTT)              "00:00:00.000"
+//   TenthsClock       "hh:nn:ss.z", same rules (MPL2)                  "00:00:00.0"
 //   Frames            up to nine digits, none required; an empty      "0"
 //                     field shows "0" and reads as 0
 //
@@ -22,17 +24,21 @@ namespace velkar::gui {
 class MaskedTimeEdit : public QLineEdit {
     Q_OBJECT
   public:
-    enum class Mask { SubRipClock, HundredthsClock, Frames };
+    enum class Mask { SubRipClock, HundredthsClock, MillisecondsClock, TenthsClock, Frames };
 
     explicit MaskedTimeEdit(QWidget* parent = nullptr);
 
     // Sets the mask and the text after a reset.
     void setMask(Mask mask);
     Mask mask() const { return m_mask; }
-    // The mask of a document format: frames for MicroDVD, milliseconds for SubRip, hundredths
-    // for every other format.
+    // The mask of a document format: the form its times are typed in (frames for MicroDVD, the
+    // clock with the format's fraction otherwise; hundredths for a document of no format).
     static Mask MaskFor(velkar::SubtitleFormat format);
     static QString ResetText(Mask mask);
+
+    // Shows a time text of the field's form; a clock with one hour digit ("1:02:03.05", as ASS
+    // writes it) gets a leading zero, so that every digit lands in its own place of the mask.
+    void setTime(const QString& text);
 
     QString fieldText() const;
 

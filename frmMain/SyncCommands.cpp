@@ -1,6 +1,7 @@
 // The two anchors, the dialog picker, "Set Time..." and Fix Synch.
 
 #include "app/Guard.h"
+#include "document/Format.h"
 #include "document/LineIo.h"
 #include "document/Opening.h"
 #include "document/Parsing.h"
@@ -35,8 +36,9 @@ void TForm1::showAnchor(MaskedTimeEdit* field, std::int32_t anchor) {
         return;
     }
     const auto i = static_cast<std::size_t>(anchor);
-    field->setToolTip(screenText(m_document.SubtitleTexts[i]));
-    field->setText(QString::fromStdString(velkar::StartText(m_document, i)));
+    field->setToolTip(
+        screenText(velkar::ListText(m_document.SubtitleFormat, m_document.SubtitleTexts[i])));
+    field->setTime(QString::fromStdString(velkar::StartText(m_document, i)));
 }
 
 void TForm1::showResult(const QString& text) {
@@ -59,14 +61,17 @@ void TForm1::SelectDialog(QObject* sender) {
     keepAnchorsInRange();
     const bool last = sender == cmdSelect2;
     const std::int32_t anchor = last ? m_document.LastAnchor : m_document.FirstAnchor;
-    const QString current = m_document.SubtitleCount == 0
-                                ? QString()
-                                : screenText(m_document.SubtitleTexts[std::size_t(anchor)]);
+    const QString current =
+        m_document.SubtitleCount == 0
+            ? QString()
+            : screenText(velkar::ListText(m_document.SubtitleFormat,
+                                          m_document.SubtitleTexts[std::size_t(anchor)]));
     // The entries are made as the list shows them; the document stays as it is while the
     // picker is open.
     const auto entry = [this, codec = m_codec](int k) {
         return QString::number(k + 1) + QStringLiteral(" --- ") +
-               Decode(codec, m_document.SubtitleTexts[std::size_t(k)]);
+               Decode(codec, velkar::ListText(m_document.SubtitleFormat,
+                                              m_document.SubtitleTexts[std::size_t(k)]));
     };
     const int count = static_cast<int>(m_document.SubtitleCount);
     const std::optional<std::int32_t> picked =
@@ -94,22 +99,19 @@ void TForm1::setTimeFromPlayer(MaskedTimeEdit* field) {
     // player counts milliseconds, which a MicroDVD document cannot take.
     if (!m_player->isOpen())
         return;
-    const velkar::SubtitleFormat format = m_document.SubtitleFormat;
+    const velkar::FormatEntry* entry = velkar::FindFormat(m_document.SubtitleFormat);
+    if (!entry)
+        return;
     const bool frames = m_player->unit() == playback::PlayerUnit::Frames;
-    switch (format) {
-    case velkar::sfMicroDVD:
-        if (frames)
-            field->setText(QString::number(m_player->position()));
-        break;
-    case velkar::sfSubRip:
-    case velkar::sfSubViewer2:
-        if (!frames)
-            field->setText(
-                QString::fromStdString(velkar::TimeToText(format, m_player->position())));
-        break;
-    default:
-        break;
+    if (entry->frames != frames)
+        return;
+    if (frames) {
+        field->setText(QString::number(m_player->position()));
+        return;
     }
+    // The clock in the document's own form, as the field's mask takes it. A position the form
+    // cannot hold (a day or more) throws, and the guard reports it.
+    field->setTime(QString::fromStdString(velkar::TimeToText(entry->code, m_player->position())));
 }
 
 void TForm1::cmdFirstClick() {

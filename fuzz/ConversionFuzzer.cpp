@@ -106,6 +106,40 @@ std::optional<std::int32_t> ReferenceTime(SubtitleFormat f, std::string_view tex
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum)); // wraps as 32 bits do
 }
 
+// The open clocks of MPL2, WebVTT and ASS/SSA: the value rounded once to the format's unit (a
+// tie to the even multiple), "-" before a negative one, at least `hours` hour digits, then
+// ":mm:ss." and the fraction's digits.
+std::string ReferenceOpenClock(std::int64_t v, int hours, std::int64_t unit) {
+    std::int64_t q = v / unit, r = v % unit;
+    if (r < 0) {
+        --q;
+        r += unit;
+    }
+    if (2 * r > unit || (2 * r == unit && q % 2 != 0))
+        ++q;
+    const std::int64_t rounded = q * unit;
+    const std::int64_t ms = rounded < 0 ? -rounded : rounded;
+    const int digits = unit == 1 ? 3 : unit == 10 ? 2 : 1;
+    char text[48];
+    std::snprintf(text, sizeof text, "%s%0*lld:%02lld:%02lld.%0*lld", rounded < 0 ? "-" : "", hours,
+                  static_cast<long long>(ms / 3600000), static_cast<long long>(ms / 60000 % 60),
+                  static_cast<long long>(ms / 1000 % 60), digits,
+                  static_cast<long long>(ms % 1000 / unit));
+    return text;
+}
+
+struct OpenClockForm {
+    SubtitleFormat format;
+    int hours;
+    std::int64_t unit;
+    bool negative; // whether the file's form takes times before 00:00:00
+};
+
+constexpr OpenClockForm kOpenClocks[] = {{velkar::sfMPL2, 2, 100, true},
+                                         {velkar::sfWebVTT, 2, 1, false},
+                                         {velkar::sfASS, 1, 10, true},
+                                         {velkar::sfSSA, 1, 10, true}};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -136,6 +170,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
             if (made && f != sfSubViewer2 && TextToTime(f, *made) != value)
                 std::abort();
+        }
+    }
+
+    // The open clocks: every value's text is the reference's, and reads back as the value
+    // rounded once; any text reads as a multiple of the unit or is refused.
+    std::int32_t v = 0;
+    std::memcpy(&v, data, std::min<std::size_t>(size, 4));
+    for (const OpenClockForm& form : kOpenClocks) {
+        for (std::int32_t value : {v, v % 86400000, v % 1000}) {
+            std::optional<std::string> made;
+            try {
+                made = TimeToText(form.format, value);
+            } catch (const TimeEncodeError&) {
+            }
+            const bool writable = form.negative || value >= 0;
+            if (made.has_value() != writable || CanEncode(form.format, value) != writable)
+                std::abort();
+            if (!made)
+                continue;
+            const std::string reference = ReferenceOpenClock(value, form.hours, form.unit);
+            if (*made != reference)
+                std::abort();
+            const std::int64_t back = TextToTime(form.format, *made);
+            if (TimeToText(form.format, static_cast<std::int32_t>(back)) != reference ||
+                back % form.unit != 0)
+                std::abort();
+        }
+        try {
+            if (TextToTime(form.format, text) % form.unit != 0)
+                std::abort();
+        } catch (const ConversionError&) {
         }
     }
     return 0;

@@ -1,5 +1,7 @@
 #include "playback/OverlaySearch.h"
 
+#include "document/Format.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -28,23 +30,6 @@ std::size_t FindSubtitleIndex(const SubtitleDocument& doc, std::int32_t pos) {
     return static_cast<std::size_t>(lo);
 }
 
-namespace {
-
-void AppendWithBreaks(std::string& out, std::string_view text, std::string_view marker) {
-    for (;;) {
-        auto found = text.find(marker);
-        if (found == std::string_view::npos) {
-            out.append(text);
-            return;
-        }
-        out.append(text.substr(0, found));
-        out.append("\n\r");
-        text.remove_prefix(found + marker.size());
-    }
-}
-
-} // namespace
-
 CurrentSubtitle FindCurrentSubtitle(const SubtitleDocument& doc, std::int32_t pos) {
     CurrentSubtitle current;
     if (doc.SubtitleCount == 0)
@@ -53,17 +38,8 @@ CurrentSubtitle FindCurrentSubtitle(const SubtitleDocument& doc, std::int32_t po
     if (doc.start(k) > pos || doc.end(k) < pos)
         return current;
     const std::string& text = doc.SubtitleTexts[k];
-    switch (doc.SubtitleFormat) {
-    case sfMicroDVD:
-        AppendWithBreaks(current.text, text, "|");
-        break;
-    case sfSubRip:
-    case sfSubViewer2:
-        AppendWithBreaks(current.text, text, "[br]");
-        break;
-    default:
-        break;
-    }
+    if (const FormatEntry* entry = FindFormat(doc.SubtitleFormat))
+        entry->appendScreenText(current.text, text);
     if (current.text.size() > kShortStringMax)
         current.text.resize(kShortStringMax);
     if (k < doc.SubtitleLineIndex.size())

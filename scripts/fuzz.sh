@@ -22,7 +22,8 @@ seeds="$dir/seeds"
 rm -rf "$seeds"
 mkdir -p "$seeds"/{subtitle,avi,ini,conversion,linestore,fixsynch,mending}
 subtitles=(examples/*.srt)
-[ -d "$corpus" ] && subtitles+=("$corpus"/srt/* "$corpus"/microdvd/* "$corpus"/subviewer/*)
+[ -d "$corpus" ] && subtitles+=("$corpus"/srt/* "$corpus"/microdvd/* "$corpus"/subviewer/*
+    "$corpus"/ass/* "$corpus"/webvtt/* "$corpus"/mpl2/*)
 i=0
 for f in "${subtitles[@]}"; do
     i=$((i + 1))
@@ -39,7 +40,7 @@ printf '\002\003; comment\n[Micro DVD Ini File]\n[MAIN]\nTitle=Film\nID=AB12CD34
     >"$seeds/ini/descriptor"
 n=0
 for t in '00:01:02,345' '23:59:59.99' ' 125' '$7FFFFFFF' '-2147483648' '0x1F' 'x10' '+0' \
-    '01:02:03.995' '99:99:99,999'; do
+    '01:02:03.995' '99:99:99,999' '-0:00:06.84' '100:00:00.000' '1:02:03.5'; do
     n=$((n + 1))
     printf '%s' "$t" >"$seeds/conversion/$n"
 done

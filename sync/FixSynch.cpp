@@ -1,6 +1,7 @@
 #include "sync/FixSynch.h"
 
 #include "document/Errors.h"
+#include "document/Format.h"
 #include "document/Parsing.h"
 #include "document/TimeCode.h"
 #include "sync/RebuildLines.h"
@@ -30,9 +31,11 @@ std::int32_t Narrow(__int128 value) {
     return static_cast<std::int32_t>(value);
 }
 
-// Values of a SubViewer 2.0 document are written in whole hundredths.
+// What a new value is rounded to: the format's unit (whole hundredths in a SubViewer 2.0 or
+// ASS document, tenths in MPL2).
 std::int64_t UnitOf(SubtitleFormat format) {
-    return format == sfSubViewer2 ? 10 : 1;
+    const FormatEntry* entry = FindFormat(format);
+    return entry ? entry->unit : 1;
 }
 
 // The finished subtitles, or none for a document that has no table to re-time. Refuses a
@@ -62,9 +65,16 @@ template <class Map> void Apply(SubtitleDocument& doc, std::size_t n, Map map, P
         ends[i] = Narrow(map(doc.end(i)));
     }
     CheckTimingLines(doc, starts, ends);
+    // Times inside the texts (WebVTT's timestamp tags) go through the same map.
+    const FormatEntry* entry = FindFormat(doc.SubtitleFormat);
+    const InlineMap inlineMap = [&map](std::int64_t v) -> std::int64_t { return Narrow(map(v)); };
+    if (entry && entry->mapInlineTimes)
+        entry->mapInlineTimes(doc, inlineMap, false);
     std::copy(starts.begin(), starts.end(), doc.TimingTable[0].begin());
     std::copy(ends.begin(), ends.end(), doc.TimingTable[1].begin());
     WriteTimingLines(doc, starts, ends, progress);
+    if (entry && entry->mapInlineTimes)
+        entry->mapInlineTimes(doc, inlineMap, true);
     progress.setPosition(0);
 }
 
@@ -135,7 +145,8 @@ std::string Shift(SubtitleFormat format, std::int64_t shift) {
     const std::string sign = shift < 0 ? "-" : "+";
     const std::uint64_t magnitude =
         shift < 0 ? 0 - static_cast<std::uint64_t>(shift) : static_cast<std::uint64_t>(shift);
-    if (format == sfMicroDVD)
+    const FormatEntry* entry = FindFormat(format);
+    if (entry && entry->frames)
         return sign + std::to_string(magnitude) + (magnitude == 1 ? " frame" : " frames");
     std::string millis = std::to_string(magnitude % 1000);
     millis.insert(0, 3 - millis.size(), '0');

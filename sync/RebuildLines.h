@@ -9,8 +9,8 @@
 
 namespace velkar {
 
-// Index of the line that carries subtitle `i`'s times: its own line (SubtitleLineIndex) for
-// MicroDVD and SubRip, line FirstTimeLine + 3i for SubViewer 2.0.
+// Index of the line that carries subtitle `i`'s times, as the format's entry says: its own line
+// (SubtitleLineIndex) in most formats, line FirstTimeLine + 3i for SubViewer 2.0.
 long long TimingLineIndex(const SubtitleDocument& doc, std::size_t i);
 
 // Checks that the times in `starts` and `ends` (columns 0 .. SubtitleCount - 1) can all be
@@ -22,12 +22,13 @@ void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_
                       const std::vector<std::int32_t>& ends);
 
 // Rewrites the timing of every subtitle in doc.SubtitleLines from `starts` and `ends`, in place;
-// no other byte of a line changes:
+// no other byte of a line changes (the format's entry writes them, see document/Format.h):
 //   MicroDVD: the line's two brace fields become "{start}{end}"; what follows its second "}"
 //     stays.
 //   SubRip: the counter line before the time line becomes the 1-based number; the time line's
 //     first 29 characters become start " --> " end.
 //   SubViewer 2.0: the time line's first 23 characters become start "," end.
+//   MPL2, WebVTT, ASS/SSA: each time field whose value changes is written in the form it had.
 // Text, empty and header lines are never rewritten. Call only with values that passed
 // CheckTimingLines.
 void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& starts,

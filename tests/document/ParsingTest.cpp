@@ -45,7 +45,7 @@ TEST(MicroDVDParse, FramesTextAndLineIndex) {
     EXPECT_THAT(
         std::vector<std::int32_t>(doc.SubtitleLineIndex.begin(), doc.SubtitleLineIndex.begin() + 5),
         ElementsAre(0, 2, 3, 4, 5));
-    EXPECT_THAT(dialogs, ElementsAre("1) Hello|World", "2) ", "3) ", "4) a", "5) ab"));
+    EXPECT_THAT(dialogs, ElementsAre("1) Hello | World", "2) ", "3) ", "4) a", "5) ab"));
     // One column per subtitle.
     EXPECT_EQ(doc.TimingTable[1].size(), 5u);
     EXPECT_EQ(doc.SubtitleTexts.size(), 5u);
@@ -117,7 +117,7 @@ TEST(SubRipParse, BlocksJoinTextLinesWithBr) {
     EXPECT_EQ(doc.end(1), 3600001);
     EXPECT_EQ(doc.SubtitleTexts[1], ""); // time line followed by the empty line
     EXPECT_EQ(doc.SubtitleTexts[2], "Last");
-    EXPECT_THAT(dialogs, ElementsAre("1) Hello[br]World", "2) ", "3) Last"));
+    EXPECT_THAT(dialogs, ElementsAre("1) Hello | World", "2) ", "3) Last"));
 }
 
 TEST(SubRipParse, LastLineIsNeverASecondTextLine) {

@@ -56,7 +56,8 @@ TEST_F(OpenSubtitle, ASubRipFileFillsTheViewerAndShowsTheAnchors) {
     VELKAR_OPEN_CORPUS(kSubRip);
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].title, "Open Subtitle File");
-    EXPECT_EQ(dialogs.fileRequests[0].filter, "Subtitles (*.sub *.srt *.txt);;All Files (*)");
+    EXPECT_EQ(dialogs.fileRequests[0].filter,
+              "Subtitles (*.sub *.srt *.txt *.mpl2 *.vtt *.ass *.ssa);;All Files (*)");
     EXPECT_EQ(dialogs.fileRequests[0].fileName, "");
     EXPECT_TRUE(dialogs.messages.empty());
 
@@ -71,9 +72,9 @@ TEST_F(OpenSubtitle, ASubRipFileFillsTheViewerAndShowsTheAnchors) {
     EXPECT_EQ(form().txtFirst->mask(), MaskedTimeEdit::Mask::SubRipClock);
     EXPECT_EQ(form().txtFirst->displayText(), "00:00:59,188");
     EXPECT_EQ(form().txtFirst->toolTip(),
-              "I always wanted to leave my country[br]and go somewhere else.");
+              "I always wanted to leave my country | and go somewhere else.");
     EXPECT_EQ(form().txtLast->displayText(), "00:01:38,764");
-    EXPECT_EQ(form().txtLast->toolTip(), "<i>Obviously, it was a big shock.</i>");
+    EXPECT_EQ(form().txtLast->toolTip(), "Obviously, it was a big shock.");
     EXPECT_EQ(form().cboDialogs->count(), 10);
     EXPECT_EQ(form().pgrBar->value(), 0);
     EXPECT_EQ(form().player().unit(), playback::PlayerUnit::Milliseconds);
@@ -87,7 +88,7 @@ TEST_F(OpenSubtitle, AMicroDVDFileTakesFrameNumbers) {
     EXPECT_EQ(form().txtFirst->displayText(), "1419");
     EXPECT_EQ(form().txtLast->displayText(), "2368");
     EXPECT_EQ(form().txtFirst->toolTip(),
-              "I always wanted to leave my country|and go somewhere else.");
+              "I always wanted to leave my country | and go somewhere else.");
     EXPECT_EQ(form().player().unit(), playback::PlayerUnit::Frames);
 }
 
@@ -98,7 +99,7 @@ TEST_F(OpenSubtitle, ASubViewerFileTakesHundredths) {
     EXPECT_EQ(form().txtFirst->mask(), MaskedTimeEdit::Mask::HundredthsClock);
     EXPECT_EQ(form().txtFirst->displayText(), "00:02:17.44");
     EXPECT_EQ(form().txtFirst->toolTip(),
-              "Senator, we're making[br]our final approach into Coruscant.");
+              "Senator, we're making | our final approach into Coruscant.");
     EXPECT_EQ(form().player().unit(), playback::PlayerUnit::Milliseconds);
 }
 
@@ -249,7 +250,8 @@ TEST_F(SaveAs, ANameWithoutExtensionTakesTheFormatsOne) {
     saveAs(QStringLiteral("subs"));
     ASSERT_EQ(dialogs.fileRequests.size(), 2u);
     EXPECT_EQ(dialogs.fileRequests[1].title, "Save the fixed Subtitle to a new file");
-    EXPECT_EQ(dialogs.fileRequests[1].filter, "Subtitles (*.sub *.srt *.txt);;All Files (*)");
+    EXPECT_EQ(dialogs.fileRequests[1].filter,
+              "Subtitles (*.sub *.srt *.txt *.mpl2 *.vtt *.ass *.ssa);;All Files (*)");
     EXPECT_EQ(dialogs.fileRequests[1].defaultSuffix, "");
     EXPECT_EQ(ReadBytes(tempPath("subs.srt")), kThreeSubtitles);
     EXPECT_EQ(form().document().SubtitleFileName, tempPath("subs.srt").toStdString());

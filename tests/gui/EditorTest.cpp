@@ -354,7 +354,7 @@ class EditorBytes : public Editor, public testing::WithParamInterface<BytesCase>
         if (*GetParam().codePage)
             codec = TextCodec::CodePage(GetParam().codePage);
         doc.SubtitleLines = LineStore::Split(GetParam().bytes);
-        editor.LoadForEditing({}, {});
+        editor.LoadForEditing(velkar::ErrorLineArray{}, {});
     }
     void save() {
         dialogs.answers.push_back(Answer::Yes);
@@ -401,7 +401,7 @@ TEST_P(EditorBytes, ALineInsertedOrDeletedAtTheTopMovesNoOtherLineEnd) {
     if (before.size() < 2)
         return;
     doc.SubtitleLines = before;
-    editor.LoadForEditing({}, {});
+    editor.LoadForEditing(velkar::ErrorLineArray{}, {});
     cursor = editor.memoEdit->textCursor();
     cursor.setPosition(0);
     cursor.setPosition(static_cast<int>(editor.editorText().indexOf(QLatin1Char('\n'))) + 1,

@@ -1,0 +1,135 @@
+#include "document/Format.h"
+
+#include "document/formats/FormatParts.h"
+
+#include <array>
+
+namespace velkar {
+
+namespace {
+
+// The one table of formats, in the order recognition tries them.
+constexpr std::array<const FormatEntry*, 6> kRecognitionOrder = {
+    &kMicroDVDFormat, &kSubViewer2Format, &kSubRipFormat,
+    &kMPL2Format,     &kWebVTTFormat,     &kASSFormat, // ASS also tells SSA
+};
+
+} // namespace
+
+const FormatEntry* FindFormat(SubtitleFormat format) {
+    switch (format) {
+    case sfMicroDVD:
+        return &kMicroDVDFormat;
+    case sfSubRip:
+        return &kSubRipFormat;
+    case sfSubViewer2:
+        return &kSubViewer2Format;
+    case sfMPL2:
+        return &kMPL2Format;
+    case sfWebVTT:
+        return &kWebVTTFormat;
+    case sfASS:
+        return &kASSFormat;
+    case sfSSA:
+        return &kSSAFormat;
+    default:
+        return nullptr;
+    }
+}
+
+std::span<const FormatEntry* const> RecognitionOrder() {
+    return kRecognitionOrder;
+}
+
+const FormatEntry& FormatOfRecord(ErrorRecord record) {
+    for (const FormatEntry* entry : kRecognitionOrder)
+        if (entry->record == record)
+            return *entry;
+    return kSubRipFormat;
+}
+
+std::int64_t RoundToUnit(std::int64_t value, std::int64_t unit) {
+    if (unit <= 1)
+        return value;
+    std::int64_t q = value / unit;
+    std::int64_t r = value % unit;
+    if (r < 0) {
+        r += unit;
+        --q;
+    }
+    if (2 * r > unit || (2 * r == unit && q % 2 != 0))
+        ++q;
+    return q * unit;
+}
+
+std::string ListText(SubtitleFormat format, std::string_view stored) {
+    const FormatEntry* entry = FindFormat(format);
+    if (!entry)
+        return std::string(stored);
+    std::string shown;
+    entry->appendScreenText(shown, stored);
+    std::string line;
+    line.reserve(shown.size());
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        if (shown[k] == '\n' && k + 1 < shown.size() && shown[k + 1] == '\r') {
+            line += " | ";
+            ++k;
+        } else {
+            line += shown[k];
+        }
+    }
+    return line;
+}
+
+void AppendWithBreaks(std::string& out, std::string_view text, std::string_view marker) {
+    for (;;) {
+        auto found = text.find(marker);
+        if (found == std::string_view::npos) {
+            out.append(text);
+            return;
+        }
+        out.append(text.substr(0, found));
+        out.append("\n\r");
+        text.remove_prefix(found + marker.size());
+    }
+}
+
+long long OwnLine(const SubtitleDocument& doc, std::size_t i) {
+    return doc.SubtitleLineIndex[i];
+}
+
+bool RestIsEmpty(const LineStore& lines, std::size_t from) {
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (!lines[i].empty())
+            return false;
+    return true;
+}
+
+void ReplaceInLine(LineStore& lines, std::size_t index, std::size_t at, std::size_t size,
+                   std::string_view text) {
+    const std::string_view line = lines[index];
+    if (at == 0) {
+        if (size == text.size() && line.substr(0, size) == text)
+            return;
+        lines.replace(index, size, text);
+        return;
+    }
+    std::string changed;
+    changed.reserve(line.size() - size + text.size());
+    changed.append(line.substr(0, at)).append(text).append(line.substr(at + size));
+    lines.set(index, changed);
+}
+
+} // namespace velkar
+
+namespace velkar {
+
+std::string PaddedNumber(long long value, std::size_t width) {
+    std::string digits = std::to_string(value < 0 ? -static_cast<unsigned long long>(value)
+                                                  : static_cast<unsigned long long>(value));
+    if (digits.size() < width)
+        digits.insert(0, width - digits.size(), '0');
+    return (value < 0 ? "-" : "") + digits;
+}
+
+} // namespace velkar

@@ -1,0 +1,357 @@
+// Advanced SubStation Alpha (.ass, v4.00+) and SubStation Alpha (.ssa, v4.00): a "[Script Info]"
+// section, then sections of which "[Events]" holds a "Format:" line naming its fields (Start and
+// End among them, in any order) and one "Dialogue:" or "Comment:" line per event. Every event is
+// a subtitle (comments are re-timed with the rest but not shown). Times "H:MM:SS.cc", read with
+// one or more hour digits and written with as many as the field had; values are milliseconds,
+// written in whole hundredths. A comment's stored text is "Comment: " and its text field.
+#include "document/Errors.h"
+#include "document/Format.h"
+#include "document/LineTests.h"
+#include "document/TableBuilder.h"
+#include "document/TimeCode.h"
+#include "document/formats/ClockText.h"
+#include "document/formats/FormatParts.h"
+#include "document/formats/ScreenText.h"
+
+#include <algorithm>
+
+namespace velkar {
+
+namespace {
+
+constexpr std::string_view kCommentMark = "Comment: ";
+
+std::string_view Trim(std::string_view t) {
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t'))
+        t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t'))
+        t.remove_suffix(1);
+    return t;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+bool StartsWordNoCase(std::string_view line, std::string_view word) {
+    return line.size() >= word.size() && SameWord(line.substr(0, word.size()), word);
+}
+
+// "[Name]": a section header (blanks around it allowed).
+bool IsSection(std::string_view line) {
+    line = Trim(line);
+    return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+// The span of field `k` (0-based) of an event line, blanks trimmed, and whether the line has it;
+// fields are separated by commas after the "Dialogue:" or "Comment:" that ends at `from`.
+bool EventField(std::string_view line, std::size_t from, std::int32_t k, FieldSpan& span) {
+    std::size_t begin = from;
+    for (std::int32_t field = 0; field < k; ++field) {
+        const std::size_t comma = line.find(',', begin);
+        if (comma == std::string_view::npos)
+            return false;
+        begin = comma + 1;
+    }
+    std::size_t end = line.find(',', begin);
+    if (end == std::string_view::npos)
+        end = line.size();
+    while (begin < end && (line[begin] == ' ' || line[begin] == '\t'))
+        ++begin;
+    while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t'))
+        --end;
+    span = {begin, end - begin};
+    return true;
+}
+
+// Where the fields of an event line begin (after its colon), or 0 for a line that is no event.
+std::size_t EventStart(std::string_view line, bool& comment) {
+    comment = line.starts_with("Comment:");
+    if (comment)
+        return 8;
+    return line.starts_with("Dialogue:") ? 9 : 0;
+}
+
+// An event's time: "H:MM:SS.cc", or with milliseconds as some writers put them.
+std::int32_t ReadEventTime(std::string_view text, bool& ok) {
+    const std::int32_t value = ReadFileClock(text, 1, '.', 2, ok);
+    return ok ? value : ReadFileClock(text, 1, '.', 3, ok);
+}
+
+struct Columns {
+    std::int32_t start = -1, end = -1, text = -1;
+};
+
+Columns ReadFormatLine(std::string_view line) {
+    Columns c;
+    std::string_view rest = line.substr(7); // after "Format:"
+    for (std::int32_t k = 0;; ++k) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view name = Trim(rest.substr(0, comma));
+        if (SameWord(name, "Start"))
+            c.start = k;
+        else if (SameWord(name, "End"))
+            c.end = k;
+        else if (SameWord(name, "Text"))
+            c.text = k;
+        if (comma == std::string_view::npos)
+            break;
+        rest.remove_prefix(comma + 1);
+    }
+    return c;
+}
+
+struct Event {
+    std::size_t line;
+    bool comment;
+    std::int32_t start, end;
+    std::string_view text;
+};
+
+// Reads the script: `event` for each event, `fault(line)` for the first faulty line. Gives the
+// format the script says it is (SSA for ScriptType v4.00 or, without one, a "[V4 Styles]"
+// section) and the columns of the last Format line.
+template <class OnEvent>
+SubtitleFormat Walk(const LineStore& lines, OnEvent event, std::size_t& fault, bool& faulty,
+                    Columns& columns) {
+    faulty = false;
+    const std::size_t n = lines.size();
+    std::size_t first = 0;
+    while (first < n && Trim(lines[first]).empty())
+        ++first;
+    SubtitleFormat variant = sfUnknown;
+    bool inEvents = false, sawEvents = false, sawFormat = false;
+    std::size_t eventsLine = n - 1;
+    for (std::size_t i = first + 1; i < n; ++i) {
+        const std::string_view line = lines[i];
+        if (IsSection(line)) {
+            const std::string_view name = Trim(line);
+            inEvents = SameWord(name, "[Events]");
+            if (inEvents && !sawEvents) {
+                sawEvents = true;
+                eventsLine = i;
+            }
+            if (variant == sfUnknown && SameWord(name, "[V4 Styles]"))
+                variant = sfSSA;
+            else if (variant == sfUnknown && StartsWordNoCase(name, "[V4+"))
+                variant = sfASS;
+            continue;
+        }
+        if (!inEvents) {
+            if (StartsWordNoCase(line, "ScriptType:")) {
+                const std::string_view type = Trim(line.substr(11));
+                if (SameWord(type, "v4.00"))
+                    variant = sfSSA;
+                else if (StartsWordNoCase(type, "v4.00+"))
+                    variant = sfASS;
+            }
+            continue;
+        }
+        if (line.starts_with("Format:")) {
+            columns = ReadFormatLine(line);
+            sawFormat = columns.start >= 0 && columns.end >= 0;
+            if (!sawFormat) {
+                fault = i;
+                faulty = true;
+                return variant;
+            }
+            continue;
+        }
+        bool comment = false;
+        const std::size_t from = EventStart(line, comment);
+        if (from == 0)
+            continue;
+        FieldSpan s, e;
+        bool ok = sawFormat && EventField(line, from, columns.start, s) &&
+                  EventField(line, from, columns.end, e);
+        Event ev{i, comment, 0, 0, {}};
+        bool read = false;
+        if (ok) {
+            ev.start = ReadEventTime(line.substr(s.at, s.size), read);
+            ok = read;
+        }
+        if (ok) {
+            ev.end = ReadEventTime(line.substr(e.at, e.size), read);
+            ok = read;
+        }
+        if (!ok) {
+            fault = i;
+            faulty = true;
+            return variant;
+        }
+        // The text is the last field: everything after the comma before it.
+        std::size_t at = from;
+        const std::int32_t textField = columns.text >= 0 ? columns.text : 0;
+        for (std::int32_t k = 0; k < textField && at != std::string_view::npos; ++k) {
+            at = line.find(',', at);
+            if (at != std::string_view::npos)
+                ++at;
+        }
+        ev.text = at == std::string_view::npos ? std::string_view() : line.substr(at);
+        event(ev);
+    }
+    if (!sawFormat) {
+        fault = eventsLine;
+        faulty = true;
+    }
+    return variant;
+}
+
+bool IsScriptInfo(const LineStore& lines) {
+    for (std::string_view line : lines) {
+        line = Trim(line);
+        if (!line.empty())
+            return SameWord(line, "[Script Info]");
+    }
+    return false;
+}
+
+Recognition Recognise(const LineStore& lines, Progress& progress) {
+    if (!IsScriptInfo(lines))
+        return {};
+    progress.setMaximum(static_cast<int>(lines.size()));
+    std::size_t fault = 0;
+    bool faulty = false;
+    Columns columns;
+    const SubtitleFormat variant = Walk(
+        lines, [](const Event&) {}, fault, faulty, columns);
+    progress.setPosition(0);
+    if (faulty)
+        return {false, true, fault};
+    return {true, false, 0, variant == sfSSA ? sfSSA : sfASS};
+}
+
+void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
+    progress.setMaximum(static_cast<int>(doc.SubtitleLines.size()));
+    std::size_t fault = 0;
+    bool faulty = false;
+    Columns columns;
+    Walk(
+        doc.SubtitleLines,
+        [&](const Event& ev) {
+            const std::size_t column = table.add();
+            doc.TimingTable[0][column] = ev.start;
+            doc.TimingTable[1][column] = ev.end;
+            doc.SubtitleLineIndex[column] = static_cast<std::int32_t>(ev.line);
+            if (table.texts()) {
+                std::string& text = doc.SubtitleTexts[column];
+                if (ev.comment)
+                    text.assign(kCommentMark);
+                text.append(ev.text.substr(0, kShortStringMax - text.size()));
+            }
+            table.finish(column);
+        },
+        fault, faulty, columns);
+    progress.setPosition(0);
+    doc.EventTimeFields = {columns.start, columns.end};
+    if (faulty)
+        throw ConversionError(ShortString(doc.SubtitleLines[fault]));
+}
+
+// A changed time in the form its field had: its sign, at least as many hour digits, as many
+// digits after the point.
+void WriteField(LineStore& lines, std::size_t index, FieldSpan field, std::int32_t value) {
+    const std::string_view old = lines[index].substr(field.at, field.size);
+    bool ok = false;
+    if (ReadEventTime(old, ok) == value && ok)
+        return;
+    const std::size_t colon = old.find(':');
+    const std::size_t hourDigits =
+        colon == std::string_view::npos ? 1 : colon - (old.starts_with('-') ? 1 : 0);
+    const std::size_t point = old.rfind('.');
+    const int fractionDigits = point != std::string_view::npos && old.size() - point == 4 ? 3 : 2;
+    char buffer[kMaxTimeText + 8];
+    char* end = FormatOpenClock(
+        buffer, value, static_cast<int>(std::max<std::size_t>(hourDigits, 1)), fractionDigits);
+    ReplaceInLine(lines, index, field.at, field.size,
+                  {buffer, static_cast<std::size_t>(end - buffer)});
+}
+
+void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
+                std::string_view) {
+    const std::size_t index = static_cast<std::size_t>(doc.SubtitleLineIndex[i]);
+    const std::string_view line = doc.SubtitleLines[index];
+    bool comment = false;
+    const std::size_t from = EventStart(line, comment);
+    FieldSpan s, e;
+    if (from == 0 || !EventField(line, from, doc.EventTimeFields[0], s) ||
+        !EventField(line, from, doc.EventTimeFields[1], e))
+        throw ListIndexError(static_cast<long long>(index));
+    // The later field first, so that the earlier stays in place.
+    if (s.at > e.at) {
+        WriteField(doc.SubtitleLines, index, s, start);
+        WriteField(doc.SubtitleLines, index, e, end);
+    } else {
+        WriteField(doc.SubtitleLines, index, e, end);
+        WriteField(doc.SubtitleLines, index, s, start);
+    }
+}
+
+bool CanWrite(std::int32_t) {
+    return true;
+}
+
+char* FormatHundredths(char* out, std::int32_t value) {
+    return FormatOpenClock(out, value, 1, 2);
+}
+
+std::int32_t ReadTyped(std::string_view text) {
+    return ReadOpenClock(text, 10);
+}
+
+void AppendScreenText(std::string& out, std::string_view stored) {
+    if (stored.starts_with(kCommentMark))
+        return; // comments are not shown
+    AppendWithoutOverrides(out, stored);
+}
+
+} // namespace
+
+const FormatEntry kASSFormat = {
+    .code = sfASS,
+    .record = erASS,
+    .jsonName = "ASS",
+    .reportName = "Advanced SubStation Alpha",
+    .likelyName = "ASS/SSA file",
+    .extension = ".ass",
+    .filter = "Advanced SubStation Alpha (*.ass)",
+    .typedForm = "0:00:00.00",
+    .frames = false,
+    .unit = 10,
+    .recognise = Recognise,
+    .parse = Parse,
+    .canWrite = CanWrite,
+    .formatTime = FormatHundredths,
+    .readTime = ReadTyped,
+    .linesBefore = 0,
+    .timingLine = OwnLine,
+    .writeTimes = WriteTimes,
+    .appendScreenText = AppendScreenText,
+};
+
+const FormatEntry kSSAFormat = {
+    .code = sfSSA,
+    .record = erASS,
+    .jsonName = "SSA",
+    .reportName = "SubStation Alpha",
+    .likelyName = "ASS/SSA file",
+    .extension = ".ssa",
+    .filter = "SubStation Alpha (*.ssa)",
+    .typedForm = "0:00:00.00",
+    .frames = false,
+    .unit = 10,
+    .recognise = Recognise,
+    .parse = Parse,
+    .canWrite = CanWrite,
+    .formatTime = FormatHundredths,
+    .readTime = ReadTyped,
+    .linesBefore = 0,
+    .timingLine = OwnLine,
+    .writeTimes = WriteTimes,
+    .appendScreenText = AppendScreenText,
+};
+
+} // namespace velkar

@@ -1,0 +1,86 @@
+#include "GuiTest.h"
+
+#include "document/Format.h"
+#include "frmMain/MaskedTimeEdit.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace velkar::gui::test {
+namespace {
+
+// A small document of each format that announces itself, re-timed in the window by the worked
+// example's anchors (every time doubled) and saved under a new name.
+struct FormatCase {
+    const char* name;
+    const char* fileName;
+    std::string bytes;
+    SubtitleFormat format;
+    MaskedTimeEdit::Mask mask;
+    const char* firstShown; // the anchors as the fields show them
+    const char* lastShown;
+    const char* typedFirst;
+    const char* typedLast;
+    QString firstEntry; // the dialog list's first entry: text without markup
+    std::string saved;
+};
+
+const FormatCase kCases[] = {
+    {"ASS", "in.ass",
+     "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[Events]\r\n"
+     "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
+     "Dialogue: 0,0:00:01.00,0:00:03.00,Default,,0,0,0,,{\\i1}One{\\i0}\\NTwo\r\n"
+     "Comment: 0,0:00:02.00,0:00:04.00,Default,,0,0,0,,note\r\n"
+     "Dialogue: 0,0:00:10.00,0:00:12.00,Default,,0,0,0,,Three\r\n",
+     sfASS, MaskedTimeEdit::Mask::HundredthsClock, "00:00:01.00", "00:00:10.00", "00:00:02.00",
+     "00:00:20.00", QStringLiteral("1) One | Two"),
+     "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[Events]\r\n"
+     "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
+     "Dialogue: 0,0:00:02.00,0:00:06.00,Default,,0,0,0,,{\\i1}One{\\i0}\\NTwo\r\n"
+     "Comment: 0,0:00:04.00,0:00:08.00,Default,,0,0,0,,note\r\n"
+     "Dialogue: 0,0:00:20.00,0:00:24.00,Default,,0,0,0,,Three\r\n"},
+    {"WebVTT", "in.vtt",
+     "WEBVTT\r\n\r\nNOTE kept\r\n\r\n00:01.000 --> 00:03.000 align:start\r\n"
+     "<i>One</i> &amp; <00:02.000>two\r\n\r\nid\r\n00:00:10.000 --> 00:00:12.000\r\nThree\r\n",
+     sfWebVTT, MaskedTimeEdit::Mask::MillisecondsClock, "00:00:01.000", "00:00:10.000",
+     "00:00:02.000", "00:00:20.000", QStringLiteral("1) One & two"),
+     "WEBVTT\r\n\r\nNOTE kept\r\n\r\n00:02.000 --> 00:06.000 align:start\r\n"
+     "<i>One</i> &amp; <00:04.000>two\r\n\r\nid\r\n00:00:20.000 --> 00:00:24.000\r\nThree\r\n"},
+    {"MPL2", "in.txt", "[10][30]/One|two\r\n[100][120]Three\r\n", sfMPL2,
+     MaskedTimeEdit::Mask::TenthsClock, "00:00:01.0", "00:00:10.0", "00:00:02.0", "00:00:20.0",
+     QStringLiteral("1) One | two"), "[20][60]/One|two\r\n[200][240]Three\r\n"},
+};
+
+class NewFormatWindow : public GuiTest, public testing::WithParamInterface<FormatCase> {};
+
+TEST_P(NewFormatWindow, OpensShowsTextWithoutMarkupRetimesAndSaves) {
+    const FormatCase& c = GetParam();
+    start();
+    openBytes(c.bytes, QString::fromLatin1(c.fileName));
+    ASSERT_EQ(form().document().SubtitleFormat, c.format);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form().txtFirst->mask(), c.mask);
+    EXPECT_EQ(form().txtFirst->displayText(), c.firstShown);
+    EXPECT_EQ(form().txtLast->displayText(), c.lastShown);
+    ASSERT_GE(form().cboDialogs->count(), 1);
+    EXPECT_EQ(form().cboDialogs->itemText(0), c.firstEntry);
+
+    form().txtFirst->setText(QString::fromLatin1(c.typedFirst));
+    form().txtLast->setText(QString::fromLatin1(c.typedLast));
+    form().cmdStretch->click();
+    EXPECT_TRUE(dialogs.messages.empty())
+        << (dialogs.messages.empty() ? std::string() : dialogs.messages[0].toStdString());
+    dialogs.files.push_back(tempPath(QStringLiteral("fixed")));
+    form().cmdSave->click();
+    const std::string extension(FindFormat(c.format)->extension);
+    EXPECT_EQ(ReadBytes(tempPath(QStringLiteral("fixed") + QString::fromStdString(extension))),
+              c.saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, NewFormatWindow, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<FormatCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+} // namespace
+} // namespace velkar::gui::test
