@@ -12,7 +12,7 @@ void SubtitleDocument::Reset(const std::string& path) {
     SubtitleTexts.assign(1, std::string());
     SubtitleLineIndex.assign(1, 0);
     FirstTimeLine = 0;
-    EventTimeFields = {1, 2};
+    EventTimeFields.assign(1, EventFields{});
     SubtitleFormat = sfUnknown;
     SubtitleLoaded = false;
     ParseFailure.clear();

@@ -57,8 +57,15 @@ struct SubtitleDocument {
     std::vector<std::int32_t> SubtitleLineIndex; // line of each subtitle's own (time) line
     std::int32_t FirstTimeLine = 0;              // first SubViewer 2.0 time line
     // The fields (0-based, after "Dialogue:") of an ASS/SSA event that hold its start and end,
-    // as the [Events] section's Format line names them.
-    std::array<std::int32_t, 2> EventTimeFields{1, 2};
+    // as the Format line above it names them: one entry from each event line on where they
+    // change (a script may hold several [Events] sections with their own Format lines), in
+    // order of fromLine.
+    struct EventFields {
+        std::int32_t fromLine = 0;
+        std::int32_t start = 1;
+        std::int32_t end = 2;
+    };
+    std::vector<EventFields> EventTimeFields = std::vector<EventFields>(1);
     LineStore SubtitleLines; // the file's bytes, split into lines
     velkar::SubtitleFormat SubtitleFormat = sfUnknown;
     std::int32_t FirstAnchor = 0;

@@ -109,6 +109,7 @@ struct Event {
     bool comment;
     std::int32_t start, end;
     std::string_view text;
+    Columns columns; // of the Format line above it
 };
 
 // Reads the script: `event` for each event, `fault(line)` for the first faulty line. Gives the
@@ -167,7 +168,7 @@ SubtitleFormat Walk(const LineStore& lines, OnEvent event, std::size_t& fault, b
         FieldSpan s, e;
         bool ok = sawFormat && EventField(line, from, columns.start, s) &&
                   EventField(line, from, columns.end, e);
-        Event ev{i, comment, 0, 0, {}};
+        Event ev{i, comment, 0, 0, {}, columns};
         bool read = false;
         if (ok) {
             ev.start = ReadEventTime(line.substr(s.at, s.size), read);
@@ -229,9 +230,15 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
     std::size_t fault = 0;
     bool faulty = false;
     Columns columns;
+    doc.EventTimeFields.clear();
     Walk(
         doc.SubtitleLines,
         [&](const Event& ev) {
+            auto& fields = doc.EventTimeFields;
+            if (fields.empty() || fields.back().start != ev.columns.start ||
+                fields.back().end != ev.columns.end)
+                fields.push_back(
+                    {static_cast<std::int32_t>(ev.line), ev.columns.start, ev.columns.end});
             const std::size_t column = table.add();
             doc.TimingTable[0][column] = ev.start;
             doc.TimingTable[1][column] = ev.end;
@@ -246,7 +253,8 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
         },
         fault, faulty, columns);
     progress.setPosition(0);
-    doc.EventTimeFields = {columns.start, columns.end};
+    if (doc.EventTimeFields.empty())
+        doc.EventTimeFields.push_back({0, columns.start, columns.end});
     if (faulty)
         throw ConversionError(ShortString(doc.SubtitleLines[fault]));
 }
@@ -276,9 +284,17 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
     const std::string_view line = doc.SubtitleLines[index];
     bool comment = false;
     const std::size_t from = EventStart(line, comment);
+    // The fields the Format line above the event names.
+    const auto& fields = doc.EventTimeFields;
+    auto above = std::upper_bound(fields.begin(), fields.end(), static_cast<std::int32_t>(index),
+                                  [](std::int32_t line, const SubtitleDocument::EventFields& f) {
+                                      return line < f.fromLine;
+                                  });
+    if (above != fields.begin())
+        --above;
     FieldSpan s, e;
-    if (from == 0 || !EventField(line, from, doc.EventTimeFields[0], s) ||
-        !EventField(line, from, doc.EventTimeFields[1], e))
+    if (from == 0 || above == fields.end() || !EventField(line, from, above->start, s) ||
+        !EventField(line, from, above->end, e))
         throw ListIndexError(static_cast<long long>(index));
     // The later field first, so that the earlier stays in place.
     if (s.at > e.at) {

@@ -116,11 +116,11 @@ char* FormatHundredthsClock(char* p, std::int32_t value) {
 char* FormatOpenClock(char* p, std::int64_t value, int hourDigits, int fractionDigits) {
     static constexpr std::int64_t kFractionUnit[] = {1000, 100, 10, 1};
     const std::int64_t unit = kFractionUnit[fractionDigits];
-    if (value < 0)
-        *p++ = '-';
     // Rounded once in the fraction's unit; the sign stands apart, so -6 845 ms and 6 845 ms
-    // round alike.
+    // round alike, and a value that rounds to 0 has none.
     const std::int64_t units = RoundToUnit(value < 0 ? -value : value, unit) / unit;
+    if (value < 0 && units != 0)
+        *p++ = '-';
     const std::int64_t perSecond = 1000 / unit;
     const std::int64_t fraction = units % perSecond;
     const std::int64_t totalSeconds = units / perSecond;

@@ -11,6 +11,7 @@
 #include "document/formats/ClockText.h"
 #include "document/formats/FormatParts.h"
 #include "document/formats/ScreenText.h"
+#include "document/mend/FormatMending.h"
 
 #include <algorithm>
 #include <cstring>
@@ -266,7 +267,10 @@ bool CanWrite(std::int32_t value) {
     return value >= 0;
 }
 
+// A WebVTT time cannot run before 00:00:00.
 char* FormatMilliseconds(char* out, std::int32_t value) {
+    if (!CanWrite(value))
+        throw TimeEncodeError();
     return FormatOpenClock(out, value, 2, 3);
 }
 
@@ -311,6 +315,7 @@ const FormatEntry kWebVTTFormat = {
     .writeTimes = WriteTimes,
     .appendScreenText = AppendScreenText,
     .mapInlineTimes = MapInlineTimes,
+    .mend = mend::MendWebVtt,
 };
 
 } // namespace velkar

@@ -8,5 +8,6 @@ namespace velkar::mend {
 bool MendMicroDvd(const LineStore& lines, MendedLines& out, MendFault& fault);
 bool MendSubViewer(const LineStore& lines, MendedLines& out, MendFault& fault);
 bool MendSubRip(const LineStore& lines, MendedLines& out, MendFault& fault);
+bool MendWebVtt(const LineStore& lines, MendedLines& out, MendFault& fault);
 
 } // namespace velkar::mend

@@ -181,6 +181,16 @@ INSTANTIATE_TEST_SUITE_P(
         ScreenCase{sfMicroDVD, "{y:i}One|{c:$0000ff}two {3}", "One\n\rtwo {3}"},
         ScreenCase{sfSubViewer2, "one[br]two", "one\n\rtwo"}));
 
+TEST(OpenClocks, OnlyWebVTTHasNoTextBeforeTheFilmsStart) {
+    EXPECT_THROW(TimeToText(sfWebVTT, -1), TimeEncodeError);
+    EXPECT_FALSE(CanEncode(sfWebVTT, -1));
+    EXPECT_EQ(TimeToText(sfASS, -6840), "-0:00:06.84");
+    EXPECT_EQ(TimeToText(sfMPL2, -6840), "-00:00:06.8");
+    EXPECT_EQ(TimeToText(sfMPL2, -40), "00:00:00.0"); // rounds to 0, which has no sign
+    EXPECT_EQ(TimeToText(sfASS, -5), "0:00:00.00");
+    EXPECT_EQ(TimeToText(sfWebVTT, 360000000), "100:00:00.000");
+}
+
 TEST(ListTexts, ShowTheScreenTextOnOneLine) {
     EXPECT_EQ(ListText(sfSubRip, "<i>a</i>[br]b"), "a | b");
     EXPECT_EQ(ListText(sfASS, "{\\b1}x\\Ny"), "x | y");
@@ -237,6 +247,23 @@ TEST(FormatRewrite, FieldsKeepTheirForm) {
     RebuildLines(vtt, progress);
     // A field without hours takes them only from an hour on.
     EXPECT_EQ(vtt.SubtitleLines[2], "01:00:01.000 --> 00:00:02.500 align:start");
+}
+
+TEST(FormatRewrite, EachEventsSectionKeepsItsOwnFormatLine) {
+    SubtitleDocument ass =
+        Open({"[Script Info]", "[Events]", "Format: Start, End, Text",
+              "Dialogue: 0:00:01.00,0:00:02.00,a", "[Events]", "Format: Layer, End, Start, Text",
+              "Dialogue: 0,0:00:04.00,0:00:03.00,b"});
+    ASSERT_EQ(ass.SubtitleCount, 2);
+    EXPECT_EQ(ass.start(1), 3000);
+    for (std::size_t i = 0; i < 2; ++i) {
+        ass.TimingTable[0][i] += 500;
+        ass.TimingTable[1][i] += 500;
+    }
+    NoProgress progress;
+    RebuildLines(ass, progress);
+    EXPECT_EQ(ass.SubtitleLines[3], "Dialogue: 0:00:01.50,0:00:02.50,a");
+    EXPECT_EQ(ass.SubtitleLines[6], "Dialogue: 0,0:00:04.50,0:00:03.50,b");
 }
 
 TEST(FormatRewrite, UnchangedFieldsKeepTheirBytes) {
