@@ -28,7 +28,7 @@ void TForm1::cmdMakeMVDClick() {
     const QString movie = m_player->movieName();
     m_mvd->Prepare(movie,
                    QFile::decodeName(QByteArray::fromStdString(m_document.SubtitleFileName)));
-    m_mvd->setSaveDialog(&SaveDialog);
+    m_mvd->setSaveDialog(&m_saveDialog);
     m_mvd->exec();
 }
 
@@ -76,10 +76,9 @@ void TForm1::cmdLeaveCreationClick() {
 void TForm1::cmdLoadTextClick() {
     if (!ConfirmDiscardChanges())
         return;
-    OpenDialog.title = QStringLiteral("Open Subtitle Plain Text File");
-    OpenDialog.fileName.clear();
-    OpenDialog.filter = QStringLiteral("Text Files (*.txt);;All Files (*)");
-    const std::optional<QString> path = Dialogs().openFile(this, OpenDialog);
+    const std::optional<QString> path =
+        chooseFileToOpen(QStringLiteral("Open Subtitle Plain Text File"),
+                         QStringLiteral("Text Files (*.txt);;All Files (*)"));
     if (!path)
         return;
     // Read aside first: a file that cannot be read leaves the old text and viewer in place.

@@ -48,7 +48,7 @@ class ExternalControls : public WindowFixture {
         external().setOptions(options);
         QObject::connect(&external(), &MediaPlayer::opened, [this] { ++finished; });
         QObject::connect(&external(), &MediaPlayer::openFailed, [this] { ++finished; });
-        form().BSPPath = QStringLiteral("/usr/bin/mpv");
+        form().setBspPath(QStringLiteral("/usr/bin/mpv"));
         form().chkBSP->setChecked(true);
         form().show();
     }
@@ -188,7 +188,7 @@ TEST_F(ExternalControls, ClosingWhileAPlayerNeverAnswersIsImmediateAndItIsKilled
                "    time.sleep(1)\n";
     }
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    form().BSPPath = path;
+    form().setBspPath(path);
     openMovie(Clip320());
     // Linked: the open now waits for answers that never come.
     ASSERT_TRUE(WaitFor([&] { return external().processId() != 0; }, 5000));

@@ -86,7 +86,7 @@ class ExternalPlayerWindow : public WindowFixture {
         external().setOptions(options);
         QObject::connect(&external(), &MediaPlayer::opened, [this] { ++finished; });
         QObject::connect(&external(), &MediaPlayer::openFailed, [this] { ++finished; });
-        form().BSPPath = QStringLiteral("/usr/bin/mpv");
+        form().setBspPath(QStringLiteral("/usr/bin/mpv"));
         form().chkBSP->setChecked(true);
         form().show();
     }
@@ -141,12 +141,12 @@ class ExternalPlayerWindow : public WindowFixture {
 };
 
 TEST_F(ExternalPlayerWindow, TheLocateDialogProposesThePlayerAndKeepsWhatIsChosen) {
-    form().BSPPath.clear();
+    form().setBspPath(QString());
     script.files = {QString(), QStringLiteral("/opt/players/mpv")};
     form().cmdBSPClick(); // cancelled: nothing changes
-    EXPECT_EQ(form().BSPPath, "");
+    EXPECT_EQ(form().bspPath(), "");
     form().cmdBSPClick();
-    EXPECT_EQ(form().BSPPath, "/opt/players/mpv"); // nothing checks that it is a player
+    EXPECT_EQ(form().bspPath(), "/opt/players/mpv"); // nothing checks that it is a player
     form().cmdBSPClick();
     ASSERT_EQ(script.requests.size(), 3u);
     const gui::FileRequest& first = script.requests[0];
@@ -179,7 +179,7 @@ TEST_F(ExternalPlayerWindow, OpeningAMovieStartsThePlayerAndHandsItTheMovie) {
 }
 
 TEST_F(ExternalPlayerWindow, AProgramThatIsNoPlayerEndsInTheMessage) {
-    form().BSPPath = QStringLiteral("/bin/true");
+    form().setBspPath(QStringLiteral("/bin/true"));
     openInPlayer(Clip320());
     EXPECT_FALSE(playback().mediaLoaded());
     EXPECT_EQ(pid(), 0);
@@ -195,7 +195,7 @@ TEST_F(ExternalPlayerWindow, AProgramThatIsNoPlayerEndsInTheMessage) {
 }
 
 TEST_F(ExternalPlayerWindow, WithoutAnExecutableTheOpenAsksForItOnceAndEndsSilently) {
-    form().BSPPath = folder.filePath(QStringLiteral("no-such-player"));
+    form().setBspPath(folder.filePath(QStringLiteral("no-such-player")));
     script.files = {Clip320(), QString()}; // the movie, then the locate dialog cancelled
     playback().cmdOpenMovieClick();
     ASSERT_EQ(script.requests.size(), 2u);
@@ -271,14 +271,14 @@ TEST_F(ExternalPlayerWindow, TheBarAndTheVolumeMoveThePlayer) {
     // A drag from near the start to three quarters, released there.
     const int y = bar.BarTop + 5;
     playback().FormMouseDown(Qt::LeftButton, bar.BarLeft + 20, y);
-    EXPECT_TRUE(playback().Dragging);
+    EXPECT_TRUE(playback().dragging());
     const int x = bar.BarLeft + bar.thumbWidth() / 2 + travel * 3 / 4;
     playback().FormMouseMove(Qt::LeftButton, x, y);
     playback().FormMouseUp(x, y);
-    EXPECT_FALSE(playback().Dragging);
-    EXPECT_TRUE(playerAt(playback().PlayerPosition, true))
-        << playback().PlayerPosition << " " << playerProperty("time-pos").dump();
-    EXPECT_NEAR(playback().PlayerPosition, 7500, 30);
+    EXPECT_FALSE(playback().dragging());
+    EXPECT_TRUE(playerAt(playback().playerPosition(), true))
+        << playback().playerPosition() << " " << playerProperty("time-pos").dump();
+    EXPECT_NEAR(playback().playerPosition(), 7500, 30);
 
     // The volume bar sets the player's own volume.
     ASSERT_TRUE(form().VolBar->isEnabled());
@@ -396,8 +396,8 @@ TEST_F(ExternalPlayerWindowTiming, AProgramIgnoringTermIsKilledAndNeverHoldsUpTh
     options.waits.start = 1s;
     external().setOptions(options);
     const QString pidFile = folder.filePath(QStringLiteral("pid"));
-    form().BSPPath = program("stubborn", "echo $$ > '" + pidFile.toStdString() +
-                                             "'\ntrap '' TERM\nwhile :; do sleep 0.05; done\n");
+    form().setBspPath(program("stubborn", "echo $$ > '" + pidFile.toStdString() +
+                                              "'\ntrap '' TERM\nwhile :; do sleep 0.05; done\n"));
     const auto stubborn = [&] {
         QFile file(pidFile);
         return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
@@ -455,7 +455,7 @@ TEST_F(ExternalPlayerWindow, UntickingUseBspLeavesTheBuiltInPlayerWithoutAFileAn
     openInPlayer(Clip320());
     ASSERT_TRUE(playback().mediaLoaded());
     form().chkBSP->setChecked(false);
-    EXPECT_FALSE(form().UseBSP);
+    EXPECT_FALSE(form().useBsp());
     PositionBar& bar = playback().Bar();
     playback().FormMouseDown(Qt::RightButton | Qt::LeftButton, bar.BarLeft + 10, bar.BarTop + 5);
     playback().FormMouseUp(bar.BarLeft + 10, bar.BarTop + 5);
