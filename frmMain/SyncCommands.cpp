@@ -1,6 +1,7 @@
 // The two anchors, the dialog picker, "Set Time..." and Fix Synch.
 
 #include "app/Guard.h"
+#include "document/Errors.h"
 #include "document/LineIo.h"
 #include "document/Opening.h"
 #include "document/Parsing.h"
@@ -103,9 +104,12 @@ void TForm1::setTimeFromPlayer(MaskedTimeEdit* field) {
         break;
     case velkar::sfSubRip:
     case velkar::sfSubViewer2:
-        if (!frames)
-            field->setText(
-                QString::fromStdString(velkar::TimeToText(format, m_player->position())));
+        if (!frames) {
+            const std::int32_t position = m_player->position();
+            if (!velkar::CanEncode(format, position))
+                throw velkar::TimeEncodeError(velkar::PlayerPositionText(position));
+            field->setText(QString::fromStdString(velkar::TimeToText(format, position)));
+        }
         break;
     default:
         break;

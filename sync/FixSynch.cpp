@@ -61,7 +61,7 @@ template <class Map> void Apply(SubtitleDocument& doc, std::size_t n, Map map, P
         starts[i] = Narrow(map(doc.start(i)));
         ends[i] = Narrow(map(doc.end(i)));
     }
-    CheckTimingLines(doc, starts, ends);
+    CheckTimingLines(doc, starts, ends, TimeSource::TypedAnchors);
     std::copy(starts.begin(), starts.end(), doc.TimingTable[0].begin());
     std::copy(ends.begin(), ends.end(), doc.TimingTable[1].begin());
     WriteTimingLines(doc, starts, ends, progress);

@@ -18,7 +18,7 @@ long long TimingLineIndex(const SubtitleDocument& doc, std::size_t i) {
 }
 
 void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
-                      const std::vector<std::int32_t>& ends) {
+                      const std::vector<std::int32_t>& ends, TimeSource source) {
     const SubtitleFormat format = doc.SubtitleFormat;
     if (!HasTimingTable(format))
         return;
@@ -31,9 +31,9 @@ void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_
         if (line >= lines)
             throw ListIndexError(line);
         if (!CanEncode(format, starts[i]))
-            throw TimeEncodeError(OutsideDayText(doc, i, false, starts[i], true));
+            throw TimeEncodeError(OutsideDayText(doc, i, false, starts[i], source));
         if (!CanEncode(format, ends[i]))
-            throw TimeEncodeError(OutsideDayText(doc, i, true, ends[i], true));
+            throw TimeEncodeError(OutsideDayText(doc, i, true, ends[i], source));
     }
 }
 
@@ -146,7 +146,7 @@ void RewriteTimingLine(SubtitleDocument& doc, std::size_t k) {
 }
 
 void RebuildLines(SubtitleDocument& doc, Progress& progress) {
-    CheckTimingLines(doc, doc.TimingTable[0], doc.TimingTable[1]);
+    CheckTimingLines(doc, doc.TimingTable[0], doc.TimingTable[1], TimeSource::TypedAnchors);
     WriteTimingLines(doc, doc.TimingTable[0], doc.TimingTable[1], progress);
     progress.setPosition(0);
 }
