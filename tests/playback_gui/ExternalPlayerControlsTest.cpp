@@ -3,6 +3,7 @@
 // and closing the window never waits for a player that hangs, while the player still ends.
 
 #include "TestMedia.h"
+#include "TestSupport.h"
 #include "WindowFixture.h"
 #include "frmMain/PlaybackCommands.h"
 #include "frmMain/TForm1.h"
@@ -30,48 +31,10 @@ using namespace std::chrono_literals;
 // Closing must not wait for the player: before, a hung one held the window 1 to 5 s.
 constexpr qint64 kCloseMs = 500;
 
-// Gone, and reaped: /proc has no such process, not even a zombie.
-bool Gone(std::int32_t pid) {
-    return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid));
-}
+using velkar::test::Gone;
 
-class ExternalControls : public WindowFixture {
+class ExternalControls : public ExternalWindowFixture {
   protected:
-    void SetUp() override {
-        if (!QFileInfo(QStringLiteral("/usr/bin/mpv")).isExecutable() || Clip320().isEmpty())
-            GTEST_SKIP() << "mpv or ffmpeg is not installed";
-        startWindows();
-        ExternalPlayer::Options options;
-        options.arguments = {"--vo=null", "--ao=null", "--force-window=no", "--pause"};
-        options.waits.start = 5s;
-        options.waits.reply = 1s;
-        external().setOptions(options);
-        QObject::connect(&external(), &MediaPlayer::opened, [this] { ++finished; });
-        QObject::connect(&external(), &MediaPlayer::openFailed, [this] { ++finished; });
-        form().setBspPath(QStringLiteral("/usr/bin/mpv"));
-        form().chkBSP->setChecked(true);
-        form().show();
-    }
-    void TearDown() override {
-        WindowFixture::TearDown();
-        ExternalPlayer::awaitEndedPlayers();
-    }
-
-    ExternalPlayer& external() const { return playback().External(); }
-    void openInPlayer(const QString& path) {
-        const int before = finished;
-        openMovie(path);
-        ASSERT_TRUE(WaitFor([&] { return finished > before; }, 10000));
-    }
-    nlohmann::json playerProperty(const char* name) {
-        MpvIpcClient client;
-        if (!client.connect(external().socketPath()))
-            return {};
-        return client.request({"get_property", name}, 2s).value_or(nlohmann::json());
-    }
-    QToolButton* button(const char* name) const {
-        return form().Mplayer->findChild<QToolButton*>(QString::fromLatin1(name));
-    }
     // A "player" of the test's folder that takes the connection, never answers and ignores
     // SIGTERM. It writes its process id to NAME.pid and what it is sent to NAME.log.
     QString mutePlayer(const char* name) {
@@ -117,8 +80,6 @@ class ExternalControls : public WindowFixture {
         form().close();
         return clock.elapsed();
     }
-
-    int finished = 0;
 };
 
 TEST_F(ExternalControls, PlayPauseAndStopReachThePlayer) {

@@ -59,10 +59,6 @@ const char kMessage[] = "Please make sure you have BSPlayer running, and try aga
 // What the issue allows a tick or a press to take while the player hangs.
 constexpr qint64 kBlockMs = 50;
 
-bool HaveMpv() {
-    return QFileInfo(QStringLiteral("/usr/bin/mpv")).isExecutable();
-}
-
 // The process `pid` as /proc shows it: its state letter, or 0 when there is no such process.
 char ProcessState(std::int32_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -73,44 +69,14 @@ char ProcessState(std::int32_t pid) {
     return close == std::string::npos || close + 2 >= text.size() ? 0 : text[close + 2];
 }
 
-class ExternalPlayerWindow : public WindowFixture {
+class ExternalPlayerWindow : public ExternalWindowFixture {
   protected:
-    void SetUp() override {
-        if (!HaveMpv() || Clip320().isEmpty())
-            GTEST_SKIP() << "mpv or ffmpeg is not installed";
-        startWindows();
-        ExternalPlayer::Options options;
-        options.arguments = {"--vo=null", "--ao=null", "--force-window=no", "--pause"};
-        options.waits.start = 5s;
-        options.waits.reply = 1s;
-        external().setOptions(options);
-        QObject::connect(&external(), &MediaPlayer::opened, [this] { ++finished; });
-        QObject::connect(&external(), &MediaPlayer::openFailed, [this] { ++finished; });
-        form().setBspPath(QStringLiteral("/usr/bin/mpv"));
-        form().chkBSP->setChecked(true);
-        form().show();
-    }
-
-    ExternalPlayer& external() const { return playback().External(); }
     std::int32_t pid() const { return external().processId(); }
 
-    // "Open Media" with `path`, and the wait for the player to take it (or to fail).
-    void openInPlayer(const QString& path, int timeoutMs = 10000) {
-        const int before = finished;
-        openMovie(path);
-        ASSERT_TRUE(WaitFor([&] { return finished > before; }, timeoutMs));
-    }
     // One overlay tick once the last answer is old enough to be asked again.
     void tick() {
         QTest::qWait(ExternalPlayer::kAnswerCacheMs + 5);
         form().tmrSubTimer();
-    }
-    // What the external player says, asked on a connection of the test's own.
-    nlohmann::json playerProperty(const char* name) {
-        MpvIpcClient client;
-        if (!client.connect(external().socketPath()))
-            return {};
-        return client.request({"get_property", name}, 2s).value_or(nlohmann::json());
     }
     // Waits for the player's own position to be `ms`, or within a frame of it (40 ms at
     // 25 fps) when `frame` is set (mpv lands on the frame before or after a time between two).
@@ -136,8 +102,6 @@ class ExternalPlayerWindow : public WindowFixture {
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return path;
     }
-
-    int finished = 0; // opens of the external player that ended, either way
 };
 
 TEST_F(ExternalPlayerWindow, TheLocateDialogProposesThePlayerAndKeepsWhatIsChosen) {

@@ -48,15 +48,8 @@ const char kSubRip[] = "1\r\n00:00:00,000 --> 00:00:00,500\r\nZero\r\n\r\n"
 // The same in frames of 25 per second, with a "|" break.
 const char kMicroDvd[] = "{0}{12}Zero\r\n{25}{37}One|more\r\n{50}{62}Two\r\n{75}{87}Three\r\n";
 
-class PlaybackWindow : public WindowFixture {
+class PlaybackWindow : public BuiltInWindowFixture {
   protected:
-    void SetUp() override {
-        startWindows();
-        playback().playerOptions().picture = false;
-        playback().playerOptions().audioOutput = QStringLiteral("null");
-        form().show();
-    }
-    PositionBar& bar() const { return playback().Bar(); }
     MpvPlayer& mpv() const { return *playback().Mplayer(); }
 
     // Seeks the player, lets it land and runs one overlay tick.
