@@ -2,6 +2,7 @@
 
 #include "document/Opening.h"
 #include "document/Parsing.h"
+#include "document/Report.h"
 #include "document/TimeCode.h"
 
 namespace velkar {
@@ -68,9 +69,9 @@ DialogEnded DialogEnd(SubtitleDocument& doc, const LineStore& plainText, std::in
         return ended;
     const std::size_t column = doc.SubtitleCount - 1u;
     doc.TimingTable[1][column] = position;
-    std::string timeLine = TimeToText(sfSubViewer2, doc.start(column));
+    std::string timeLine = SubtitleTimeText(doc, column, false, TimeSource::Player);
     timeLine += ',';
-    AppendTimeText(timeLine, sfSubViewer2, doc.end(column));
+    timeLine += SubtitleTimeText(doc, column, true, TimeSource::Player);
     // The lines go in only once both times have a text.
     doc.SubtitleLines.push_back(std::move(timeLine));
     doc.SubtitleLines.push_back(doc.PendingText);

@@ -45,7 +45,8 @@ struct DialogEnded {
 
 // "Dialog End" at `position` ms: gives the pending subtitle its end and appends its three lines
 // (time line, the whole text, an empty line). Throws TimeEncodeError when the start or the end
-// has no text (the end is stored all the same, and the subtitle stays pending). Does nothing
+// has no text, with OutsideDayText for the player's position as its second line (the end is
+// stored all the same, and the subtitle stays pending). Does nothing
 // and gives an empty entry when no subtitle is pending.
 DialogEnded DialogEnd(SubtitleDocument& doc, const LineStore& plainText, std::int32_t position);
 

@@ -78,12 +78,12 @@ std::string Stretch(double stretch) {
     return text;
 }
 
-// Writes the fitted times into the document's lines, subtitle by subtitle, all or nothing.
+// Writes the fitted times (which passed CheckTimingLines) into the document's lines, subtitle by
+// subtitle, all or nothing.
 // (Not through Fix Synch: typed times that only shift a document leave it unchanged there, and
 // a shift is the most common damage.)
 void Retime(SubtitleDocument& doc, const MappedTimes& times) {
     NoProgress progress;
-    CheckTimingLines(doc, times.starts, times.ends);
     WriteTimingLines(doc, times.starts, times.ends, progress);
     std::copy(times.starts.begin(), times.starts.end(), doc.TimingTable[0].begin());
     std::copy(times.ends.begin(), times.ends.end(), doc.TimingTable[1].begin());
@@ -127,6 +127,8 @@ void Autosync(const Streams& streams, const AutosyncOptions& options) {
     const FitResult fit = FitToSpeech(SubtitleIntervals(doc, frameRate), speech, fitOptions);
     RequireGoodFit(fit);
     const MappedTimes times = MapTimes(doc, fit, frameRate);
+    // Before the report, which shows two of the new times.
+    CheckTimingLines(doc, times.starts, times.ends, TimeSource::Sound);
 
     // The copy on standard output leaves the report to the error stream.
     std::ostream& out = options.output == kStandardStream ? streams.err : streams.out;

@@ -1,5 +1,7 @@
 #include "document/Format.h"
 
+#include <limits>
+
 #include "document/formats/FormatParts.h"
 
 #include <array>
@@ -92,6 +94,12 @@ void AppendWithBreaks(std::string& out, std::string_view text, std::string_view 
         out.append("\n\r");
         text.remove_prefix(found + marker.size());
     }
+}
+
+bool RoundsWithin32Bits(std::int32_t value, std::int32_t unit) {
+    const std::int64_t rounded = RoundToUnit(value, unit);
+    return rounded >= std::numeric_limits<std::int32_t>::min() &&
+           rounded <= std::numeric_limits<std::int32_t>::max();
 }
 
 long long OwnLine(const SubtitleDocument& doc, std::size_t i) {

@@ -102,6 +102,8 @@ Mending MendLines(const LineStore& lines) {
         mend::MendedLines out(lines);
         mend::MendFault fault;
         if (!entry->mend(lines, out, fault)) {
+            if (fault.what.empty())
+                continue; // nothing of this format in the file
             // The fault found furthest into the file is the one the file most likely has (on a
             // tie, the last format tried, SubRip, which takes the most).
             if (!faulted || fault.line >= result.faultLine) {

@@ -19,31 +19,60 @@ std::string SubtitleEntry(const SubtitleDocument& doc, std::size_t index) {
     return StartText(doc, index) + "  " + doc.SubtitleTexts[index];
 }
 
+// `openHours`: the format's hours have no limit (WebVTT, ASS): only a time before the film's
+// start has no text there.
+std::string OutsideDay(std::int32_t value, bool openHours = false) {
+    return std::string(value < 0 ? " before 00:00:00" : " at 24:00:00 or later") +
+           (openHours ? ". A subtitle's times cannot run before 00:00:00: "
+                      : ". A subtitle file's times run from 00:00:00 to 23:59:59: ");
+}
+
+std::string OtherPlace(std::int32_t value) {
+    return value < 0 ? "take the time at a later place in the movie"
+                     : "take the time at an earlier place in the movie";
+}
+
 } // namespace
 
 std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end, std::int32_t value,
-                           bool retimed) {
+                           TimeSource source) {
     std::string text = "Subtitle " + std::to_string(i + 1);
-    if (i < doc.SubtitleLineIndex.size())
+    // A subtitle being created has no line of the file yet (its index is a viewer entry).
+    if (source != TimeSource::Player && i < doc.SubtitleLineIndex.size())
         text +=
             " (line " + std::to_string(static_cast<long long>(doc.SubtitleLineIndex[i]) + 1) + ")";
-    text += retimed ? " would " : " ";
-    text += end ? (retimed ? "end" : "ends") : (retimed ? "start" : "starts");
-    text += value < 0 ? " before 00:00:00" : " at 24:00:00 or later";
-    // WebVTT and ASS hours have no limit: only a time before the film's start has no text there.
-    text += CanEncode(doc.SubtitleFormat, kMillisecondsPerDay)
-                ? ". A subtitle's times cannot run before 00:00:00: "
-                : ". A subtitle file's times run from 00:00:00 to 23:59:59: ";
-    text += retimed ? "check the true times typed for the anchors."
-                    : "mend the line in the editor (Edit...).";
-    return text;
+    const bool asRead = source == TimeSource::File;
+    text += asRead ? " " : " would ";
+    text += end ? (asRead ? "ends" : "end") : (asRead ? "starts" : "start");
+    text += OutsideDay(value, CanEncode(doc.SubtitleFormat, kMillisecondsPerDay));
+    switch (source) {
+    case TimeSource::File:
+        return text + "mend the line in the editor (Edit...).";
+    case TimeSource::TypedAnchors:
+        return text + "check the true times typed for the anchors.";
+    case TimeSource::Sound:
+        return text + "the times found in the movie's sound do not fit these subtitles: check "
+                      "that the movie is the one they belong to, from its very beginning.";
+    case TimeSource::Player:
+        break;
+    }
+    return text + OtherPlace(value) + ".";
+}
+
+std::string PlayerPositionText(std::int32_t value) {
+    return "The player's position is" + OutsideDay(value) + OtherPlace(value) + ", or type it.";
+}
+
+std::string SubtitleTimeText(const SubtitleDocument& doc, std::size_t i, bool end,
+                             TimeSource source) {
+    const std::int32_t value = end ? doc.end(i) : doc.start(i);
+    if (!CanEncode(doc.SubtitleFormat, value))
+        throw TimeEncodeError(OutsideDayText(doc, i, end, value, source));
+    return TimeToText(doc.SubtitleFormat, value);
 }
 
 std::string StartText(const SubtitleDocument& doc, std::size_t i) {
-    const std::int32_t value = doc.start(i);
-    if (!CanEncode(doc.SubtitleFormat, value))
-        throw TimeEncodeError(OutsideDayText(doc, i, false, value, false));
-    return TimeToText(doc.SubtitleFormat, value);
+    return SubtitleTimeText(doc, i, false, TimeSource::File);
 }
 
 ErrorRecord MostLikelyFormat(const SubtitleDocument& doc) {

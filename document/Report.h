@@ -35,17 +35,34 @@ std::string DamagedFileQuestion(const SubtitleDocument& doc);
 // first and last entries. Throws TimeEncodeError for a start that has no text (see StartText).
 std::string SubtitleInformation(const SubtitleDocument& doc);
 
-// The second line of a TimeEncodeError about subtitle `i` (0-based) whose start (or end, with
-// `end`) `value` lies outside the day a time text can show. It names the subtitle and its time
-// line, both counted from 1, and says what to do: check the anchors' true times after a
-// re-timing (`retimed`), mend the line in the editor otherwise. Example: "Subtitle 17 (line 66)
-// would start before 00:00:00. A subtitle file's times run from 00:00:00 to 23:59:59: check the
-// true times typed for the anchors."
-std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end, std::int32_t value,
-                           bool retimed);
+// Where a time that lies outside the day came from; each source has its own advice.
+enum class TimeSource {
+    File,         // read from the subtitle file: mend the line in the editor
+    TypedAnchors, // a re-timing by the true times typed for the anchors
+    Sound,        // true times found in the movie's sound (Auto Synch, autosync)
+    Player,       // the player's position, taken for a created or repaired subtitle
+};
 
-// TimeToText of subtitle `i`'s start (0-based). Throws TimeEncodeError with OutsideDayText as
-// its second line when the start has no text (a SubRip file whose times pass 24 hours).
+// The second line of a TimeEncodeError about subtitle `i` (0-based) whose start (or end, with
+// `end`) `value` lies outside the day a time text can show. It names the subtitle and, for a
+// time of the file or a re-timing, its time line, both counted from 1, and says what to do for
+// `source`. Example (TypedAnchors): "Subtitle 17 (line 66) would start before 00:00:00. A
+// subtitle file's times run from 00:00:00 to 23:59:59: check the true times typed for the
+// anchors."
+std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end, std::int32_t value,
+                           TimeSource source);
+
+// The second line of a TimeEncodeError for a player position `value` (a time taken with "Set
+// Time") outside the day: "The player's position is at 24:00:00 or later. A subtitle file's
+// times run from 00:00:00 to 23:59:59: take the time at an earlier place in the movie, or type
+// it." (a later place for a position before 00:00:00).
+std::string PlayerPositionText(std::int32_t value);
+
+// TimeToText of subtitle `i`'s start (or end, with `end`; 0-based). Throws TimeEncodeError with
+// OutsideDayText for `source` as its second line when the time has no text.
+std::string SubtitleTimeText(const SubtitleDocument& doc, std::size_t i, bool end,
+                             TimeSource source);
+// SubtitleTimeText of a start read from the file (a SubRip file whose times pass 24 hours).
 std::string StartText(const SubtitleDocument& doc, std::size_t i);
 
 // Name of a format in the report: "MicroDVD player", "Subrip", "SubViewer v2.0", "MPL2",

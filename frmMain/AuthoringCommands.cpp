@@ -4,6 +4,7 @@
 #include "authoring/Creation.h"
 #include "document/LineIo.h"
 #include "document/Parsing.h"
+#include "document/Report.h"
 #include "document/TimeCode.h"
 #include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/PlaybackCommands.h"
@@ -28,7 +29,7 @@ void TForm1::cmdMakeMVDClick() {
     const QString movie = m_player->movieName();
     m_mvd->Prepare(movie,
                    QFile::decodeName(QByteArray::fromStdString(m_document.SubtitleFileName)));
-    m_mvd->setSaveDialog(&SaveDialog);
+    m_mvd->setSaveDialog(&m_saveDialog);
     m_mvd->exec();
 }
 
@@ -76,10 +77,9 @@ void TForm1::cmdLeaveCreationClick() {
 void TForm1::cmdLoadTextClick() {
     if (!ConfirmDiscardChanges())
         return;
-    OpenDialog.title = QStringLiteral("Open Subtitle Plain Text File");
-    OpenDialog.fileName.clear();
-    OpenDialog.filter = QStringLiteral("Text Files (*.txt);;All Files (*)");
-    const std::optional<QString> path = Dialogs().openFile(this, OpenDialog);
+    const std::optional<QString> path =
+        chooseFileToOpen(QStringLiteral("Open Subtitle Plain Text File"),
+                         QStringLiteral("Text Files (*.txt);;All Files (*)"));
     if (!path)
         return;
     // Read aside first: a file that cannot be read leaves the old text and viewer in place.
@@ -103,14 +103,13 @@ void TForm1::cmdStartEndClick() {
     if (!m_player->isOpen())
         return;
     const QString state = cmdStartEnd->text();
-    const velkar::SubtitleFormat format = m_document.SubtitleFormat;
     if (state == kDialogStart) {
         cmdStartEnd->setText(kDialogEnd);
         const velkar::DialogStarted started =
             velkar::DialogStart(m_document, m_plainTextLines, m_player->position());
         const std::size_t n = m_document.SubtitleCount;
-        txtFirst->setTime(
-            QString::fromStdString(velkar::TimeToText(format, m_document.start(n - 1))));
+        txtFirst->setTime(QString::fromStdString(
+            velkar::SubtitleTimeText(m_document, n - 1, false, velkar::TimeSource::Player)));
         m_viewer->ShowLine(started.viewerEntry);
     } else if (state == kDialogEnd) {
         cmdStartEnd->setText(kDialogStart);
@@ -120,7 +119,8 @@ void TForm1::cmdStartEndClick() {
         const std::size_t n = m_document.SubtitleCount;
         const velkar::DialogEnded ended = velkar::DialogEnd(m_document, m_plainTextLines, position);
         setModified(true);
-        txtLast->setTime(QString::fromStdString(velkar::TimeToText(format, m_document.end(n - 1))));
+        txtLast->setTime(QString::fromStdString(
+            velkar::SubtitleTimeText(m_document, n - 1, true, velkar::TimeSource::Player)));
         addDialog(ended.dialogEntry);
         cboDialogs->setCurrentIndex(cboDialogs->count() - 1);
         m_viewer->ShowLine(ended.viewerEntry);
@@ -137,7 +137,7 @@ void TForm1::cmdStartEndClick() {
         m_document.TimingTable[start ? 0 : 1][i] = m_player->position();
         MaskedTimeEdit* field = start ? txtFirst : txtLast;
         field->setTime(QString::fromStdString(
-            velkar::TimeToText(format, start ? m_document.start(i) : m_document.end(i))));
+            velkar::SubtitleTimeText(m_document, i, !start, velkar::TimeSource::Player)));
         if (!start) {
             velkar::RewriteTimingLine(m_document, i);
             setModified(true);

@@ -6,6 +6,8 @@
 #include "autosync/Fit.h"
 #include "autosync/MovieSpeech.h"
 #include "autosync/SubtitleSpeech.h"
+#include "document/Errors.h"
+#include "document/Report.h"
 #include "document/TimeCode.h"
 #include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/PlaybackCommands.h"
@@ -166,8 +168,15 @@ void TForm1::autoSynchFinished() {
     const std::int32_t last =
         velkar::autosync::MsToValue(format, trueMs(m_document.LastAnchor), run->frameRate);
     // Both texts first, so a time that has none changes neither field.
-    const QString firstText = QString::fromStdString(velkar::TimeToText(format, first));
-    const QString lastText = QString::fromStdString(velkar::TimeToText(format, last));
+    const auto anchorText = [&](std::int32_t anchor, std::int32_t value) {
+        if (!velkar::CanEncode(format, value))
+            throw velkar::TimeEncodeError(
+                velkar::OutsideDayText(m_document, static_cast<std::size_t>(anchor), false, value,
+                                       velkar::TimeSource::Sound));
+        return QString::fromStdString(velkar::TimeToText(format, value));
+    };
+    const QString firstText = anchorText(m_document.FirstAnchor, first);
+    const QString lastText = anchorText(m_document.LastAnchor, last);
     txtFirst->setTime(firstText);
     txtLast->setTime(lastText);
     showResult(QStringLiteral("Auto Synch found the true times: first anchor %1: %2; last anchor "

@@ -98,10 +98,8 @@ RowModel::RowText TForm1::dialogEntryText() const {
 void TForm1::cmdOpenSubtitleClick() {
     if (!ConfirmDiscardChanges())
         return;
-    OpenDialog.title = QStringLiteral("Open Subtitle File");
-    OpenDialog.fileName.clear();
-    OpenDialog.filter = kSubtitleFilter;
-    const std::optional<QString> path = Dialogs().openFile(this, OpenDialog);
+    const std::optional<QString> path =
+        chooseFileToOpen(QStringLiteral("Open Subtitle File"), kSubtitleFilter);
     if (!path)
         return;
     OpenSubtitle(*path);
@@ -215,24 +213,32 @@ void TForm1::cmdSaveClick() {
     SaveDocumentAs();
 }
 
+std::optional<QString> TForm1::chooseFileToOpen(const QString& title, const QString& filter,
+                                                const QString& fileName) {
+    m_openDialog.title = title;
+    m_openDialog.filter = filter;
+    m_openDialog.fileName = fileName;
+    return Dialogs().openFile(this, m_openDialog);
+}
+
 bool TForm1::SaveDocumentAs() {
     if (!m_document.SubtitleLoaded)
         return false;
-    SaveDialog.title = QStringLiteral("Save the fixed Subtitle to a new file");
-    SaveDialog.filter = kSubtitleFilter;
+    m_saveDialog.title = QStringLiteral("Save the fixed Subtitle to a new file");
+    m_saveDialog.filter = kSubtitleFilter;
     // "Make MVD File" shares the dialog; its ".mvd" must not reach a subtitle file. The
     // format's extension is added below instead.
-    SaveDialog.defaultSuffix.clear();
+    m_saveDialog.defaultSuffix.clear();
     // The document's own folder and name; a created document goes beside its plain text.
     QFileInfo proposal(m_documentPath);
     if (m_documentPath.isEmpty() && !m_plainTextPath.isEmpty())
         proposal.setFile(QFileInfo(m_plainTextPath).dir(),
                          QFileInfo(m_plainTextPath).completeBaseName() + QStringLiteral(".sub"));
-    SaveDialog.folder = proposal.filePath().isEmpty() ? QString() : proposal.absolutePath();
-    SaveDialog.fileName = proposal.fileName();
+    m_saveDialog.folder = proposal.filePath().isEmpty() ? QString() : proposal.absolutePath();
+    m_saveDialog.fileName = proposal.fileName();
     std::string target;
     for (;;) {
-        const std::optional<QString> chosen = Dialogs().saveFile(this, SaveDialog);
+        const std::optional<QString> chosen = Dialogs().saveFile(this, m_saveDialog);
         if (!chosen)
             return false;
         // The whole path: a path cut short could name another file.
@@ -249,8 +255,8 @@ bool TForm1::SaveDocumentAs() {
                                false) == Answer::Yes)
             break;
         // No: the dialog comes back on the name chosen.
-        SaveDialog.folder = QFileInfo(*chosen).absolutePath();
-        SaveDialog.fileName = QFileInfo(*chosen).fileName();
+        m_saveDialog.folder = QFileInfo(*chosen).absolutePath();
+        m_saveDialog.fileName = QFileInfo(*chosen).fileName();
     }
     velkar::WriteSubtitleLines(m_document, target);
     m_document.SubtitleFileName = target;

@@ -21,26 +21,25 @@ bool IsExistingFile(const QString& path) {
 
 void TForm1::chkBspClick() {
     // The next open, tick or handler asks the other player.
-    UseBSP = chkBSP->isChecked();
+    m_useBsp = chkBSP->isChecked();
     if (m_playback)
         m_playback->holdPlayer();
 }
 
 void TForm1::cmdBSPClick() {
-    OpenDialog.title = QStringLiteral("Locate Bsplayer executable");
+    m_openDialog.folder =
+        m_bspPath.isEmpty() ? QStringLiteral("/usr/bin") : QFileInfo(m_bspPath).absolutePath();
     // A player without an extension, as programs are here, shows under "All Files".
-    OpenDialog.filter = QStringLiteral("BSPlayer (*.exe);;All Files (*)");
-    OpenDialog.fileName = QStringLiteral("mpv");
-    OpenDialog.folder =
-        BSPPath.isEmpty() ? QStringLiteral("/usr/bin") : QFileInfo(BSPPath).absolutePath();
-    if (const std::optional<QString> chosen = Dialogs().openFile(this, OpenDialog))
-        BSPPath = *chosen; // whatever was chosen: nothing checks that it is a player
+    if (const std::optional<QString> chosen = chooseFileToOpen(
+            QStringLiteral("Locate Bsplayer executable"),
+            QStringLiteral("BSPlayer (*.exe);;All Files (*)"), QStringLiteral("mpv")))
+        m_bspPath = *chosen; // whatever was chosen: nothing checks that it is a player
 }
 
 QString TForm1::LocatePlayerProgram() {
-    if (!IsExistingFile(BSPPath))
+    if (!IsExistingFile(m_bspPath))
         cmdBSPClick();
-    return IsExistingFile(BSPPath) ? BSPPath : QString();
+    return IsExistingFile(m_bspPath) ? m_bspPath : QString();
 }
 
 } // namespace velkar::gui

@@ -69,7 +69,7 @@ playback::MediaPlayer& PlaybackCommands::builtIn() {
 
 void PlaybackCommands::holdPlayer() {
     TForm1& f = m_form;
-    playback::MediaPlayer& held = f.UseBSP ? *m_external : builtIn();
+    playback::MediaPlayer& held = f.useBsp() ? *m_external : builtIn();
     if (&f.player() == &held)
         return;
     f.setPlayer(&held);
@@ -202,10 +202,8 @@ void PlaybackCommands::stepProgress() {
 
 void PlaybackCommands::cmdOpenMovieClick() {
     TForm1& f = m_form;
-    f.OpenDialog.title = QStringLiteral("Open Video File");
-    f.OpenDialog.fileName.clear();
-    f.OpenDialog.filter = kMediaFilter;
-    const std::optional<QString> chosen = Dialogs().openFile(&f, f.OpenDialog);
+    const std::optional<QString> chosen =
+        f.chooseFileToOpen(QStringLiteral("Open Video File"), kMediaFilter);
     if (!chosen)
         return;
     OpenMovie(*chosen);
@@ -258,7 +256,7 @@ void PlaybackCommands::showNoMovie() {
     TForm1& f = m_form;
     m_mediaLoaded = false;
     m_moviePath.clear();
-    Dragging = false;
+    m_dragging = false;
     f.pgrBar->setValue(0);
     f.setMovieName(QString());
     for (QToolButton* button : f.Mplayer->findChildren<QToolButton*>())
@@ -465,7 +463,7 @@ void PlaybackCommands::tmrScrollTimer() {
     // The player may have started or stopped by itself (the end of the movie, the external
     // player's own window).
     paceSubtitleTick();
-    if (m_mediaLoaded && Dragging)
+    if (m_mediaLoaded && m_dragging)
         return; // the drag draws the thumb
     const std::int32_t thumb = m_mediaLoaded ? velkar::ThumbLeft(bar.BarWidth, bar.thumbWidth(),
                                                                  player.position(), player.length())
@@ -490,48 +488,48 @@ void PlaybackCommands::FormMouseDown(Qt::MouseButtons buttons, int X, int Y) {
         const std::int32_t step = velkar::BarStep(
             player.unit() == playback::PlayerUnit::Frames ? velkar::sfMicroDVD : velkar::sfSubRip);
         if (X < bar.BarLeft + m_thumbX)
-            PlayerPosition -= step;
+            m_playerPosition -= step;
         else
-            PlayerPosition += step;
-        player.seek(PlayerPosition);
+            m_playerPosition += step;
+        player.seek(m_playerPosition);
         if (m_modeBeforeSeek == playback::PlayerMode::Playing)
             player.play();
     }
     if (m_mediaLoaded && (buttons & Qt::LeftButton) && onBar) {
-        Dragging = true;
+        m_dragging = true;
         m_modeBeforeSeek = player.mode();
         bar.redrawBackground();
         const velkar::BarTarget t =
             velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), player.length());
         bar.drawThumb(t.thumbX);
-        PlayerPosition = t.position;
+        m_playerPosition = t.position;
         PaintBar();
     }
 }
 
 void PlaybackCommands::FormMouseMove(Qt::MouseButtons buttons, int X, int) {
     playback::PositionBar& bar = *m_bar;
-    if (m_mediaLoaded && (buttons & Qt::LeftButton) && Dragging) {
+    if (m_mediaLoaded && (buttons & Qt::LeftButton) && m_dragging) {
         bar.redrawBackground();
         const velkar::BarTarget t = velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(),
                                                      m_form.player().length());
         bar.drawThumb(t.thumbX);
-        PlayerPosition = t.position;
+        m_playerPosition = t.position;
     }
     PaintBar();
 }
 
 void PlaybackCommands::FormMouseUp(int X, int) {
-    if (!Dragging)
+    if (!m_dragging)
         return;
     playback::MediaPlayer& player = m_form.player();
     playback::PositionBar& bar = *m_bar;
-    PlayerPosition =
+    m_playerPosition =
         velkar::TargetAt(X, bar.BarLeft, bar.BarWidth, bar.thumbWidth(), player.length()).position;
-    player.seek(PlayerPosition);
+    player.seek(m_playerPosition);
     if (m_modeBeforeSeek == playback::PlayerMode::Playing)
         player.play();
-    Dragging = false;
+    m_dragging = false;
     m_barDrawn = false; // the next tick draws the thumb where the player is
 }
 
@@ -542,9 +540,9 @@ void PlaybackCommands::tmrSubTimer() {
         return;
     const playback::MediaPlayer& player = m_form.player();
     // While dragging, the overlay shows the position under the thumb.
-    if (!Dragging)
-        PlayerPosition = player.position();
-    const std::int32_t pos = PlayerPosition;
+    if (!m_dragging)
+        m_playerPosition = player.position();
+    const std::int32_t pos = m_playerPosition;
     const std::int32_t len = player.length();
     const std::int32_t line = velkar::OverlayCaption(m_form.document(), pos, len, m_caption);
     TfrmSubs* viewer = m_form.viewer();

@@ -80,10 +80,11 @@ class PlaybackCommands final : public QObject {
     // How the built-in player is made on the first open (tests ask for no picture or sound).
     playback::MpvPlayer::Options& playerOptions() { return m_playerOptions; }
 
-    // The drag on the bar: the position under the thumb (player's unit) while Dragging.
-    // Public: the overlay shows a dragged position, and the tests set one.
-    std::int32_t PlayerPosition = 0; // player's unit
-    bool Dragging = false;
+    // True while the thumb is dragged on the bar (a left press on it, until the release).
+    bool dragging() const { return m_dragging; }
+    // The position the overlay shows and a right click on the bar steps from (player's unit):
+    // under the thumb while dragging, else the player's at the last subtitle tick.
+    std::int32_t playerPosition() const { return m_playerPosition; }
 
     // The picture full screen: a click on the picture shows it there, with the subtitle
     // label over its foot, playing on; a click or Escape brings the window back.
@@ -159,6 +160,8 @@ class PlaybackCommands final : public QObject {
     velkar::NaturalRect m_naturalRect;
     playback::PlayerMode m_modeBeforeSeek = playback::PlayerMode::NotOpen;
     std::int32_t m_thumbX = 0;
+    std::int32_t m_playerPosition = 0; // player's unit
+    bool m_dragging = false;
     std::uint32_t m_waveLevel = 0;
     playback::MpvPlayer::Options m_playerOptions;
 };

@@ -1,6 +1,7 @@
 // The two anchors, the dialog picker, "Set Time..." and Fix Synch.
 
 #include "app/Guard.h"
+#include "document/Errors.h"
 #include "document/Format.h"
 #include "document/LineIo.h"
 #include "document/Opening.h"
@@ -109,9 +110,11 @@ void TForm1::setTimeFromPlayer(MaskedTimeEdit* field) {
         field->setText(QString::number(m_player->position()));
         return;
     }
-    // The clock in the document's own form, as the field's mask takes it. A position the form
-    // cannot hold (a day or more) throws, and the guard reports it.
-    field->setTime(QString::fromStdString(velkar::TimeToText(entry->code, m_player->position())));
+    // The clock in the document's own form, as the field's mask takes it.
+    const std::int32_t position = m_player->position();
+    if (!entry->canWrite(position))
+        throw velkar::TimeEncodeError(velkar::PlayerPositionText(position));
+    field->setTime(QString::fromStdString(velkar::TimeToText(entry->code, position)));
 }
 
 void TForm1::cmdFirstClick() {

@@ -77,9 +77,9 @@ void TForm1::LoadSettings() {
     m_keepSettingsFile = !unreadable.empty();
     if (m_keepSettingsFile)
         Dialogs().information(this, kAppTitle, QString::fromStdString(unreadable));
-    BSPPath = QString::fromStdString(settings.BSPPath);
-    chkBSP->setChecked(settings.UseBSP); // fires chkBspClick, which sets UseBSP
-    UseBSP = chkBSP->isChecked();
+    m_bspPath = QString::fromStdString(settings.BSPPath);
+    chkBSP->setChecked(settings.UseBSP); // fires chkBspClick, which sets m_useBsp
+    m_useBsp = chkBSP->isChecked();
     // An index outside the list leaves it without a selected item.
     const bool inList = settings.Agression >= 0 && settings.Agression < cboRegression->count();
     cboRegression->setCurrentIndex(inList ? settings.Agression : -1);
@@ -87,8 +87,8 @@ void TForm1::LoadSettings() {
 
 void TForm1::SaveSettings() {
     velkar::Settings settings;
-    settings.BSPPath = BSPPath.toStdString();
-    settings.UseBSP = UseBSP;
+    settings.BSPPath = m_bspPath.toStdString();
+    settings.UseBSP = m_useBsp;
     settings.Agression = cboRegression->currentIndex();
     if (m_keepSettingsFile)
         return;

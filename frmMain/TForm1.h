@@ -26,7 +26,9 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -114,13 +116,18 @@ class TForm1 : public QWidget {
     QComboBox* cboDialogs = nullptr;
     QTimer* tmrSub = nullptr;
     QTimer* tmrScroll = nullptr;
-    // The two file dialogs, shared by the commands that use them.
-    FileRequest OpenDialog;
-    FileRequest SaveDialog;
 
-    // Settings.
-    bool UseBSP = false;
-    QString BSPPath;
+    // Settings: "Use BSP" (the window holds the external player) and the external player's
+    // program (empty: none chosen yet).
+    bool useBsp() const { return m_useBsp; }
+    const QString& bspPath() const { return m_bspPath; }
+    void setBspPath(QString path) { m_bspPath = std::move(path); }
+
+    // Asks for a file to open with the open dialog shared by the commands: `title`, `filter`
+    // (Qt form) and the proposed `fileName`; the folder stays where the last command put it.
+    // The chosen path, or nothing when the user cancels.
+    std::optional<QString> chooseFileToOpen(const QString& title, const QString& filter,
+                                            const QString& fileName = QString());
 
     // Start-up and shutdown.
     void FormCreate();
@@ -132,9 +139,9 @@ class TForm1 : public QWidget {
     // The external player ("Use BSP").
     // Chooses the player the window holds: the external one while ticked.
     void chkBspClick();
-    // Lets the user locate the player's executable; BSPPath becomes the confirmed choice.
+    // Lets the user locate the player's executable; bspPath() becomes the confirmed choice.
     void cmdBSPClick();
-    // The program the external player's next open starts: BSPPath, after the locate dialog
+    // The program the external player's next open starts: bspPath(), after the locate dialog
     // when it names no file; empty when there is still none.
     QString LocatePlayerProgram();
 
@@ -288,6 +295,12 @@ class TForm1 : public QWidget {
     void autoSynchFinished();
 
     QString m_settingsPath;
+    bool m_useBsp = false;
+    QString m_bspPath;
+    // The two file dialogs, shared by the commands that use them (a folder chosen in one
+    // command is where the next one starts).
+    FileRequest m_openDialog;
+    FileRequest m_saveDialog;
     bool m_keepSettingsFile = false; // it was there but could not be read: never written
     velkar::SubtitleDocument m_document;
     TextCodec m_codec;

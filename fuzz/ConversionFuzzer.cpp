@@ -109,7 +109,7 @@ std::optional<std::int32_t> ReferenceTime(SubtitleFormat f, std::string_view tex
 // The open clocks of MPL2, WebVTT and ASS/SSA: the value rounded once to the format's unit (a
 // tie to the even multiple), "-" before a negative one, at least `hours` hour digits, then
 // ":mm:ss." and the fraction's digits.
-std::string ReferenceOpenClock(std::int64_t v, int hours, std::int64_t unit) {
+std::int64_t ReferenceRound(std::int64_t v, std::int64_t unit) {
     std::int64_t q = v / unit, r = v % unit;
     if (r < 0) {
         --q;
@@ -117,7 +117,11 @@ std::string ReferenceOpenClock(std::int64_t v, int hours, std::int64_t unit) {
     }
     if (2 * r > unit || (2 * r == unit && q % 2 != 0))
         ++q;
-    const std::int64_t rounded = q * unit;
+    return q * unit;
+}
+
+std::string ReferenceOpenClock(std::int64_t v, int hours, std::int64_t unit) {
+    const std::int64_t rounded = ReferenceRound(v, unit);
     const std::int64_t ms = rounded < 0 ? -rounded : rounded;
     const int digits = unit == 1 ? 3 : unit == 10 ? 2 : 1;
     char text[48];
@@ -184,7 +188,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 made = TimeToText(form.format, value);
             } catch (const TimeEncodeError&) {
             }
-            const bool writable = form.negative || value >= 0;
+            // A time whose rounding runs past 32 bits has no text either.
+            const std::int64_t rounded = ReferenceRound(value, form.unit);
+            const bool writable =
+                (form.negative || value >= 0) && rounded >= INT32_MIN && rounded <= INT32_MAX;
             if (made.has_value() != writable || CanEncode(form.format, value) != writable)
                 std::abort();
             if (!made)

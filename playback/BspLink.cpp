@@ -51,6 +51,7 @@ std::int32_t Milliseconds(const std::optional<nlohmann::json>& seconds) {
 BspLink::BspLink(BspTimeouts timeouts) : m_timeouts(timeouts) {}
 
 BspLink::~BspLink() {
+    setCancel(nullptr); // the player ends here, whoever asked to give up
     Stop();
     if (!m_socketFolder.empty()) {
         std::error_code ec;
@@ -65,6 +66,7 @@ bool BspLink::Running() {
     const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
     if (done == m_pid || (done < 0 && errno == ECHILD)) {
         m_pid = -1;
+        m_termSent.reset();
         m_window = 0;
         m_client.close();
         return false;
@@ -77,7 +79,7 @@ bool BspLink::awaitExit(std::chrono::milliseconds limit) {
     for (;;) {
         if (!Running())
             return true;
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (std::chrono::steady_clock::now() >= deadline || cancelled())
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -92,18 +94,29 @@ void BspLink::Stop() {
     m_window = 0;
     if (m_pid <= 0 || (asked && awaitExit(m_timeouts.quit)))
         return;
-    ::kill(m_pid, SIGTERM);
-    ::kill(m_pid, SIGCONT); // a stopped process acts on SIGTERM only once it runs again
-    if (awaitExit(m_timeouts.term))
+    // A Stop given up on before has sent SIGTERM already: SIGKILL still follows at most `term`
+    // after that one.
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_termSent) {
+        ::kill(m_pid, SIGTERM);
+        ::kill(m_pid, SIGCONT); // a stopped process acts on SIGTERM only once it runs again
+        m_termSent = now;
+    }
+    const auto left =
+        std::max(std::chrono::steady_clock::duration::zero(), *m_termSent + m_timeouts.term - now);
+    if (awaitExit(std::chrono::duration_cast<std::chrono::milliseconds>(left)) || cancelled())
         return;
     ::kill(m_pid, SIGKILL);
     ::waitpid(m_pid, nullptr, 0);
     m_pid = -1;
+    m_termSent.reset();
 }
 
 std::int32_t BspLink::Start(const std::string& bspPath,
                             const std::vector<std::string>& extraArguments) {
     Stop(); // the player of an earlier start
+    if (cancelled())
+        return 0; // the earlier player, if it still runs, is left to the owner's Stop
     if (m_socketFolder.empty())
         m_socketFolder = PrivateFolder();
     if (m_socketFolder.empty())
@@ -134,6 +147,7 @@ std::int32_t BspLink::Start(const std::string& bspPath,
     if (failed != 0)
         return 0;
     m_pid = pid;
+    m_termSent.reset();
 
     const auto deadline = std::chrono::steady_clock::now() + m_timeouts.start;
     for (;;) {
@@ -141,7 +155,7 @@ std::int32_t BspLink::Start(const std::string& bspPath,
             m_window = static_cast<std::int32_t>(pid);
             return m_window;
         }
-        if (m_cancel && m_cancel->load())
+        if (cancelled())
             return 0; // the program stays started: the owner's Stop ends it
         if (!Running() || std::chrono::steady_clock::now() >= deadline)
             break;
@@ -174,7 +188,7 @@ std::int32_t BspLink::SendCommand(BspCommandCode code, std::int32_t lParam) {
         // Wait until playback has a position, so that the first polls already find one.
         const auto deadline = std::chrono::steady_clock::now() + reply;
         while (m_client.connected() && std::chrono::steady_clock::now() < deadline &&
-               !(m_cancel && m_cancel->load())) {
+               !cancelled()) {
             if (m_client.request({"get_property", "time-pos"}, reply))
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));

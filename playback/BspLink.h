@@ -23,6 +23,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -66,8 +67,9 @@ class BspLink {
     // can read, then waits for the socket. `extraArguments` follow the link's own (tests pass
     // "--vo=null", "--ao=null"). Gives the player's process id, the link's BSPWindow, or 0 when
     // no socket appeared within the time limit (the player ended, or is not mpv); a program
-    // still running then is stopped (Stop) before this returns, except when the wait was
-    // cancelled: then it is left to the caller's Stop, which ends it.
+    // still running then is stopped (Stop) before this returns, except when cancelled: then
+    // it, or the player of an earlier start that was still ending, is left to the caller's
+    // Stop, which ends it (nothing new starts after a cancelled wait for the earlier one).
     std::int32_t Start(const std::string& bspPath,
                        const std::vector<std::string>& extraArguments = {});
 
@@ -94,14 +96,17 @@ class BspLink {
 
     // Ends the started player, in bounded time: asks it to quit (when linked), sends SIGTERM
     // (and SIGCONT, so that a stopped player takes it) after `quit`, SIGKILL after `term` more,
-    // and reaps it. Unlinks. Nothing happens without a started player.
+    // and reaps it. Unlinks. Nothing happens without a started player. Cancelled (setCancel),
+    // it sends SIGTERM at once and returns without waiting; the player then runs on until the
+    // next Stop, which sends SIGKILL at most `term` after that SIGTERM.
     void Stop();
     // True while the started player runs; one that has ended is reaped (and the link unlinked).
     bool Running();
 
-    // While `*flag` is set, a request waiting for its answer, BspAfterOpen's wait and Start
-    // waiting for the socket give up within about 20 ms (Start within one `poll`, leaving the
-    // program to Stop).
+    // While `*flag` is set, a request waiting for its answer, BspAfterOpen's wait, Stop and
+    // Start waiting for an earlier player to end or for the socket give up within about 20 ms
+    // (Start within one `poll`, leaving the program to the next Stop). The destructor ignores
+    // it: the player has ended when it returns.
     void setCancel(const std::atomic<bool>* flag) {
         m_cancel = flag;
         m_client.setCancel(flag);
@@ -123,12 +128,15 @@ class BspLink {
     void setProperty(const char* name, const nlohmann::json& value);
     // Waits up to `limit` for the started player to end; true when it has (and was reaped).
     bool awaitExit(std::chrono::milliseconds limit);
+    bool cancelled() const { return m_cancel && m_cancel->load(); }
 
     BspTimeouts m_timeouts;
     const std::atomic<bool>* m_cancel = nullptr;
     MpvIpcClient m_client;
     std::int32_t m_window = 0;
     pid_t m_pid = -1;
+    // When the started player was sent SIGTERM, by a Stop that did not see it end.
+    std::optional<std::chrono::steady_clock::time_point> m_termSent;
     std::string m_socketFolder; // private folder holding the sockets of this run
     std::string m_socket;
     int m_starts = 0;

@@ -64,7 +64,7 @@ template <class Map> void Apply(SubtitleDocument& doc, std::size_t n, Map map, P
         starts[i] = Narrow(map(doc.start(i)));
         ends[i] = Narrow(map(doc.end(i)));
     }
-    CheckTimingLines(doc, starts, ends);
+    CheckTimingLines(doc, starts, ends, TimeSource::TypedAnchors);
     // Times inside the texts (WebVTT's timestamp tags) go through the same map.
     const FormatEntry* entry = FindFormat(doc.SubtitleFormat);
     const InlineMap inlineMap = [&map](std::int64_t v) -> std::int64_t { return Narrow(map(v)); };

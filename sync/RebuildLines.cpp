@@ -19,7 +19,7 @@ long long TimingLineIndex(const SubtitleDocument& doc, std::size_t i) {
 }
 
 void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
-                      const std::vector<std::int32_t>& ends) {
+                      const std::vector<std::int32_t>& ends, TimeSource source) {
     const FormatEntry* entry = FindFormat(doc.SubtitleFormat);
     if (!entry)
         return;
@@ -33,9 +33,9 @@ void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_
         if (line >= lines)
             throw ListIndexError(line);
         if (!entry->canWrite(starts[i]))
-            throw TimeEncodeError(OutsideDayText(doc, i, false, starts[i], true));
+            throw TimeEncodeError(OutsideDayText(doc, i, false, starts[i], source));
         if (!entry->canWrite(ends[i]))
-            throw TimeEncodeError(OutsideDayText(doc, i, true, ends[i], true));
+            throw TimeEncodeError(OutsideDayText(doc, i, true, ends[i], source));
     }
 }
 
@@ -90,7 +90,7 @@ void RewriteTimingLine(SubtitleDocument& doc, std::size_t k) {
 }
 
 void RebuildLines(SubtitleDocument& doc, Progress& progress) {
-    CheckTimingLines(doc, doc.TimingTable[0], doc.TimingTable[1]);
+    CheckTimingLines(doc, doc.TimingTable[0], doc.TimingTable[1], TimeSource::TypedAnchors);
     WriteTimingLines(doc, doc.TimingTable[0], doc.TimingTable[1], progress);
     progress.setPosition(0);
 }

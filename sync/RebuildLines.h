@@ -2,6 +2,7 @@
 // Writing a re-timed table back into the document's lines.
 
 #include "document/Progress.h"
+#include "document/Report.h"
 #include "document/SubtitleDocument.h"
 
 #include <cstdint>
@@ -15,11 +16,11 @@ long long TimingLineIndex(const SubtitleDocument& doc, std::size_t i);
 
 // Checks that the times in `starts` and `ends` (columns 0 .. SubtitleCount - 1) can all be
 // written into `doc`'s lines: every value has a text in the document's form (else
-// TimeEncodeError, naming the subtitle on its second line, see OutsideDayText) and every subtitle's
-// timing line (and SubRip counter line) exists (else ListIndexError). Subtitles are checked in
-// order; the first fault throws.
+// TimeEncodeError, naming the subtitle on its second line with the advice for `source`, see
+// OutsideDayText) and every subtitle's timing line (and SubRip counter line) exists (else
+// ListIndexError). Subtitles are checked in order; the first fault throws.
 void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
-                      const std::vector<std::int32_t>& ends);
+                      const std::vector<std::int32_t>& ends, TimeSource source);
 
 // Rewrites the timing of every subtitle in doc.SubtitleLines from `starts` and `ends`, in place;
 // no other byte of a line changes (the format's entry writes them, see document/Format.h):

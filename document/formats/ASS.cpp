@@ -306,11 +306,15 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
     }
 }
 
-bool CanWrite(std::int32_t) {
-    return true;
+// Any time, negative ones too, but for the last few milliseconds of 32 bits, which would round
+// beyond them.
+bool CanWrite(std::int32_t value) {
+    return RoundsWithin32Bits(value, 10);
 }
 
 char* FormatHundredths(char* out, std::int32_t value) {
+    if (!CanWrite(value))
+        throw TimeEncodeError();
     return FormatOpenClock(out, value, 1, 2);
 }
 

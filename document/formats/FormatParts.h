@@ -20,6 +20,10 @@ extern const FormatEntry kSSAFormat;
 // Appends `text` with every `marker` replaced by LF CR.
 void AppendWithBreaks(std::string& out, std::string_view text, std::string_view marker);
 
+// Whether `value` rounded once to a multiple of `unit` still lies within 32 bits (its text reads
+// back), for the formats whose times have no other limit.
+bool RoundsWithin32Bits(std::int32_t value, std::int32_t unit);
+
 // Subtitle i's timing line is its own line (SubtitleLineIndex).
 long long OwnLine(const SubtitleDocument& doc, std::size_t i);
 

@@ -139,11 +139,15 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
     WriteField(doc.SubtitleLines, index, s, start);
 }
 
-bool CanWrite(std::int32_t) {
-    return true;
+// Any time, negative ones too, but for the last few milliseconds of 32 bits, which would round
+// beyond them.
+bool CanWrite(std::int32_t value) {
+    return RoundsWithin32Bits(value, 100);
 }
 
 char* FormatTenths(char* out, std::int32_t value) {
+    if (!CanWrite(value))
+        throw TimeEncodeError();
     return FormatOpenClock(out, value, 2, 1);
 }
 

@@ -55,7 +55,8 @@ struct MendFault {
 };
 
 // Mending for one format: fills `out` and returns true, or returns false with the first fault
-// that cannot be mended. Each format has one (FormatMending.h).
+// that cannot be mended (an empty one when the file holds nothing of the format). Each format has
+// one (FormatMending.h).
 using FormatMending = bool (*)(const LineStore& lines, MendedLines& out, MendFault& fault);
 
 // Bytes of invisible format characters (U+200B-U+200F, U+202A-U+202E, U+2060, U+FEFF, in UTF-8)

@@ -85,7 +85,7 @@ std::size_t TokenEnd(std::string_view line, std::size_t at) {
 
 bool MendWebVtt(const LineStore& lines, MendedLines& out, MendFault& fault) {
     if (lines.empty() || !lines[0].starts_with("WEBVTT")) {
-        fault = {0, "no WEBVTT signature"};
+        fault = {}; // nothing of the format: no fault of its own to name
         return false;
     }
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -197,6 +197,22 @@ TEST_F(AutosyncCommand, RefusesAnotherFilmAndWritesNothing) {
     EXPECT_FALSE(fs::exists(path("out.srt")));
 }
 
+TEST_F(AutosyncCommand, ATimeThatWouldFallBeforeTheStartSaysWhatToDoAndWritesNothing) {
+    // A subtitle before the speech, in a file running 4.3 s late: moved back, it would start
+    // before 00:00:00.
+    const std::string broken =
+        write("broken.srt",
+              "1\r\n00:00:00,100 --> 00:00:00,400\r\nEarly\r\n\r\n" + Broken(m_truth, 1.0, 4321.0));
+    const Result r = RunCli(
+        {"autosync", broken, "--reference", kClips + "/dialogue.srt", "-o", path("out.srt")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Invalid argument to time encode\nSubtitle 1 (line 2) would start before "
+                     "00:00:00. A subtitle file's times run from 00:00:00 to 23:59:59: the times "
+                     "found in the movie's sound do not fit these subtitles: check that the movie "
+                     "is the one they belong to, from its very beginning.\n");
+    EXPECT_FALSE(fs::exists(path("out.srt")));
+}
+
 TEST_F(AutosyncCommand, UsageErrors) {
     const std::string srt = write("a.srt", m_truth);
     EXPECT_EQ(RunCli({"autosync", srt}).code, 2);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -183,6 +184,43 @@ TEST_F(BspLinkTiming, ProgramsThatDoNotEndAreStoppedInBoundedTimeAndReaped) {
         std::this_thread::sleep_for(10ms);
     EXPECT_FALSE(mpv.Running());
     EXPECT_TRUE(Gone(quitting));
+}
+
+TEST_F(BspLinkTiming, ACancelledStopReturnsAtOnceAndTheNextStopStillKillsInTime) {
+    // The stubborn program of the test above, given up on: SIGTERM after 500 ms, SIGKILL due
+    // 1000 ms later. The owner cancels while the link waits for it to end.
+    test::TempFolder folder;
+    const auto script = folder.path("stubborn");
+    const auto pidFile = folder.path("pid");
+    std::ofstream(script) << "#!/bin/sh\necho $$ > '" << pidFile.string()
+                          << "'\ntrap '' TERM\nwhile :; do sleep 0.05; done\n";
+    ::chmod(script.c_str(), 0755);
+    BspLink link({500ms, 50ms, 500ms, 500ms, 1000ms});
+    std::atomic<bool> cancel{false};
+    link.setCancel(&cancel);
+    const auto started = std::chrono::steady_clock::now();
+    std::atomic<bool> returned{false};
+    std::thread owner([&] {
+        EXPECT_EQ(link.Start(script.string()), 0);
+        returned = true;
+    });
+    std::this_thread::sleep_until(started + 700ms);
+    cancel = true;
+    const auto cancelled = std::chrono::steady_clock::now();
+    while (!returned && std::chrono::steady_clock::now() - cancelled < 3s)
+        std::this_thread::sleep_for(5ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, 200ms); // not at SIGKILL
+    owner.join();
+    pid_t stubborn = 0;
+    std::ifstream(pidFile) >> stubborn;
+    ASSERT_GT(stubborn, 0);
+    EXPECT_FALSE(Gone(stubborn)); // it ignores SIGTERM
+
+    // The next Stop goes on from that SIGTERM: SIGKILL at about 1500 ms, not 1000 ms later.
+    link.setCancel(nullptr);
+    link.Stop();
+    EXPECT_TRUE(Gone(stubborn));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 500ms + 1000ms + 400ms);
 }
 
 TEST_F(BspLinkTiming, KilledPlayerGivesZeroRepliesAtOnce) {

@@ -189,6 +189,10 @@ TEST(OpenClocks, OnlyWebVTTHasNoTextBeforeTheFilmsStart) {
     EXPECT_EQ(TimeToText(sfMPL2, -40), "00:00:00.0"); // rounds to 0, which has no sign
     EXPECT_EQ(TimeToText(sfASS, -5), "0:00:00.00");
     EXPECT_EQ(TimeToText(sfWebVTT, 360000000), "100:00:00.000");
+    // The last milliseconds of 32 bits round beyond them: no text that reads back.
+    EXPECT_THROW(TimeToText(sfASS, INT32_MIN), TimeEncodeError);
+    EXPECT_THROW(TimeToText(sfASS, INT32_MAX), TimeEncodeError);
+    EXPECT_EQ(TimeToText(sfMPL2, INT32_MAX), "596:31:23.6");
 }
 
 TEST(ListTexts, ShowTheScreenTextOnOneLine) {

@@ -60,6 +60,63 @@ TEST(StartText, NamesTheSubtitleAndItsLineBeyondADay) {
                     "Invalid argument to time encode\n\rSubtitle 2 (line 6)" + tail)));
 }
 
+// Every way a time can leave the day says which subtitle, where and what to do about it for
+// where the time came from.
+TEST(OutsideDayText, EachSourceHasItsOwnAdvice) {
+    auto srt = test::OpenLines({"1", "00:00:01,000 --> 00:00:02,000", "a", "", "2",
+                                "00:00:03,000 --> 00:00:04,000", "b", ""});
+    ASSERT_EQ(srt.SubtitleCount, 2);
+    const std::string day = "A subtitle file's times run from 00:00:00 to 23:59:59: ";
+    const struct {
+        TimeSource source;
+        bool end;
+        std::int32_t value;
+        std::string text;
+    } cases[] = {
+        {TimeSource::File, false, 86400000,
+         "Subtitle 2 (line 6) starts at 24:00:00 or later. " + day +
+             "mend the line in the editor (Edit...)."},
+        {TimeSource::File, true, -1,
+         "Subtitle 2 (line 6) ends before 00:00:00. " + day +
+             "mend the line in the editor (Edit...)."},
+        {TimeSource::TypedAnchors, false, -1,
+         "Subtitle 2 (line 6) would start before 00:00:00. " + day +
+             "check the true times typed for the anchors."},
+        {TimeSource::Sound, false, -1,
+         "Subtitle 2 (line 6) would start before 00:00:00. " + day +
+             "the times found in the movie's sound do not fit these subtitles: check that the "
+             "movie is the one they belong to, from its very beginning."},
+        {TimeSource::Sound, true, 86400000,
+         "Subtitle 2 (line 6) would end at 24:00:00 or later. " + day +
+             "the times found in the movie's sound do not fit these subtitles: check that the "
+             "movie is the one they belong to, from its very beginning."},
+        // A subtitle taken from the player may be one being created: no line of the file.
+        {TimeSource::Player, false, 86400000,
+         "Subtitle 2 would start at 24:00:00 or later. " + day +
+             "take the time at an earlier place in the movie."},
+        {TimeSource::Player, true, -1,
+         "Subtitle 2 would end before 00:00:00. " + day +
+             "take the time at a later place in the movie."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OutsideDayText(srt, 1, c.end, c.value, c.source), c.text) << c.value;
+
+    EXPECT_EQ(PlayerPositionText(86400000),
+              "The player's position is at 24:00:00 or later. " + day +
+                  "take the time at an earlier place in the movie, or type it.");
+    EXPECT_EQ(PlayerPositionText(-40), "The player's position is before 00:00:00. " + day +
+                                           "take the time at a later place in the movie, or "
+                                           "type it.");
+
+    // The time as text while it has one, the message on a second line once it has none.
+    EXPECT_EQ(SubtitleTimeText(srt, 1, true, TimeSource::Player), "00:00:04,000");
+    srt.TimingTable[1][1] = 86400000;
+    EXPECT_THAT([&] { SubtitleTimeText(srt, 1, true, TimeSource::Player); },
+                testing::ThrowsMessage<TimeEncodeError>(
+                    testing::StrEq("Invalid argument to time encode\n\r" +
+                                   OutsideDayText(srt, 1, true, 86400000, TimeSource::Player))));
+}
+
 TEST(SubtitleInformation, UnknownAndDamagedHaveNames) {
     EXPECT_EQ(ReportFormatName(sfUnknown), "Unknown");
     EXPECT_EQ(ReportFormatName(sfDamaged), "Damaged");

@@ -246,15 +246,62 @@ TEST_F(SetTime, DoesNothingWithoutMediaOrWithTheExternalPlayer) {
     form().setPlayer(nullptr);
 }
 
-TEST_F(SetTime, APositionOfADayOrMoreIsReportedAndTheFieldKeepsItsText) {
+const std::string kOutsideTheDay = "A subtitle file's times run from 00:00:00 to 23:59:59: ";
+
+TEST_F(SetTime, APositionOutsideTheDayIsReportedWithWhatToDoAndTheFieldKeepsItsText) {
+    const struct {
+        std::int32_t position;
+        std::string detail;
+    } cases[] = {
+        {86400000, "The player's position is at 24:00:00 or later. " + kOutsideTheDay +
+                       "take the time at an earlier place in the movie, or type it."},
+        {-1, "The player's position is before 00:00:00. " + kOutsideTheDay +
+                 "take the time at a later place in the movie, or type it."},
+    };
+    start();
+    openBytes(kThreeSubtitles);
+    for (const auto& c : cases) {
+        StillPlayer player(c.position);
+        form().setPlayer(&player);
+        dialogs.messages.clear();
+        form().cmdFirst->click();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].toStdString(),
+                  "Invalid argument to time encode\n\r" + c.detail);
+        EXPECT_EQ(form().txtFirst->displayText(), "00:00:01,000");
+        form().setPlayer(nullptr);
+    }
+}
+
+class CreatedTime : public GuiTest {};
+
+TEST_F(CreatedTime, AStartOutsideTheDayIsReportedWithWhatToDo) {
     start();
     StillPlayer player(86400000);
     form().setPlayer(&player);
-    openBytes(kThreeSubtitles);
-    form().cmdFirst->click();
+    form().cmdCreate->click();
+    form().cmdStartEnd->click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0], "Invalid argument to time encode");
-    EXPECT_EQ(form().txtFirst->displayText(), "00:00:01,000");
+    EXPECT_EQ(dialogs.messages[0].toStdString(),
+              "Invalid argument to time encode\n\rSubtitle 1 would start at 24:00:00 or later. " +
+                  kOutsideTheDay + "take the time at an earlier place in the movie.");
+    form().setPlayer(nullptr);
+}
+
+TEST_F(CreatedTime, AnEndOutsideTheDayIsReportedWithWhatToDoAndTheDialogStaysOpen) {
+    start();
+    StillPlayer player(1000);
+    form().setPlayer(&player);
+    form().cmdCreate->click();
+    form().cmdStartEnd->click();
+    player.seek(86400000);
+    form().cmdStartEnd->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].toStdString(),
+              "Invalid argument to time encode\n\rSubtitle 1 would end at 24:00:00 or later. " +
+                  kOutsideTheDay + "take the time at an earlier place in the movie.");
+    EXPECT_TRUE(form().document().SubtitlePending);
+    EXPECT_EQ(form().cboDialogs->count(), 0);
     form().setPlayer(nullptr);
 }
 

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <sys/stat.h>
+#include <type_traits>
 
 namespace velkar::gui::test {
 namespace {
@@ -204,6 +205,19 @@ TEST_F(MainWindow, AFailingHandlerShowsItsMessageAndTheProgramGoesOn) {
     EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
+// True when `Window` lets any of `reads` reach a field of it from outside.
+template <class Window, class... Reads> constexpr bool AnyPublic(Reads...) {
+    return (std::is_invocable_v<Reads, Window&> || ...);
+}
+// The settings, the shared file dialogs and the drag on the bar belong to their windows:
+// callers and tests go through accessors and the dialog seam.
+static_assert(!AnyPublic<TForm1>([](auto& w) -> decltype(void(w.UseBSP)) {},
+                                 [](auto& w) -> decltype(void(w.BSPPath)) {},
+                                 [](auto& w) -> decltype(void(w.OpenDialog)) {},
+                                 [](auto& w) -> decltype(void(w.SaveDialog)) {}));
+static_assert(!AnyPublic<PlaybackCommands>([](auto& w) -> decltype(void(w.PlayerPosition)) {},
+                                           [](auto& w) -> decltype(void(w.Dragging)) {}));
+
 class Settings : public GuiTest {
   protected:
     std::string settingsText() const { return ReadBytes(settingsPath()); }
@@ -211,9 +225,9 @@ class Settings : public GuiTest {
 
 TEST_F(Settings, FirstStartWithoutAFileUsesTheDefaultsAndCreatesItOnExit) {
     start();
-    EXPECT_EQ(form().BSPPath, "");
+    EXPECT_EQ(form().bspPath(), "");
     EXPECT_FALSE(form().chkBSP->isChecked());
-    EXPECT_FALSE(form().UseBSP);
+    EXPECT_FALSE(form().useBsp());
     EXPECT_EQ(form().cboRegression->currentText(), "0.0001%");
     EXPECT_FALSE(QFile::exists(settingsPath()));
     closeMain();
@@ -224,8 +238,8 @@ TEST_F(Settings, AStoredUseBspTicksTheBox) {
     WriteBytes(settingsPath(), "[SETTINGS]\r\nBSPPath=/opt/bsplayer\r\nUseBSP=1\r\n");
     start();
     EXPECT_TRUE(form().chkBSP->isChecked());
-    EXPECT_TRUE(form().UseBSP);
-    EXPECT_EQ(form().BSPPath, "/opt/bsplayer");
+    EXPECT_TRUE(form().useBsp());
+    EXPECT_EQ(form().bspPath(), "/opt/bsplayer");
     EXPECT_EQ(form().cboRegression->currentIndex(), 3);
 }
 
@@ -241,7 +255,7 @@ TEST_F(Settings, AChangedSelectionAndTickAreWrittenOnceAtExit) {
     start();
     form().cboRegression->setCurrentIndex(0);
     form().chkBSP->click();
-    EXPECT_TRUE(form().UseBSP);
+    EXPECT_TRUE(form().useBsp());
     EXPECT_FALSE(QFile::exists(settingsPath()));
     closeMain();
     EXPECT_EQ(settingsText(), "[SETTINGS]\r\nBSPPath=\r\nUseBSP=1\r\nAgression=0\r\n");

@@ -3,6 +3,7 @@
 // and closing the window never waits for a player that hangs, while the player still ends.
 
 #include "TestMedia.h"
+#include "TestSupport.h"
 #include "WindowFixture.h"
 #include "frmMain/PlaybackCommands.h"
 #include "frmMain/TForm1.h"
@@ -30,47 +31,47 @@ using namespace std::chrono_literals;
 // Closing must not wait for the player: before, a hung one held the window 1 to 5 s.
 constexpr qint64 kCloseMs = 500;
 
-// Gone, and reaped: /proc has no such process, not even a zombie.
-bool Gone(std::int32_t pid) {
-    return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid));
-}
+using velkar::test::Gone;
 
-class ExternalControls : public WindowFixture {
+class ExternalControls : public ExternalWindowFixture {
   protected:
-    void SetUp() override {
-        if (!QFileInfo(QStringLiteral("/usr/bin/mpv")).isExecutable() || Clip320().isEmpty())
-            GTEST_SKIP() << "mpv or ffmpeg is not installed";
-        startWindows();
-        ExternalPlayer::Options options;
-        options.arguments = {"--vo=null", "--ao=null", "--force-window=no", "--pause"};
-        options.waits.start = 5s;
-        options.waits.reply = 1s;
-        external().setOptions(options);
-        QObject::connect(&external(), &MediaPlayer::opened, [this] { ++finished; });
-        QObject::connect(&external(), &MediaPlayer::openFailed, [this] { ++finished; });
-        form().BSPPath = QStringLiteral("/usr/bin/mpv");
-        form().chkBSP->setChecked(true);
-        form().show();
+    // A "player" of the test's folder that takes the connection, never answers and ignores
+    // SIGTERM. It writes its process id to NAME.pid and what it is sent to NAME.log.
+    QString mutePlayer(const char* name) {
+        const QString path = folder.filePath(QString::fromLatin1(name));
+        std::ofstream out(path.toStdString());
+        out << "#!/usr/bin/python3\n"
+               "import os, signal, socket, sys, time\n"
+               "signal.signal(signal.SIGTERM, signal.SIG_IGN)\n"
+               "name = sys.argv[0]\n"
+               "open(name + '.pid', 'w').write(str(os.getpid()))\n"
+               "where = [a.split('=', 1)[1] for a in sys.argv if "
+               "a.startswith('--input-ipc-server=')][0]\n"
+               "s = socket.socket(socket.AF_UNIX)\n"
+               "s.bind(where)\n"
+               "s.listen(1)\n"
+               "c, _ = s.accept()\n"
+               "while True:\n"
+               "    data = c.recv(4096)\n"
+               "    if not data:\n"
+               "        break\n"
+               "    with open(name + '.log', 'ab') as log:\n"
+               "        log.write(data)\n"
+               "while True:\n"
+               "    time.sleep(1)\n";
+        out.close();
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
     }
-    void TearDown() override {
-        WindowFixture::TearDown();
-        ExternalPlayer::awaitEndedPlayers();
+    // The process id the mute player `name` wrote, 0 while it has written none.
+    int startedPid(const char* name) const {
+        QFile file(folder.filePath(QString::fromLatin1(name) + QStringLiteral(".pid")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
     }
-
-    ExternalPlayer& external() const { return playback().External(); }
-    void openInPlayer(const QString& path) {
-        const int before = finished;
-        openMovie(path);
-        ASSERT_TRUE(WaitFor([&] { return finished > before; }, 10000));
-    }
-    nlohmann::json playerProperty(const char* name) {
-        MpvIpcClient client;
-        if (!client.connect(external().socketPath()))
-            return {};
-        return client.request({"get_property", name}, 2s).value_or(nlohmann::json());
-    }
-    QToolButton* button(const char* name) const {
-        return form().Mplayer->findChild<QToolButton*>(QString::fromLatin1(name));
+    // What the mute player `name` has been sent so far.
+    QByteArray received(const char* name) const {
+        QFile file(folder.filePath(QString::fromLatin1(name) + QStringLiteral(".log")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     // Closes the window as the user does; gives how long that took.
     qint64 timedClose() {
@@ -79,8 +80,6 @@ class ExternalControls : public WindowFixture {
         form().close();
         return clock.elapsed();
     }
-
-    int finished = 0;
 };
 
 TEST_F(ExternalControls, PlayPauseAndStopReachThePlayer) {
@@ -167,34 +166,11 @@ TEST_F(ExternalControls, ClosingWithAStoppedPlayerIsImmediateAndThePlayerStillEn
 }
 
 TEST_F(ExternalControls, ClosingWhileAPlayerNeverAnswersIsImmediateAndItIsKilled) {
-    // A "player" that takes the connection, never answers and ignores SIGTERM.
-    const QString pidFile = folder.filePath(QStringLiteral("pid"));
-    const QString path = folder.filePath(QStringLiteral("mute-player"));
-    {
-        std::ofstream out(path.toStdString());
-        out << "#!/usr/bin/python3\n"
-               "import os, signal, socket, sys, time\n"
-               "signal.signal(signal.SIGTERM, signal.SIG_IGN)\n"
-               "open('"
-            << pidFile.toStdString()
-            << "', 'w').write(str(os.getpid()))\n"
-               "where = [a.split('=', 1)[1] for a in sys.argv if "
-               "a.startswith('--input-ipc-server=')][0]\n"
-               "s = socket.socket(socket.AF_UNIX)\n"
-               "s.bind(where)\n"
-               "s.listen(1)\n"
-               "c, _ = s.accept()\n"
-               "while True:\n"
-               "    time.sleep(1)\n";
-    }
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    form().BSPPath = path;
+    form().setBspPath(mutePlayer("mute-player"));
     openMovie(Clip320());
     // Linked: the open now waits for answers that never come.
     ASSERT_TRUE(WaitFor([&] { return external().processId() != 0; }, 5000));
-    QFile file(pidFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const int player = file.readAll().trimmed().toInt();
+    const int player = startedPid("mute-player");
     ASSERT_NE(player, 0);
     EXPECT_LT(timedClose(), kCloseMs);
     EXPECT_EQ(finished, 0);
@@ -210,6 +186,39 @@ TEST_F(ExternalControls, ThePlayersLetGoAreReapedBeforeTheProgramGoesOn) {
     form().close();
     ExternalPlayer::awaitEndedPlayers();
     EXPECT_TRUE(Gone(player));
+}
+
+// Tests that bound how long closing takes: run alone, and only in the plain build.
+class ExternalControlsTiming : public ExternalControls {};
+
+TEST_F(ExternalControlsTiming, ClosingWhileAnOlderPlayerIsStillEndingIsImmediate) {
+    ExternalPlayer::Options options;
+    options.arguments = {"--vo=null", "--ao=null", "--force-window=no", "--pause"};
+    options.waits.start = 5s;
+    options.waits.reply = 200ms; // the mute player's open gives up soon
+    external().setOptions(options);
+    form().setBspPath(mutePlayer("mute-player"));
+    openInPlayer(Clip320());
+    ASSERT_EQ(script.messages.size(), 1u); // it cannot play it
+    const int older = startedPid("mute-player");
+    ASSERT_NE(older, 0);
+    ASSERT_EQ(external().processId(), older);
+
+    // The user locates another player: the next open ends the older one first, which takes
+    // quit unanswered, SIGTERM ignored and SIGKILL 2 s later.
+    script.files = {QStringLiteral("/usr/bin/mpv")};
+    form().cmdBSPClick();
+    openMovie(Clip320());
+    ASSERT_TRUE(WaitFor([&] { return received("mute-player").contains("\"quit\""); }, 3000));
+    QElapsedTimer clock;
+    clock.start();
+    form().close();
+    EXPECT_LT(clock.elapsed(), 1000); // it took about 2.7 s
+    EXPECT_EQ(script.messages.size(), 1u);
+    // The older player still gets SIGKILL within 2 s of SIGTERM, and is reaped.
+    ExternalPlayer::awaitEndedPlayers();
+    EXPECT_LT(clock.elapsed(), 2000 + 1000);
+    EXPECT_TRUE(Gone(older));
 }
 
 } // namespace

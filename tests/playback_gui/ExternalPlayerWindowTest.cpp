@@ -59,10 +59,6 @@ const char kMessage[] = "Please make sure you have BSPlayer running, and try aga
 // What the issue allows a tick or a press to take while the player hangs.
 constexpr qint64 kBlockMs = 50;
 
-bool HaveMpv() {
-    return QFileInfo(QStringLiteral("/usr/bin/mpv")).isExecutable();
-}
-
 // The process `pid` as /proc shows it: its state letter, or 0 when there is no such process.
 char ProcessState(std::int32_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -73,44 +69,14 @@ char ProcessState(std::int32_t pid) {
     return close == std::string::npos || close + 2 >= text.size() ? 0 : text[close + 2];
 }
 
-class ExternalPlayerWindow : public WindowFixture {
+class ExternalPlayerWindow : public ExternalWindowFixture {
   protected:
-    void SetUp() override {
-        if (!HaveMpv() || Clip320().isEmpty())
-            GTEST_SKIP() << "mpv or ffmpeg is not installed";
-        startWindows();
-        ExternalPlayer::Options options;
-        options.arguments = {"--vo=null", "--ao=null", "--force-window=no", "--pause"};
-        options.waits.start = 5s;
-        options.waits.reply = 1s;
-        external().setOptions(options);
-        QObject::connect(&external(), &MediaPlayer::opened, [this] { ++finished; });
-        QObject::connect(&external(), &MediaPlayer::openFailed, [this] { ++finished; });
-        form().BSPPath = QStringLiteral("/usr/bin/mpv");
-        form().chkBSP->setChecked(true);
-        form().show();
-    }
-
-    ExternalPlayer& external() const { return playback().External(); }
     std::int32_t pid() const { return external().processId(); }
 
-    // "Open Media" with `path`, and the wait for the player to take it (or to fail).
-    void openInPlayer(const QString& path, int timeoutMs = 10000) {
-        const int before = finished;
-        openMovie(path);
-        ASSERT_TRUE(WaitFor([&] { return finished > before; }, timeoutMs));
-    }
     // One overlay tick once the last answer is old enough to be asked again.
     void tick() {
         QTest::qWait(ExternalPlayer::kAnswerCacheMs + 5);
         form().tmrSubTimer();
-    }
-    // What the external player says, asked on a connection of the test's own.
-    nlohmann::json playerProperty(const char* name) {
-        MpvIpcClient client;
-        if (!client.connect(external().socketPath()))
-            return {};
-        return client.request({"get_property", name}, 2s).value_or(nlohmann::json());
     }
     // Waits for the player's own position to be `ms`, or within a frame of it (40 ms at
     // 25 fps) when `frame` is set (mpv lands on the frame before or after a time between two).
@@ -136,17 +102,15 @@ class ExternalPlayerWindow : public WindowFixture {
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return path;
     }
-
-    int finished = 0; // opens of the external player that ended, either way
 };
 
 TEST_F(ExternalPlayerWindow, TheLocateDialogProposesThePlayerAndKeepsWhatIsChosen) {
-    form().BSPPath.clear();
+    form().setBspPath(QString());
     script.files = {QString(), QStringLiteral("/opt/players/mpv")};
     form().cmdBSPClick(); // cancelled: nothing changes
-    EXPECT_EQ(form().BSPPath, "");
+    EXPECT_EQ(form().bspPath(), "");
     form().cmdBSPClick();
-    EXPECT_EQ(form().BSPPath, "/opt/players/mpv"); // nothing checks that it is a player
+    EXPECT_EQ(form().bspPath(), "/opt/players/mpv"); // nothing checks that it is a player
     form().cmdBSPClick();
     ASSERT_EQ(script.requests.size(), 3u);
     const gui::FileRequest& first = script.requests[0];
@@ -179,7 +143,7 @@ TEST_F(ExternalPlayerWindow, OpeningAMovieStartsThePlayerAndHandsItTheMovie) {
 }
 
 TEST_F(ExternalPlayerWindow, AProgramThatIsNoPlayerEndsInTheMessage) {
-    form().BSPPath = QStringLiteral("/bin/true");
+    form().setBspPath(QStringLiteral("/bin/true"));
     openInPlayer(Clip320());
     EXPECT_FALSE(playback().mediaLoaded());
     EXPECT_EQ(pid(), 0);
@@ -195,7 +159,7 @@ TEST_F(ExternalPlayerWindow, AProgramThatIsNoPlayerEndsInTheMessage) {
 }
 
 TEST_F(ExternalPlayerWindow, WithoutAnExecutableTheOpenAsksForItOnceAndEndsSilently) {
-    form().BSPPath = folder.filePath(QStringLiteral("no-such-player"));
+    form().setBspPath(folder.filePath(QStringLiteral("no-such-player")));
     script.files = {Clip320(), QString()}; // the movie, then the locate dialog cancelled
     playback().cmdOpenMovieClick();
     ASSERT_EQ(script.requests.size(), 2u);
@@ -271,14 +235,14 @@ TEST_F(ExternalPlayerWindow, TheBarAndTheVolumeMoveThePlayer) {
     // A drag from near the start to three quarters, released there.
     const int y = bar.BarTop + 5;
     playback().FormMouseDown(Qt::LeftButton, bar.BarLeft + 20, y);
-    EXPECT_TRUE(playback().Dragging);
+    EXPECT_TRUE(playback().dragging());
     const int x = bar.BarLeft + bar.thumbWidth() / 2 + travel * 3 / 4;
     playback().FormMouseMove(Qt::LeftButton, x, y);
     playback().FormMouseUp(x, y);
-    EXPECT_FALSE(playback().Dragging);
-    EXPECT_TRUE(playerAt(playback().PlayerPosition, true))
-        << playback().PlayerPosition << " " << playerProperty("time-pos").dump();
-    EXPECT_NEAR(playback().PlayerPosition, 7500, 30);
+    EXPECT_FALSE(playback().dragging());
+    EXPECT_TRUE(playerAt(playback().playerPosition(), true))
+        << playback().playerPosition() << " " << playerProperty("time-pos").dump();
+    EXPECT_NEAR(playback().playerPosition(), 7500, 30);
 
     // The volume bar sets the player's own volume.
     ASSERT_TRUE(form().VolBar->isEnabled());
@@ -396,8 +360,8 @@ TEST_F(ExternalPlayerWindowTiming, AProgramIgnoringTermIsKilledAndNeverHoldsUpTh
     options.waits.start = 1s;
     external().setOptions(options);
     const QString pidFile = folder.filePath(QStringLiteral("pid"));
-    form().BSPPath = program("stubborn", "echo $$ > '" + pidFile.toStdString() +
-                                             "'\ntrap '' TERM\nwhile :; do sleep 0.05; done\n");
+    form().setBspPath(program("stubborn", "echo $$ > '" + pidFile.toStdString() +
+                                              "'\ntrap '' TERM\nwhile :; do sleep 0.05; done\n"));
     const auto stubborn = [&] {
         QFile file(pidFile);
         return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
@@ -455,7 +419,7 @@ TEST_F(ExternalPlayerWindow, UntickingUseBspLeavesTheBuiltInPlayerWithoutAFileAn
     openInPlayer(Clip320());
     ASSERT_TRUE(playback().mediaLoaded());
     form().chkBSP->setChecked(false);
-    EXPECT_FALSE(form().UseBSP);
+    EXPECT_FALSE(form().useBsp());
     PositionBar& bar = playback().Bar();
     playback().FormMouseDown(Qt::RightButton | Qt::LeftButton, bar.BarLeft + 10, bar.BarTop + 5);
     playback().FormMouseUp(bar.BarLeft + 10, bar.BarTop + 5);

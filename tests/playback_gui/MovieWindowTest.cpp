@@ -29,18 +29,8 @@ namespace {
 const char kSubRip[] = "1\r\n00:00:00,000 --> 00:00:00,500\r\nZero\r\n\r\n"
                        "2\r\n00:00:02,000 --> 00:00:02,500\r\nTwo\r\n";
 
-class MovieWindow : public WindowFixture {
+class MovieWindow : public BuiltInWindowFixture {
   protected:
-    void SetUp() override {
-        startWindows();
-        playback().playerOptions().picture = false;
-        playback().playerOptions().audioOutput = QStringLiteral("null");
-        form().show();
-    }
-    PositionBar& bar() const { return playback().Bar(); }
-    QToolButton* button(const char* name) const {
-        return form().Mplayer->findChild<QToolButton*>(QString::fromLatin1(name));
-    }
     // "Open Media" as the user presses it: a failure goes to a message box.
     void pressOpenMedia(const QString& path) {
         script.files.push_back(path);

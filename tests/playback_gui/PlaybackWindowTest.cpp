@@ -48,15 +48,8 @@ const char kSubRip[] = "1\r\n00:00:00,000 --> 00:00:00,500\r\nZero\r\n\r\n"
 // The same in frames of 25 per second, with a "|" break.
 const char kMicroDvd[] = "{0}{12}Zero\r\n{25}{37}One|more\r\n{50}{62}Two\r\n{75}{87}Three\r\n";
 
-class PlaybackWindow : public WindowFixture {
+class PlaybackWindow : public BuiltInWindowFixture {
   protected:
-    void SetUp() override {
-        startWindows();
-        playback().playerOptions().picture = false;
-        playback().playerOptions().audioOutput = QStringLiteral("null");
-        form().show();
-    }
-    PositionBar& bar() const { return playback().Bar(); }
     MpvPlayer& mpv() const { return *playback().Mplayer(); }
 
     // Seeks the player, lets it land and runs one overlay tick.
@@ -191,28 +184,28 @@ TEST_F(PlaybackWindow, ALongSubtitleWrapsInsideTheLabelInWholeWords) {
         QStringLiteral(VELKAR_CORPUS_DIR "/srt/swiftsubtitles-26-transcript-long-lines.srt");
     if (!QFileInfo::exists(path))
         GTEST_SKIP() << "corpus file missing";
+    // Its second subtitle (a line cut at 255 characters), moved into the clip's ten seconds.
     script.files.push_back(path);
     form().cmdOpenSubtitleClick();
     ASSERT_TRUE(form().document().SubtitleLoaded);
+    ASSERT_GT(form().document().SubtitleTexts.size(), 1u);
+    const std::string text = form().document().SubtitleTexts[1];
+    const std::string moved = "1\r\n00:00:01,000 --> 00:00:09,000\r\n" + text + "\r\n";
+    openSubtitles(moved.c_str(), "long.srt");
     openMovie(Clip320());
-    // While the thumb is dragged the label shows the dragged position: 0:20 here.
-    playback().Dragging = true;
-    playback().PlayerPosition = 20000;
-    playback().tmrSubTimer();
+    playerAt(5000);
     const QLabel& label = *form().lblSubs;
     const QFontMetrics metrics(label.font());
     const QStringList lines = label.text().split(QLatin1Char('\n'));
     ASSERT_GT(lines.size(), 2);
-    EXPECT_EQ(lines[0], QStringLiteral("00:00:20,000 / 00:00:10,000"));
+    EXPECT_EQ(lines[0], QStringLiteral("00:00:05,000 / 00:00:10,000"));
     for (const QString& line : lines)
         EXPECT_LE(metrics.horizontalAdvance(line), label.contentsRect().width())
             << line.toStdString();
     EXPECT_LE(lines.size() * metrics.lineSpacing(), label.contentsRect().height());
     // whole words, in order: the lines joined by spaces are the subtitle (cut at 255)
-    EXPECT_EQ(lines.mid(1).join(QLatin1Char(' ')),
-              QString::fromStdString(form().document().SubtitleTexts[1]));
+    EXPECT_EQ(lines.mid(1).join(QLatin1Char(' ')), QString::fromStdString(text));
     EXPECT_EQ(label.alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
-    playback().Dragging = false;
 }
 
 TEST_F(PlaybackWindow, WithAMicroDvdDocumentTheLabelCountsFrames) {
@@ -284,8 +277,8 @@ TEST_F(PlaybackWindow, TheBarTickPlacesTheThumbByThePositionAndIdlesAtTheLeft) {
 TEST_F(PlaybackWindow, DraggingTheThumbSeeksOnReleaseAndPlaysOnWhenItWasPlaying) {
     openMovie(Clip320());
     QTest::mousePress(&form(), Qt::LeftButton, {}, onBar(346));
-    EXPECT_TRUE(playback().Dragging);
-    EXPECT_EQ(playback().PlayerPosition, 5000);
+    EXPECT_TRUE(playback().dragging());
+    EXPECT_EQ(playback().playerPosition(), 5000);
     // while dragging the label shows the target, not the player
     playback().tmrSubTimer();
     EXPECT_EQ(label(), "00:00:05.00 / 00:00:10.00");
@@ -293,10 +286,10 @@ TEST_F(PlaybackWindow, DraggingTheThumbSeeksOnReleaseAndPlaysOnWhenItWasPlaying)
     QMouseEvent move(QEvent::MouseMove, QPointF(onBar(2000, 40)), QPointF(onBar(2000, 40)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&form(), &move);
-    EXPECT_EQ(playback().PlayerPosition, 10000);
+    EXPECT_EQ(playback().playerPosition(), 10000);
     QTest::mouseRelease(&form(), Qt::LeftButton, {}, QPoint(50, 5)); // left of the bar
-    EXPECT_FALSE(playback().Dragging);
-    EXPECT_EQ(playback().PlayerPosition, 0);
+    EXPECT_FALSE(playback().dragging());
+    EXPECT_EQ(playback().playerPosition(), 0);
     Pump(300);
     EXPECT_EQ(mpv().position(), 0);
     EXPECT_EQ(mpv().mode(), PlayerMode::Stopped); // it was not playing
@@ -311,10 +304,10 @@ TEST_F(PlaybackWindow, DraggingTheThumbSeeksOnReleaseAndPlaysOnWhenItWasPlaying)
 TEST_F(PlaybackWindow, APressCountsOnTheBarsBottomRowButNotBelowIt) {
     openMovie(Clip320());
     QTest::mousePress(&form(), Qt::LeftButton, {}, onBar(346, 21));
-    EXPECT_FALSE(playback().Dragging);
+    EXPECT_FALSE(playback().dragging());
     QTest::mouseRelease(&form(), Qt::LeftButton, {}, onBar(346, 21));
     QTest::mousePress(&form(), Qt::LeftButton, {}, onBar(346, 20));
-    EXPECT_TRUE(playback().Dragging);
+    EXPECT_TRUE(playback().dragging());
     QTest::mouseRelease(&form(), Qt::LeftButton, {}, onBar(346, 20));
 }
 
@@ -324,19 +317,19 @@ TEST_F(PlaybackWindow, ARightClickStepsBackLeftOfTheThumbAndForwardOnIt) {
     playerAt(5000);
     playback().tmrScrollTimer(); // thumb at 223
     QTest::mouseClick(&form(), Qt::RightButton, {}, onBar(115 + 100));
-    EXPECT_EQ(playback().PlayerPosition, 4000);
+    EXPECT_EQ(playback().playerPosition(), 4000);
     Pump(300);
     EXPECT_EQ(mpv().position(), 4000);
-    playback().PlayerPosition = 5000;
+    playerAt(5000); // the thumb stays drawn at 223 until the next bar tick
     QTest::mouseClick(&form(), Qt::RightButton, {}, onBar(115 + 223 + 4));
-    EXPECT_EQ(playback().PlayerPosition, 6000);
+    EXPECT_EQ(playback().playerPosition(), 6000);
     EXPECT_EQ(mpv().mode(), PlayerMode::Stopped);
 
     openSubtitles(kMicroDvd, "subs.sub");
     playerAt(100);
     playback().tmrScrollTimer();
     QTest::mouseClick(&form(), Qt::RightButton, {}, onBar(115 + 10));
-    EXPECT_EQ(playback().PlayerPosition, 75);
+    EXPECT_EQ(playback().playerPosition(), 75);
     Pump(300);
     EXPECT_EQ(mpv().position(), 75);
 }
@@ -350,7 +343,7 @@ TEST_F(PlaybackWindow, EveryPressOnTheBarCountsDoubleClicksIncluded) {
     QTest::mouseClick(&form(), Qt::RightButton, {}, onBar(115 + 100));
     QTest::mouseDClick(&form(), Qt::RightButton, {}, onBar(115 + 100));
     QTest::mouseRelease(&form(), Qt::RightButton, {}, onBar(115 + 100));
-    EXPECT_EQ(playback().PlayerPosition, 3000);
+    EXPECT_EQ(playback().playerPosition(), 3000);
 }
 
 TEST_F(PlaybackWindow, AClickOnThePictureShowsItFullScreenAndAClickOrEscapeReturns) {
