@@ -132,15 +132,12 @@ TEST_P(AutosyncRestores, EveryStartFromTheSound) {
     std::vector<double> errors;
     for (std::size_t i = 0; i < want.size(); i += 2) { // the starts
         EXPECT_NEAR(double(got[i]), double(want[i]), 150.0) << "subtitle " << i / 2 + 1;
-        errors.push_back(double(got[i] - want[i]));
+        errors.push_back(std::abs(double(got[i] - want[i])));
     }
-    // The median start error. On this clip (speech in quiet noise, each subtitle exactly as
-    // long as its words) the starts come out late by a steady 38 to 57 ms, 47 at the median:
-    // the detector hears the words start on time here but goes on hearing speech for a while
-    // after they end, and the fit centres the subtitles in what it hears. The band holds that
-    // figure, so any change of the detector's lag, a shift of the times heard or a change of
-    // the fit's centring shows; it moves to 0 +- 20 ms once the fit allows for that tail.
-    EXPECT_NEAR(Median(errors), 47.0, 15.0) << testing::PrintToString(errors);
+    // Accuracy, not speed: a bound that load cannot move. On this clip the starts come within
+    // about 10 ms; hearing every word 40 ms early or late, or taking a wrong detector lag off,
+    // moves the median past the bound.
+    EXPECT_LT(Median(errors), 25.0) << testing::PrintToString(errors);
     // Only the times changed.
     const auto mark = [](long) { return std::string("T"); };
     EXPECT_EQ(ReplaceClocks(fixed, mark), ReplaceClocks(m_truth, mark));
