@@ -30,11 +30,13 @@ struct MovieSpeech {
     double frameRate = 0; // of the movie's picture, 0 when it has none
 };
 
-// How late the voice detector hears speech start, in 10 ms frames: measured by
-// bench/autosync_lag.sh on ten voices of two synthesisers, in quiet noise and under music, at
-// 0 to 10 ms at the median (up to 40 ms for soft speech). It goes on hearing speech some 60 to
-// 100 ms after words end; the fit follows the starts, which that tail does not move.
-inline constexpr std::size_t kDetectorLagFrames = 1;
+// How late the voice detector hears speech start, in 10 ms frames. That depends on the sound
+// (bench/autosync_lag.sh: ten voices of two synthesisers; bench/autosync_bench.sh): loud words
+// in quiet noise on time, words 22 dB softer 10 to 40 ms late, a dialogue under a score that
+// swells to its level 30 to 50 ms late. 20 ms keeps each within 30 ms. The detector also goes
+// on hearing speech 50 to 100 ms after words end; the fit follows the starts, which that tail
+// does not move.
+inline constexpr std::size_t kDetectorLagFrames = 2;
 
 // The speech in sound stream `stream` (-1: the first) of the movie at `path`, the detector's
 // lag taken off (the mask keeps the sound's length); empty when cancelled. Throws what
