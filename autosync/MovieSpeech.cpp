@@ -20,8 +20,7 @@ std::optional<MovieSpeech> DetectMovieSpeech(const std::string& path, int stream
         return std::nullopt;
     MovieSpeech found{detector.finish(), facts.frameRate};
     // The detector decides a frame from the sound up to its end and needs a little speech to be
-    // sure: it hears speech start 30 to 60 ms late in noise and music (measured on the
-    // benchmark's spoken clips; 0 to 40 ms in quiet noise). Its decisions move 40 ms earlier.
+    // sure; its decisions move earlier by the lag it was measured to have.
     const auto lag = std::min<std::size_t>(kDetectorLagFrames, found.speech.frames.size());
     found.speech.frames.erase(found.speech.frames.begin(),
                               found.speech.frames.begin() + std::ptrdiff_t(lag));

@@ -30,8 +30,13 @@ struct MovieSpeech {
     double frameRate = 0; // of the movie's picture, 0 when it has none
 };
 
-// How late the voice detector hears speech start, in 10 ms frames.
-inline constexpr std::size_t kDetectorLagFrames = 4;
+// How late the voice detector hears speech start, in 10 ms frames. That depends on the sound
+// (bench/autosync_lag.sh: ten voices of two synthesisers; bench/autosync_bench.sh): loud words
+// in quiet noise on time, words 22 dB softer 10 to 40 ms late; a dialogue under a score that
+// swells to its level still comes out 13 to 29 ms late with 20 ms taken off (3 to 17 with
+// 40 ms, which leaves loud words 40 ms early). The detector also goes on hearing speech 57 to
+// 99 ms after loud words end; the fit follows the starts, which that tail does not move.
+inline constexpr std::size_t kDetectorLagFrames = 2;
 
 // The speech in sound stream `stream` (-1: the first) of the movie at `path`, the detector's
 // lag taken off (the mask keeps the sound's length); empty when cancelled. Throws what

@@ -2,7 +2,8 @@
 
   autosync_make.py speech WORK PARSED.json NAME   ten minutes of speech at the subtitles' times
   autosync_make.py break WORK NAME                the subtitle files broken in known ways
-  autosync_make.py score TRUTH.json FIXED.json [CUT_AT LOST]   start errors of a restored file
+  autosync_make.py score TRUTH.json FIXED.json LATE [CUT_AT LOST]   start errors of a restored
+                                                  file, the movie's sound LATE ms late
   autosync_make.py long WORK NAME COPIES           a SubRip file repeating NAME's every 10 min
 """
 import json, os, random, subprocess, sys, wave, array
@@ -99,7 +100,7 @@ def break_files(work, name):
     json.dump(truth, open(os.path.join(work, f"{name}-cut-truth.json"), "w"))
 
 
-def score(truth_path, fixed_path, cut_at=None, lost=None):
+def score(truth_path, fixed_path, late, cut_at=None, lost=None):
     truth = json.load(open(truth_path))
     fixed = json.load(open(fixed_path))["subtitles"]
     errors = []
@@ -110,8 +111,8 @@ def score(truth_path, fixed_path, cut_at=None, lost=None):
                 continue  # spoken in the part that was cut
             if s >= cut_at + lost:
                 want = s - lost
-        errors.append(abs(f["start"] - want))
-    errors.sort()
+        errors.append(abs(f["start"] - (want + late)))
+    errors = sorted(round(e) for e in errors)
     p95 = errors[min(len(errors) - 1, int(0.95 * len(errors)))]
     median = errors[len(errors) // 2]
     print(f"{len(errors)} starts: median {median} ms, p95 {p95} ms, worst {errors[-1]} ms")

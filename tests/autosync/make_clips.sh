@@ -4,6 +4,8 @@
 # a movie without sound; and the same 30 s with noise and tones only.
 # Usage: make_clips.sh FOLDER
 set -euo pipefail
+# The same noise and dither on every run, so the clips are the same every time.
+sox() { command sox -R "$@"; }
 out="$1"
 [ -f "$out/done" ] && exit 0
 # Made aside and moved into place whole, so a test never sees half the clips.
@@ -26,26 +28,28 @@ sox b.wav b30.wav pad 10.5 40 trim 0 30
 sox c.wav c30.wav pad 20.0 40 trim 0 30
 sox -m -v 1 noise.wav -v 1 a30.wav -v 1 b30.wav -v 1 c30.wav speech.wav
 # When each phrase ends (seconds), for the tests.
-for p in a b c; do sox --i -D "$p.wav"; done >lengths.txt
+for p in a b c; do soxi -D "$p.wav"; done >lengths.txt
 sox -n -r $rate -c 1 tones.wav synth 30 sine 220 vol 0.05
 sox -m noise.wav tones.wav quiet.wav
 
 # A minute of dialogue: twelve lines at irregular times, and the SubRip file that times them
-# right (each subtitle from its line's start to its end).
+# right (each subtitle from its line's start to its end). The same lines in the same noise
+# twice: softly spoken (the words peak 24 dB under full scale, dialogue.mkv) and loudly (8 dB
+# under, dialogue-loud.mkv); the detector hears soft words start later.
 lines=("Did you see the boat?" "No, I was asleep all afternoon." "It came in before noon."
     "Who was on it?" "Two men and a dog, I think." "Strange. Nobody comes here in winter."
     "They asked for your father." "My father has been gone for years."
     "That is what I told them." "And what did they say?" "They said they would wait."
     "Then we wait too.")
 starts=(1.2 4.1 8.3 11.0 13.4 18.2 23.5 27.0 31.8 35.1 38.9 44.6)
-mix=(noise60.wav)
+mix=()
 sox -n -r $rate -c 1 noise60.wav synth 50 pinknoise vol 0.02
 : >dialogue.srt
 for i in "${!lines[@]}"; do
     phrase "l$i" "${lines[$i]}"
     sox "l$i.wav" "p$i.wav" pad "${starts[$i]}" 0
     mix+=("p$i.wav")
-    end=$(python3 -c "print(${starts[$i]} + $(sox --i -D "l$i.wav"))")
+    end=$(python3 -c "print(${starts[$i]} + $(soxi -D "l$i.wav"))")
     python3 - "$i" "${starts[$i]}" "$end" "${lines[$i]}" >>dialogue.srt <<'PY'
 import sys
 def clock(s):
@@ -55,7 +59,14 @@ i, start, end, text = sys.argv[1:]
 print(f"{int(i) + 1}\r\n{clock(start)} --> {clock(end)}\r\n{text}\r\n\r", end="\n")
 PY
 done
-sox -m "${mix[@]}" dialogue.wav trim 0 50
+at() { # at LEVEL: each of the noise and the lines at that volume
+    printf -- '-v\n%s\nnoise60.wav\n' "$1"
+    printf -- "-v\n$1\n%s\n" "${mix[@]}"
+}
+mapfile -t soft < <(at 0.077)
+mapfile -t loud < <(at 0.5)
+sox -m "${soft[@]}" dialogue.wav trim 0 50
+sox -m "${loud[@]}" dialogue-loud.wav trim 0 50
 rm -f l*.wav p*.wav noise60.wav
 
 picture=(-f lavfi -i color=black:s=160x120:r=25:d=30)
@@ -66,7 +77,11 @@ ff "${picture[@]}" -i speech.wav -c:v mpeg4 -c:a libmp3lame -ac 2 -ar 44100 -sho
 ff "${picture[@]}" -i speech.wav -c:v mpeg4 -c:a ac3 -ac 6 -ar 48000 -shortest speech-ac3.mkv
 ff "${picture[@]}" -i quiet.wav -c:v mpeg4 -c:a aac -shortest quiet.mkv
 ff "${picture[@]}" -c:v mpeg4 nosound.mkv
-ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i dialogue.wav -c:v mpeg4 -c:a aac -shortest dialogue.mkv
+# The dialogue's sound is lossless, so dialogue.srt is its truth to the millisecond: AAC as
+# FFmpeg writes it into Matroska starts with 1024 samples of encoder delay that the file does
+# not mark, and every decoder plays its sound that much late (64 ms at 16 kHz).
+ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i dialogue.wav -c:v mpeg4 -c:a flac -shortest dialogue.mkv
+ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i dialogue-loud.wav -c:v mpeg4 -c:a flac -shortest dialogue-loud.mkv
 rm -f ./*-raw.wav a30.wav b30.wav c30.wav
 touch done
 cd ..
