@@ -121,7 +121,7 @@ TEST_P(AutosyncFormats, RestoresEveryStartFromTheSound) {
         }
         ASSERT_EQ(errors.size(), truth.SubtitleCount);
         std::nth_element(errors.begin(), errors.begin() + errors.size() / 2, errors.end());
-        EXPECT_LE(errors[errors.size() / 2], 80.0) << "median start error, shift " << shift;
+        EXPECT_LE(errors[errors.size() / 2], 30.0) << "median start error, shift " << shift;
     }
 }
 
