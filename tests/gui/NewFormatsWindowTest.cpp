@@ -2,6 +2,7 @@
 
 #include "document/Format.h"
 #include "frmMain/MaskedTimeEdit.h"
+#include "playback/OverlaySearch.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -21,7 +22,8 @@ struct FormatCase {
     const char* lastShown;
     const char* typedFirst;
     const char* typedLast;
-    QString firstEntry; // the dialog list's first entry: text without markup
+    QString firstEntry;  // the dialog list's first entry: text without markup
+    const char* overlay; // what the picture shows of the first subtitle
     std::string saved;
 };
 
@@ -33,7 +35,7 @@ const FormatCase kCases[] = {
      "Comment: 0,0:00:02.00,0:00:04.00,Default,,0,0,0,,note\r\n"
      "Dialogue: 0,0:00:10.00,0:00:12.00,Default,,0,0,0,,Three\r\n",
      sfASS, MaskedTimeEdit::Mask::HundredthsClock, "00:00:01.00", "00:00:10.00", "00:00:02.00",
-     "00:00:20.00", QStringLiteral("1) One | Two"),
+     "00:00:20.00", QStringLiteral("1) One | Two"), "One\n\rTwo",
      "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[Events]\r\n"
      "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\n"
      "Dialogue: 0,0:00:02.00,0:00:06.00,Default,,0,0,0,,{\\i1}One{\\i0}\\NTwo\r\n"
@@ -43,12 +45,12 @@ const FormatCase kCases[] = {
      "WEBVTT\r\n\r\nNOTE kept\r\n\r\n00:01.000 --> 00:03.000 align:start\r\n"
      "<i>One</i> &amp; <00:02.000>two\r\n\r\nid\r\n00:00:10.000 --> 00:00:12.000\r\nThree\r\n",
      sfWebVTT, MaskedTimeEdit::Mask::MillisecondsClock, "00:00:01.000", "00:00:10.000",
-     "00:00:02.000", "00:00:20.000", QStringLiteral("1) One & two"),
+     "00:00:02.000", "00:00:20.000", QStringLiteral("1) One & two"), "One & two",
      "WEBVTT\r\n\r\nNOTE kept\r\n\r\n00:02.000 --> 00:06.000 align:start\r\n"
      "<i>One</i> &amp; <00:04.000>two\r\n\r\nid\r\n00:00:20.000 --> 00:00:24.000\r\nThree\r\n"},
     {"MPL2", "in.txt", "[10][30]/One|two\r\n[100][120]Three\r\n", sfMPL2,
      MaskedTimeEdit::Mask::TenthsClock, "00:00:01.0", "00:00:10.0", "00:00:02.0", "00:00:20.0",
-     QStringLiteral("1) One | two"), "[20][60]/One|two\r\n[200][240]Three\r\n"},
+     QStringLiteral("1) One | two"), "One\n\rtwo", "[20][60]/One|two\r\n[200][240]Three\r\n"},
 };
 
 class NewFormatWindow : public GuiTest, public testing::WithParamInterface<FormatCase> {};
@@ -64,6 +66,7 @@ TEST_P(NewFormatWindow, OpensShowsTextWithoutMarkupRetimesAndSaves) {
     EXPECT_EQ(form().txtLast->displayText(), c.lastShown);
     ASSERT_GE(form().cboDialogs->count(), 1);
     EXPECT_EQ(form().cboDialogs->itemText(0), c.firstEntry);
+    EXPECT_EQ(FindCurrentSubtitle(form().document(), form().document().start(0)).text, c.overlay);
 
     form().txtFirst->setText(QString::fromLatin1(c.typedFirst));
     form().txtLast->setText(QString::fromLatin1(c.typedLast));

@@ -90,6 +90,13 @@ TEST(FindCurrentSubtitle, LineBreaksByFormat) {
     EXPECT_EQ(FindCurrentSubtitle(mdvd, 5).text, "one\n\rtwo");
     auto srt = Table(sfSubRip, {0}, {10}, {"one[br]two[BR]three"});
     EXPECT_EQ(FindCurrentSubtitle(srt, 5).text, "one\n\rtwo[BR]three");
+    // Markup never reaches the picture: the bytes stay as they are in the document.
+    auto italic =
+        Table(sfSubRip, {0}, {10}, {"{\\an8}<i>one</i>[br]<font color=\"red\">two</font>"});
+    EXPECT_EQ(FindCurrentSubtitle(italic, 5).text, "one\n\rtwo");
+    EXPECT_EQ(italic.SubtitleTexts[0], "{\\an8}<i>one</i>[br]<font color=\"red\">two</font>");
+    auto codes = Table(sfMicroDVD, {0}, {10}, {"{y:i}one|{c:$0000ff}two"});
+    EXPECT_EQ(FindCurrentSubtitle(codes, 5).text, "one\n\rtwo");
     auto unknown = Table(sfUnknown, {0}, {10}, {"text"});
     EXPECT_EQ(FindCurrentSubtitle(unknown, 5).text, "");
 }
