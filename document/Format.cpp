@@ -122,6 +122,12 @@ void ReplaceInLine(LineStore& lines, std::size_t index, std::size_t at, std::siz
         lines.replace(index, size, text);
         return;
     }
+    if (size == text.size()) {
+        // A field rewritten at its own width, the usual case: in place.
+        if (line.substr(at, size) != text)
+            lines.overwrite(index, at, text);
+        return;
+    }
     std::string changed;
     changed.reserve(line.size() - size + text.size());
     changed.append(line.substr(0, at)).append(text).append(line.substr(at + size));

@@ -1,5 +1,7 @@
 #include "document/LineStore.h"
 
+#include <cassert>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -282,6 +284,13 @@ void LineStore::replace(std::size_t i, std::size_t count, std::string_view text)
     if (rest != 0)
         std::memcpy(p + text.size(), line.data() + count, rest);
     Move(i, {p, text.size() + rest});
+}
+
+void LineStore::overwrite(std::size_t i, std::size_t at, std::string_view text) {
+    const std::string_view line = m_lines[i].text();
+    assert(at <= line.size() && text.size() <= line.size() - at);
+    if (!text.empty())
+        std::memcpy(const_cast<char*>(line.data()) + at, text.data(), text.size());
 }
 
 LineBreak LineStore::NewLineBreak() const {

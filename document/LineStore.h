@@ -136,6 +136,9 @@ class LineStore {
     // The first `count` characters of line `i` (all of a shorter line) become `text`; the rest
     // of the line stays. `text` must not be a view of this store.
     void replace(std::size_t i, std::size_t count, std::string_view text);
+    // Writes `text` over bytes [at, at + text.size()) of line i, which lie within the line: a
+    // field rewritten at its own width, without moving any other byte.
+    void overwrite(std::size_t i, std::size_t at, std::string_view text);
 
     // Adds a line ended by NewLineBreak(); a last line that had no line end gets that one too.
     void push_back(std::string_view text);
