@@ -88,6 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Style>& info) { return std::string(info.param.name); });
 
 struct EastAsianFile {
+    const char* name;
     const char* file;
     QString firstEntry; // the dialog list's first entry, as `iconv` reads the file
 };
@@ -120,10 +121,11 @@ TEST_P(EastAsianFileInTheWindow, ShowsItsTextAndTheEditorKeepsEveryByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, EastAsianFileInTheWindow,
-    testing::Values(EastAsianFile{"srt/cdown-srt-gb2312.srt",
+    testing::Values(EastAsianFile{"Gb2312", "srt/cdown-srt-gb2312.srt",
                                   QStringLiteral("1) 宇宙守护神  保护我们远离邪恶")},
-                    EastAsianFile{"mpl2/subtitleeditor-mpl2-eucjp.txt",
-                                  QStringLiteral("1) 左に見えるのは…")}));
+                    EastAsianFile{"EucJp", "mpl2/subtitleeditor-mpl2-eucjp.txt",
+                                  QStringLiteral("1) 左に見えるのは…")}),
+    [](const testing::TestParamInfo<EastAsianFile>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace velkar::gui::test
