@@ -1,6 +1,6 @@
 #pragma once
 // How the windows show a document's bytes: the codec is chosen once per document (UTF-8 when
-// the document is valid UTF-8, otherwise the 8-bit code page the character-set detector names,
+// the document is valid UTF-8, otherwise the character set the character-set detector names,
 // falling back to Windows-1253) and used for every text the windows show or take back.
 
 #include "app/TextCodec.h"

@@ -12,8 +12,8 @@ namespace {
 constexpr std::array<char16_t, 3> kSeparators = {0x2029, 0xFDD0, 0xFDD1};
 
 // A character (as a string: one beyond U+FFFF takes two) that `text` does not hold and that is
-// none of `taken`, from the private-use areas. Skips U+F780..U+F7FF, which show the bytes an
-// 8-bit code page leaves undefined.
+// none of `taken`, from the private-use areas. Skips U+F780..U+F7FF, which show the bytes a
+// document's character set does not decode.
 QString FreeStandIn(const QString& text, const std::array<QString, 3>& taken) {
     for (char32_t c = 0xE000; c <= 0x10FFFD; ++c) {
         if (c == 0xF780)

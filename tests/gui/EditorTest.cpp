@@ -425,6 +425,10 @@ INSTANTIATE_TEST_SUITE_P(
         BytesCase{"LineSeparatorAndTab", "x\xE2\x80\xA8y\tz\r\n", ""},
         BytesCase{"CrOnly", "1\r00:00:01,000 --> 00:00:02,000\rHi\r\r", ""},
         BytesCase{"EightBitWithoutFinalLineEnd", "caf\xE9\r\nna\xEFve\n\x81", "WINDOWS-1252"},
+        // 0x5C is the second byte of a Shift_JIS character; a cut character ends the text.
+        BytesCase{"ShiftJisWithBackslashSecondBytes", "\x95\x5C\x8E\xA6\\N\r\n\x95", "SHIFT_JIS"},
+        // A character beyond U+FFFF, bytes that do not make one, a lead byte before a line end.
+        BytesCase{"Gb18030", "\x95\x32\x82\x36 \xD7\xD6\xFF\x30\n\xD7\n", "GB18030"},
         BytesCase{"Empty", "", ""}),
     [](const testing::TestParamInfo<BytesCase>& info) { return std::string(info.param.name); });
 

@@ -1,12 +1,15 @@
 // The window keeps a file's bytes: line ends, a last line without one, the byte-order mark and
-// UTF-16 survive Fix Synch and Save As, and the editor left without a change.
+// UTF-16 survive Fix Synch and Save As, and the editor left without a change; files in East Asian
+// character sets show their text and keep their bytes.
 
 #include "GuiTest.h"
 
+#include "document/Format.h"
 #include "document/Unicode.h"
 #include "edit/TfrmEdit.h"
 #include "frmMain/MaskedTimeEdit.h"
 
+#include <QComboBox>
 #include <QPushButton>
 
 namespace velkar::gui::test {
@@ -83,6 +86,46 @@ INSTANTIATE_TEST_SUITE_P(
                     Style{"LfUtf16Le", "\n", true, std::string(kUtf16LeByteOrderMark)},
                     Style{"CrLfUnendedUtf16Be", "\r\n", false, std::string(kUtf16BeByteOrderMark)}),
     [](const testing::TestParamInfo<Style>& info) { return std::string(info.param.name); });
+
+struct EastAsianFile {
+    const char* name;
+    const char* file;
+    QString firstEntry; // the dialog list's first entry, as `iconv` reads the file
+};
+
+class EastAsianFileInTheWindow : public GuiTest,
+                                 public testing::WithParamInterface<EastAsianFile> {};
+
+TEST_P(EastAsianFileInTheWindow, ShowsItsTextAndTheEditorKeepsEveryByte) {
+    start();
+    ASSERT_TRUE(openCorpus(GetParam().file));
+    ASSERT_TRUE(form().document().SubtitleLoaded);
+    ASSERT_GE(form().cboDialogs->count(), 1);
+    EXPECT_EQ(form().cboDialogs->itemText(0), GetParam().firstEntry);
+
+    QString shown;
+    modal.then([&](QWidget* w) {
+        auto* editor = qobject_cast<TfrmEdit*>(w);
+        shown = editor->editorText();
+        dialogs.answers.push_back(Answer::Yes);
+        editor->cmdSave->click();
+    });
+    form().cmdEdit->click();
+    EXPECT_TRUE(shown.contains(GetParam().firstEntry.mid(3)));
+    dialogs.files.push_back(tempPath(QStringLiteral("out")));
+    form().cmdSave->click();
+    const std::string extension(FindFormat(form().document().SubtitleFormat)->extension);
+    EXPECT_EQ(ReadBytes(tempPath(QStringLiteral("out") + QString::fromStdString(extension))),
+              ReadBytes(CorpusFile(GetParam().file)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, EastAsianFileInTheWindow,
+    testing::Values(EastAsianFile{"Gb2312", "srt/cdown-srt-gb2312.srt",
+                                  QStringLiteral("1) 宇宙守护神  保护我们远离邪恶")},
+                    EastAsianFile{"EucJp", "mpl2/subtitleeditor-mpl2-eucjp.txt",
+                                  QStringLiteral("1) 左に見えるのは…")}),
+    [](const testing::TestParamInfo<EastAsianFile>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace velkar::gui::test
