@@ -34,8 +34,7 @@ const std::map<std::string, std::string> kRefused = {
 // Files whose times ffmpeg 5.1 reads otherwise than the format says: not compared with it.
 const std::set<std::string> kFfmpegReadsOtherwise = {
     "ass/gaupol-ass-negative-times.ass", // negative times dropped or taken as positive
-    "ass/gaupol-ssa-negative-times.ssa",
-    "mpl2/gaupol-mpl2.txt",
+    "ass/gaupol-ssa-negative-times.ssa", "mpl2/gaupol-mpl2.txt",
     "webvtt/wpt-timings-60.vtt", // minute and second fields of 60
 };
 
