@@ -83,17 +83,22 @@ std::string ListText(SubtitleFormat format, std::string_view stored) {
     return line;
 }
 
-void AppendWithBreaks(std::string& out, std::string_view text, std::string_view marker) {
-    for (;;) {
-        auto found = text.find(marker);
-        if (found == std::string_view::npos) {
-            out.append(text);
+void AppendEachLine(std::string& out, std::string_view stored, std::string_view marker,
+                    void (*line)(std::string& out, std::string_view text)) {
+    for (bool first = true;; first = false) {
+        const std::size_t found = stored.find(marker);
+        if (!first)
+            out.append("\n\r");
+        line(out, stored.substr(0, found));
+        if (found == std::string_view::npos)
             return;
-        }
-        out.append(text.substr(0, found));
-        out.append("\n\r");
-        text.remove_prefix(found + marker.size());
+        stored.remove_prefix(found + marker.size());
     }
+}
+
+void AppendWithBreaks(std::string& out, std::string_view text, std::string_view marker) {
+    AppendEachLine(out, text, marker,
+                   [](std::string& to, std::string_view piece) { to.append(piece); });
 }
 
 bool RoundsWithin32Bits(std::int32_t value, std::int32_t unit) {

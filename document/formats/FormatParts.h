@@ -20,6 +20,11 @@ extern const FormatEntry kSSAFormat;
 // Appends `text` with every `marker` replaced by LF CR.
 void AppendWithBreaks(std::string& out, std::string_view text, std::string_view marker);
 
+// Appends each line of `stored` (the pieces between `marker`s) as `line` shows it, the lines
+// broken by LF CR.
+void AppendEachLine(std::string& out, std::string_view stored, std::string_view marker,
+                    void (*line)(std::string& out, std::string_view text));
+
 // Whether `value` rounded once to a multiple of `unit` still lies within 32 bits (its text reads
 // back), for the formats whose times have no other limit.
 bool RoundsWithin32Bits(std::int32_t value, std::int32_t unit);

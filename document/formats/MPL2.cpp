@@ -157,20 +157,11 @@ std::int32_t ReadTyped(std::string_view text) {
 
 void AppendScreenText(std::string& out, std::string_view stored) {
     // Each line of the text: a leading "/" (italics) goes, MicroDVD-style codes "{y:i}" too.
-    bool first = true;
-    for (;;) {
-        const std::size_t bar = stored.find('|');
-        std::string_view line = stored.substr(0, bar);
-        if (!first)
-            out.append("\n\r");
-        first = false;
+    AppendEachLine(out, stored, "|", [](std::string& to, std::string_view line) {
         if (!line.empty() && line[0] == '/')
             line.remove_prefix(1);
-        AppendWithoutControlCodes(out, line);
-        if (bar == std::string_view::npos)
-            return;
-        stored.remove_prefix(bar + 1);
-    }
+        AppendWithoutControlCodes(to, line);
+    });
 }
 
 } // namespace

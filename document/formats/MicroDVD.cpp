@@ -103,15 +103,7 @@ bool CanWrite(std::int32_t) {
 
 // Each line without its control codes ("{y:i}", "{c:$0000ff}").
 void AppendScreenText(std::string& out, std::string_view stored) {
-    for (bool first = true;; first = false) {
-        const std::size_t bar = stored.find('|');
-        if (!first)
-            out.append("\n\r");
-        AppendWithoutControlCodes(out, stored.substr(0, bar));
-        if (bar == std::string_view::npos)
-            return;
-        stored.remove_prefix(bar + 1);
-    }
+    AppendEachLine(out, stored, "|", AppendWithoutControlCodes);
 }
 
 } // namespace

@@ -129,17 +129,11 @@ bool CanWrite(std::int32_t value) {
 
 // Each line without its tags ("<i>", "</font>") and borrowed override blocks ("{\\an8}").
 void AppendScreenText(std::string& out, std::string_view stored) {
-    for (bool first = true;; first = false) {
-        const std::size_t br = stored.find("[br]");
-        if (!first)
-            out.append("\n\r");
+    AppendEachLine(out, stored, "[br]", [](std::string& to, std::string_view line) {
         std::string plain;
-        AppendWithoutBorrowedOverrides(plain, stored.substr(0, br));
-        AppendWithoutSubRipTags(out, plain);
-        if (br == std::string_view::npos)
-            return;
-        stored.remove_prefix(br + 4);
-    }
+        AppendWithoutBorrowedOverrides(plain, line);
+        AppendWithoutSubRipTags(to, plain);
+    });
 }
 
 } // namespace

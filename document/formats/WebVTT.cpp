@@ -279,17 +279,11 @@ std::int32_t ReadTyped(std::string_view text) {
 }
 
 void AppendScreenText(std::string& out, std::string_view stored) {
-    for (bool first = true;; first = false) {
-        const std::size_t br = stored.find("[br]");
-        if (!first)
-            out.append("\n\r");
+    AppendEachLine(out, stored, "[br]", [](std::string& to, std::string_view line) {
         std::string plain;
-        AppendWithoutTags(plain, stored.substr(0, br));
-        AppendDecodingReferences(out, plain);
-        if (br == std::string_view::npos)
-            return;
-        stored.remove_prefix(br + 4);
-    }
+        AppendWithoutTags(plain, line);
+        AppendDecodingReferences(to, plain);
+    });
 }
 
 } // namespace
