@@ -34,6 +34,11 @@ def clock(ms, sep=",", digits=3):
     return f"{h:02}:{m:02}:{s:02}{sep}{frac:0{digits}}"
 
 
+def ass_clock(ms):
+    """h:mm:ss.cc, the hour with as many digits as it needs."""
+    return str(ms // 3600000) + clock(ms, ".", 2)[2:]
+
+
 def main():
     folder = Path(sys.argv[1])
     folder.mkdir(parents=True, exist_ok=True)
@@ -57,7 +62,7 @@ def main():
         srt += [str(k), f"{clock(start)} --> {clock(end)}", *pieces, ""]
         sub.append(f"{{{start * 25 // 1000}}}{{{end * 25 // 1000}}}" + "|".join(pieces))
         svr += [f"{clock(start, '.', 2)},{clock(end, '.', 2)}", "[br]".join(pieces), ""]
-        ass.append(f"Dialogue: 0,{clock(start, '.', 2)[1:]},{clock(end, '.', 2)[1:]},Default,,"
+        ass.append(f"Dialogue: 0,{ass_clock(start)},{ass_clock(end)},Default,,"
                    "0,0,0,," + "\\N".join(pieces))
         vtt += [f"{clock(start, '.')} --> {clock(end, '.')}", *pieces, ""]
         mpl2.append(f"[{start // 100}][{end // 100}]" + "|".join(pieces))
