@@ -71,6 +71,10 @@ constexpr std::array<Charset, 37> kCharsets = {{
     {"EUC-KR", "CP949"},
 }};
 
+// The character sets before this index hold one byte per character.
+constexpr std::size_t kFirstMultibyte = 32;
+static_assert(std::string_view(kCharsets[kFirstMultibyte].name) == "GB18030");
+
 // Other names the detector and users give these character sets.
 constexpr std::array<std::pair<const char*, const char*>, 13> kAliases = {{
     {"GB2312", "GB18030"},
@@ -189,6 +193,11 @@ class Converter {
         return true;
     }
 
+    // What each byte 0x80..0xFF shows as, once known, where that does not depend on the bytes
+    // after it (a character of one byte, or an undefined byte of an 8-bit character set):
+    // 0 while not known. Asking iconv for every byte would cost far more than the text.
+    std::array<char32_t, 128> alone{};
+
   private:
     static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
     iconv_t m_decoder;
@@ -256,12 +265,19 @@ std::u16string TextCodec::Decode(std::string_view bytes) const {
     text.reserve(bytes.size());
     if (!IsUtf8()) {
         Converter& converter = Converter::For(m_charset);
+        const bool singleByte = static_cast<std::size_t>(m_charset) < kFirstMultibyte;
         std::u32string decoded;
         std::string again;
         while (!bytes.empty()) {
             const auto first = static_cast<unsigned char>(bytes.front());
             if (first < 0x80) {
                 text += static_cast<char16_t>(first);
+                bytes.remove_prefix(1);
+                continue;
+            }
+            char32_t& alone = converter.alone[first - 0x80];
+            if (alone != 0) {
+                AppendUtf16(text, alone);
                 bytes.remove_prefix(1);
                 continue;
             }
@@ -279,9 +295,13 @@ std::u16string TextCodec::Decode(std::string_view bytes) const {
             }
             if (n == 0) {
                 text += static_cast<char16_t>(kUndefinedBase + first);
+                if (singleByte)
+                    alone = kUndefinedBase + first;
                 bytes.remove_prefix(1);
                 continue;
             }
+            if (n == 1 && decoded.size() == 1)
+                alone = decoded[0];
             for (char32_t cp : decoded)
                 AppendUtf16(text, cp);
             bytes.remove_prefix(n);
