@@ -4,6 +4,7 @@
 #include "app/Guard.h"
 #include "app/SaveName.h"
 #include "document/Errors.h"
+#include "document/Format.h"
 #include "document/LineIo.h"
 #include "document/Mending.h"
 #include "document/Opening.h"
@@ -74,10 +75,12 @@ void TForm1::applyFormatSetup() {
 }
 
 void TForm1::fillViewer() {
-    // The viewer shows the lines as they are now; later changes reach it with the next fill.
+    // The viewer shows the lines as they are now, each without its markup (a text line as the
+    // lists show it); later changes reach it with the next fill.
     const auto lines = std::make_shared<const velkar::LineStore>(m_document.SubtitleLines);
-    m_viewer->setRows(RowCount(lines->size()), [lines, codec = m_codec](int row) {
-        return Decode(codec, (*lines)[std::size_t(row)]);
+    m_viewer->setRows(RowCount(lines->size()), [lines, codec = m_codec,
+                                                format = m_document.SubtitleFormat](int row) {
+        return Decode(codec, velkar::ListText(format, (*lines)[std::size_t(row)]));
     });
 }
 

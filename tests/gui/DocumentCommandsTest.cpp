@@ -69,6 +69,8 @@ TEST_F(OpenSubtitle, ASubRipFileFillsTheViewerAndShowsTheAnchors) {
     EXPECT_EQ(doc.LastAnchor, 9);
     EXPECT_EQ(ViewerLines(windows()).size(), 44);
     EXPECT_EQ(ViewerLines(windows())[1], "00:00:59,188 --> 00:01:03,198");
+    // Text lines show without their markup ("<i>Obviously, it was a big shock.</i>").
+    EXPECT_TRUE(ViewerLines(windows()).contains(QStringLiteral("Obviously, it was a big shock.")));
     EXPECT_EQ(form().txtFirst->mask(), MaskedTimeEdit::Mask::SubRipClock);
     EXPECT_EQ(form().txtFirst->displayText(), "00:00:59,188");
     EXPECT_EQ(form().txtFirst->toolTip(),

@@ -3,6 +3,7 @@
 #include "document/Format.h"
 #include "frmMain/MaskedTimeEdit.h"
 #include "playback/OverlaySearch.h"
+#include "subs/TfrmSubs.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -67,6 +68,13 @@ TEST_P(NewFormatWindow, OpensShowsTextWithoutMarkupRetimesAndSaves) {
     ASSERT_GE(form().cboDialogs->count(), 1);
     EXPECT_EQ(form().cboDialogs->itemText(0), c.firstEntry);
     EXPECT_EQ(FindCurrentSubtitle(form().document(), form().document().start(0)).text, c.overlay);
+    // The list viewer shows every line without markup.
+    const RowListView* viewer = windows().frmSubs().lstSubs;
+    ASSERT_EQ(viewer->count(), static_cast<int>(form().document().SubtitleLines.size()));
+    for (int row = 0; row < viewer->count(); ++row)
+        EXPECT_FALSE(viewer->text(row).contains(QLatin1Char('{')) ||
+                     viewer->text(row).contains(QStringLiteral("<i>")))
+            << viewer->text(row).toStdString();
 
     form().txtFirst->setText(QString::fromLatin1(c.typedFirst));
     form().txtLast->setText(QString::fromLatin1(c.typedLast));
