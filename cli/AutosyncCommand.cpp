@@ -3,6 +3,7 @@
 
 #include "autosync/Fit.h"
 #include "autosync/SoundModule.h"
+#include "autosync/SpeechCache.h"
 #include "autosync/SubtitleSpeech.h"
 #include "cli/Commands.h"
 #include "cli/OpenSubtitle.h"
@@ -36,6 +37,7 @@ struct AutosyncOptions {
     int stream = -1;
     std::optional<double> frameRate;
     bool mend = false;
+    bool noCache = false;
 };
 
 // A bar on the error stream while the sound is decoded, when that stream is a terminal.
@@ -110,9 +112,18 @@ void Autosync(const Streams& streams, const AutosyncOptions& options) {
     double frameRate = options.frameRate.value_or(kDefaultFrameRate);
     SpeechMask speech;
     if (!options.movie.empty()) {
-        TerminalProgress progress;
-        std::optional<MovieSpeech> heard =
-            DetectMovieSpeechInModule(options.movie, options.stream, progress);
+        const SpeechCache cache(SpeechCache::DefaultDirectory());
+        bool cached = false;
+        std::optional<MovieSpeech> heard = SpeechThroughCache(
+            options.movie, options.stream, options.noCache ? nullptr : &cache,
+            [&] {
+                TerminalProgress progress;
+                return DetectMovieSpeechInModule(options.movie, options.stream, progress);
+            },
+            &cached);
+        if (cached)
+            (options.output == kStandardStream ? streams.err : streams.out)
+                << "speech of the movie: from the cache (" << cache.directory().string() << ")\n";
         speech = std::move(heard->speech); // never cancelled from here
         if (!options.frameRate && heard->frameRate > 0)
             frameRate = heard->frameRate;
@@ -181,6 +192,9 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
                         "streams (default: the first sound stream)");
     command->add_option("--fps", options->frameRate,
                         "Frame rate of MicroDVD frame numbers (default: the movie's, else 25)");
+    command->add_flag("--no-cache", options->noCache,
+                      "Decode the movie's sound even when the speech found in it last time is "
+                      "kept (in $XDG_CACHE_HOME/velkar), and keep nothing");
     AddMendFlag(*command, options->mend);
     command->callback([&action, options] {
         action = [options](const Streams& streams) { Autosync(streams, *options); };
