@@ -22,10 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kMagic = "VELKAR-SPEECH-1\n";
+constexpr std::string_view kMagic = "VELKAR-SPEECH-2\n";
 constexpr std::string_view kExtension = ".speech";
 constexpr std::size_t kHashedBytes = 1u << 20; // from each end of the movie
-constexpr std::size_t kFieldCount = 8;         // six of the identity, frame rate, frame count
+constexpr std::size_t kFieldCount = 9;         // six of the identity, frame rate, frames, peaks
 constexpr std::size_t kHeaderBytes = kMagic.size() + kFieldCount * 8;
 
 // FNV-1a, 64 bits.
@@ -172,7 +172,10 @@ std::optional<MovieSpeech> SpeechCache::find(const MovieIdentity& movie) const {
         bytes.compare(kMagic.size(), 6 * 8, IdentityFields(movie)) != 0)
         return std::nullopt;
     const std::uint64_t count = GetField(bytes, 7);
-    if (count > (bytes.size() - kHeaderBytes) * 8 || (count + 7) / 8 != bytes.size() - kHeaderBytes)
+    const std::uint64_t peakCount = GetField(bytes, 8);
+    const std::uint64_t body = bytes.size() - kHeaderBytes;
+    if ((peakCount != 0 && peakCount != count) || count > body * 8 ||
+        (count + 7) / 8 + peakCount != body)
         return std::nullopt;
     MovieSpeech speech;
     speech.frameRate = std::bit_cast<double>(GetField(bytes, 6));
@@ -180,6 +183,8 @@ std::optional<MovieSpeech> SpeechCache::find(const MovieIdentity& movie) const {
     for (std::size_t k = 0; k < speech.speech.frames.size(); ++k)
         speech.speech.frames[k] =
             (static_cast<unsigned char>(bytes[kHeaderBytes + k / 8]) >> (k % 8)) & 1u;
+    const std::size_t peaksAt = kHeaderBytes + static_cast<std::size_t>((count + 7) / 8);
+    speech.peaks.assign(bytes.begin() + std::ptrdiff_t(peaksAt), bytes.end());
     std::error_code ignored;
     fs::last_write_time(file, fs::file_time_type::clock::now(), ignored);
     return speech;
@@ -193,11 +198,15 @@ void SpeechCache::store(const MovieIdentity& movie, const MovieSpeech& speech) c
     PutField(bytes, std::bit_cast<std::uint64_t>(speech.frameRate));
     const std::vector<std::uint8_t>& frames = speech.speech.frames;
     PutField(bytes, frames.size());
+    const bool peaks = speech.peaks.size() == frames.size();
+    PutField(bytes, peaks ? frames.size() : 0);
     bytes.resize(kHeaderBytes + (frames.size() + 7) / 8, '\0');
     for (std::size_t k = 0; k < frames.size(); ++k)
         if (frames[k])
             bytes[kHeaderBytes + k / 8] = static_cast<char>(
                 static_cast<unsigned char>(bytes[kHeaderBytes + k / 8]) | (1u << (k % 8)));
+    if (peaks)
+        bytes.append(speech.peaks.begin(), speech.peaks.end());
 
     std::error_code error;
     fs::create_directories(m_directory, error);
@@ -227,13 +236,15 @@ void SpeechCache::store(const MovieIdentity& movie, const MovieSpeech& speech) c
 
 std::optional<MovieSpeech>
 SpeechThroughCache(const std::string& path, int stream, const SpeechCache* cache,
-                   const std::function<std::optional<MovieSpeech>()>& detect, bool* fromCache) {
+                   const std::function<std::optional<MovieSpeech>()>& detect, bool* fromCache,
+                   bool needPeaks) {
     if (fromCache)
         *fromCache = false;
     const std::optional<MovieIdentity> movie =
         cache ? IdentifyMovie(path, stream) : std::optional<MovieIdentity>();
     if (movie) {
-        if (std::optional<MovieSpeech> kept = cache->find(*movie)) {
+        std::optional<MovieSpeech> kept = cache->find(*movie);
+        if (kept && (!needPeaks || !kept->peaks.empty() || kept->speech.frames.empty())) {
             if (fromCache)
                 *fromCache = true;
             return kept;

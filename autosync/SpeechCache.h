@@ -1,7 +1,8 @@
 #pragma once
 // The speech found in a movie, kept on disk so that syncing another subtitle (another language)
 // against the same movie does not decode its sound again. One small file per movie and stream
-// (a bit per 10 ms: 90 kB for a 2-hour film); the least recently used go first when the cache
+// (a bit per 10 ms of speech, and a byte of the sound's level where the window drew it: 90 kB
+// or 810 kB for a 2-hour film); the least recently used go first when the cache
 // outgrows its limit. A cache that cannot be read or written is a cache that misses: it never
 // fails a sync.
 
@@ -56,10 +57,12 @@ class SpeechCache {
 
 // The speech of stream `stream` of the movie at `path`: from `cache` when it holds it (and
 // `cache` is not null), else from `detect`, which is then kept in the cache. `fromCache` (when
-// given) tells which. Throws what `detect` throws; a cancelled `detect` (empty) is not kept.
+// given) tells which. With `needPeaks`, kept speech without the sound's levels (kept by the
+// command-line tool) counts as a miss. Throws what `detect` throws; a cancelled `detect`
+// (empty) is not kept.
 std::optional<MovieSpeech>
 SpeechThroughCache(const std::string& path, int stream, const SpeechCache* cache,
                    const std::function<std::optional<MovieSpeech>()>& detect,
-                   bool* fromCache = nullptr);
+                   bool* fromCache = nullptr, bool needPeaks = false);
 
 } // namespace velkar::autosync

@@ -34,6 +34,9 @@ MovieSpeech RandomSpeech(std::size_t frames, unsigned seed) {
     speech.frameRate = seed % 2 ? 23.976 : 0;
     for (std::size_t k = 0; k < frames; ++k)
         speech.speech.frames.push_back(static_cast<std::uint8_t>(random() % 2));
+    if (seed % 2) // the window keeps the sound's levels too
+        for (std::size_t k = 0; k < frames; ++k)
+            speech.peaks.push_back(static_cast<std::uint8_t>(random() % 256));
     return speech;
 }
 
@@ -59,6 +62,7 @@ TEST(SpeechCache, GivesBackWhatWasKeptForThatMovieOnly) {
         ASSERT_TRUE(found) << frames;
         EXPECT_EQ(found->speech.frames, kept.speech.frames) << frames;
         EXPECT_EQ(found->frameRate, kept.frameRate);
+        EXPECT_EQ(found->peaks, kept.peaks);
     }
     // Any part of the identity that differs is another movie (or another of its streams).
     const MovieIdentity movie = Movie(4421);
@@ -138,12 +142,12 @@ TEST(SpeechCache, TheLeastRecentlyUsedGoFirst) {
     // Each entry: a 88-byte head and 1000 bytes of speech; three fit.
     const SpeechCache cache(folder.path("cache"), 3 * 1088 + 100);
     for (std::uint64_t k = 1; k <= 3; ++k) {
-        cache.store(Movie(k), RandomSpeech(8000, 1));
+        cache.store(Movie(k), RandomSpeech(8000, 2));
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ASSERT_TRUE(cache.find(Movie(1))); // 1 is now the most recently used
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    cache.store(Movie(4), RandomSpeech(8000, 1));
+    cache.store(Movie(4), RandomSpeech(8000, 2));
     EXPECT_TRUE(cache.find(Movie(1)));
     EXPECT_FALSE(cache.find(Movie(2)));
     EXPECT_TRUE(cache.find(Movie(3)));
@@ -158,7 +162,7 @@ TEST(SpeechCache, TheDetectorIsAskedOnceForOneMovie) {
     int heard = 0;
     const auto detect = [&] {
         ++heard;
-        return std::optional<MovieSpeech>(RandomSpeech(500, 3));
+        return std::optional<MovieSpeech>(RandomSpeech(500, 4));
     };
     bool cached = true;
     const auto first = SpeechThroughCache(movie.string(), -1, &cache, detect, &cached);
@@ -168,6 +172,11 @@ TEST(SpeechCache, TheDetectorIsAskedOnceForOneMovie) {
     EXPECT_EQ(heard, 1);
     ASSERT_TRUE(first && second);
     EXPECT_EQ(first->speech.frames, second->speech.frames);
+    // The window, which draws the sound's levels, hears it again when they were not kept.
+    SpeechThroughCache(movie.string(), -1, &cache, detect, &cached, true);
+    EXPECT_FALSE(cached);
+    EXPECT_EQ(heard, 2);
+    heard = 1;
     // Another stream of it, and no cache at all, are heard again.
     SpeechThroughCache(movie.string(), 1, &cache, detect);
     SpeechThroughCache(movie.string(), -1, nullptr, detect, &cached);
