@@ -230,6 +230,10 @@ void TForm1::buildLayout() {
     pgrBar->setTextVisible(false);
     cmdSave = Button(this, "cmdSave", "Save As...", 2, 344, 107, 31);
     Button1 = Button(this, "Button1", "Make MVD File", 1, 376, 109, 17);
+    // Our own control, under Make MVD File: the timing strip's panel.
+    cmdStrip = Button(this, "cmdStrip", "Timing Strip", 1, 400, 109, 17);
+    cmdStrip->setToolTip(QStringLiteral(
+        "Show the movie's sound and the subtitles along time, to drag and sync them"));
 
     Mplayer = PlayerButtons(this);
     Label1 = Label(this, "Label1", "Vol:", 265, 8, 25, 16);
@@ -294,6 +298,7 @@ void TForm1::buildLayout() {
     on(cmdLast, &QPushButton::clicked, &TForm1::cmdLastClick);
     on(cmdStretch, &QPushButton::clicked, &TForm1::cmdStretchClick);
     on(cmdAutoSynch, &QPushButton::clicked, &TForm1::cmdAutoSynchClick);
+    on(cmdStrip, &QPushButton::clicked, &TForm1::cmdStripClick);
     on(cmdSave, &QPushButton::clicked, &TForm1::cmdSaveClick);
     on(cmdAbout, &QPushButton::clicked, &TForm1::cmdAboutClick);
     on(Button1, &QPushButton::clicked, &TForm1::cmdMakeMVDClick);

@@ -1,6 +1,7 @@
 // Start-up, settings, shutdown, keys and the About box of the main window.
 
 #include "frmMain/TForm1.h"
+#include "strip/TimingStrip.h"
 
 #include "app/CommandLine.h"
 #include "app/Guard.h"
@@ -26,6 +27,8 @@ TForm1::TForm1(QString settingsPath, QWidget* parent)
     : QWidget(parent), m_settingsPath(std::move(settingsPath)) {
     buildLayout();
     m_progress = std::make_unique<BarProgress>(pgrBar);
+    m_strip = new TimingStrip(*this, this);
+    connect(this, &TForm1::documentChanged, m_strip, &TimingStrip::documentChanged);
     // Key preview: the window sees every key before the focused control.
     qApp->installEventFilter(this);
     guard([this] { FormCreate(); });
@@ -37,6 +40,9 @@ TForm1::~TForm1() {
         guard([this] { FormDestroy(); });
     // The dialog list's rows read m_dialogEntries, which goes before the list does.
     m_dialogRows->clear();
+    // The strip reads the document, which goes before the strip would.
+    delete m_strip;
+    m_strip = nullptr;
 }
 
 void TForm1::attachWindows(TfrmEdit* editor, TfrmSubs* viewer, TForm2* picker, TfrmMvd* mvd) {
@@ -111,18 +117,21 @@ void TForm1::cmdAboutClick() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        const QWidget* window = static_cast<QWidget*>(watched)->window();
         auto* key = static_cast<QKeyEvent*>(event);
         // FormKeyPress: Escape closes the window (and so the program); other keys go on.
-        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        if (window == this && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
             close();
             return true;
         }
-        bool handled = false;
-        guard([this, key, &handled] { handled = undoKey(*key); });
-        if (handled)
-            return true;
+        // Undo and redo, here and on the timing strip.
+        if (window == this || (m_strip && window == m_strip)) {
+            bool handled = false;
+            guard([this, key, &handled] { handled = undoKey(*key); });
+            if (handled)
+                return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

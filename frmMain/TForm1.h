@@ -54,6 +54,7 @@ class TForm2;
 class TfrmEdit;
 class TfrmMvd;
 class TfrmSubs;
+class TimingStrip;
 class PlaybackCommands;
 
 class TForm1 : public QWidget {
@@ -229,6 +230,17 @@ class TForm1 : public QWidget {
     bool canRedo() const { return m_history.canRedo(); }
     // Records the document as it is now as one step after a change, and marks it unsaved.
     void recordChange();
+    // After a re-timing made outside the window's own commands (the timing strip): records it,
+    // shows the new times in the viewer, the player and the anchor fields, and `result` in the
+    // result row.
+    void documentRetimed(const QString& result);
+    // Shows `text` in the result row.
+    void reportResult(const QString& text) { showResult(text); }
+
+    // The timing strip, docked under the window (and the list viewer when it is shown).
+    TimingStrip* strip() const { return m_strip; }
+    QPushButton* cmdStrip = nullptr; // shows and hides it
+    void cmdStripClick();
 
   signals:
     // The document's timing or lines changed (a change, an undo or a redo).
@@ -273,6 +285,8 @@ class TForm1 : public QWidget {
     // Where the list viewer goes: under the main window, else beside it, else over its lower
     // part, on the screen (app/WindowPlace.h).
     QPoint viewerPlace() const;
+    // Where the timing strip goes: under the window, or under the list viewer docked there.
+    QPoint stripPlace() const;
     // The lines, as the list viewer shows them.
     void fillViewer();
     // The dialog list of the repair mode: `entries`, shown in the document's encoding; one
@@ -332,6 +346,7 @@ class TForm1 : public QWidget {
     playback::MediaPlayer* m_player = &m_noMedia;
     TfrmEdit* m_editor = nullptr;
     TfrmSubs* m_viewer = nullptr;
+    TimingStrip* m_strip = nullptr;
     TForm2* m_picker = nullptr;
     TfrmMvd* m_mvd = nullptr;
     bool m_destroyed = false;

@@ -35,6 +35,15 @@ void TForm1::recordChange() {
     emit documentChanged();
 }
 
+void TForm1::documentRetimed(const QString& result) {
+    recordChange();
+    fillViewer();
+    if (m_layout == LayoutMode::Normal)
+        ShowAnchors();
+    m_player->loadSubtitles(velkar::SubtitleFileBytes(m_document));
+    showResult(result);
+}
+
 void TForm1::undoChange() {
     if (m_history.canUndo())
         restoreState(m_history.undo(), QStringLiteral("Undone"));

@@ -3,6 +3,7 @@
 #include "app/WindowPlace.h"
 #include "frmMain/PlaybackCommands.h"
 #include "frmMain/TForm1.h"
+#include "strip/TimingStrip.h"
 #include "subs/TfrmSubs.h"
 
 #include <QScreen>
@@ -42,6 +43,29 @@ void TForm1::tmrSubTimer() {
         if (m_viewer->pos() != dock)
             m_viewer->move(dock);
     }
+    if (m_strip && m_strip->isVisible() && m_viewer && m_viewer->moveAlong()) {
+        const QPoint dock = stripPlace();
+        if (m_strip->pos() != dock)
+            m_strip->move(dock);
+    }
+}
+
+QPoint TForm1::stripPlace() const {
+    const QRect frame = frameGeometry();
+    if (m_viewer && m_viewer->isVisible() && m_viewer->frameGeometry().top() > frame.top() &&
+        m_viewer->frameGeometry().left() == frame.left())
+        return QPoint(frame.left(), m_viewer->frameGeometry().bottom() + 1);
+    return QPoint(frame.left(), frame.bottom() + 1);
+}
+
+void TForm1::cmdStripClick() {
+    if (m_strip->isVisible()) {
+        m_strip->hide();
+        return;
+    }
+    m_strip->resize(std::max(m_strip->width(), frameGeometry().width()), m_strip->height());
+    m_strip->move(stripPlace());
+    m_strip->show();
 }
 
 void TForm1::cmdShowSubsClick() {
