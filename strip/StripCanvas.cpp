@@ -194,7 +194,10 @@ void StripCanvas::mousePressEvent(QMouseEvent* event) {
             m_strip.setEndAt(ms);
             return;
         }
-        const strip::Hit hit = strip::HitBlock(m_strip.blocks(), m_strip.view(), x);
+        // Blocks are taken only in their own band: above it the mouse seeks and scrolls.
+        const strip::Hit hit = event->position().y() >= height() - kBlockHeight
+                                   ? strip::HitBlock(m_strip.blocks(), m_strip.view(), x)
+                                   : strip::Hit{};
         m_drag = Drag{hit.subtitle, hit.grip, x, 0, hit.subtitle < 0, false};
         if (hit.subtitle >= 0)
             m_strip.select(hit.subtitle);
@@ -245,7 +248,9 @@ void StripCanvas::wheelEvent(QWheelEvent* event) {
 
 void StripCanvas::contextMenuEvent(QContextMenuEvent* event) {
     const double x = event->pos().x();
-    const strip::Hit hit = strip::HitBlock(m_strip.blocks(), m_strip.view(), x);
+    const strip::Hit hit = event->pos().y() >= height() - kBlockHeight
+                               ? strip::HitBlock(m_strip.blocks(), m_strip.view(), x)
+                               : strip::Hit{};
     if (hit.subtitle < 0)
         return;
     m_strip.select(hit.subtitle);
