@@ -187,8 +187,9 @@ TEST_F(AutosyncCommand, ThroughStandardInputAndOutputAsThroughFiles) {
 TEST_F(AutosyncCommand, RefusesAnotherFilmAndWritesNothing) {
     const std::string broken = write("broken.srt", Broken(m_truth, 1.0, 3000.0));
     const Result r = RunCli({"autosync", broken, kClips + "/speech.wav", "-o", path("out.srt")});
-    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.code, 5);
     EXPECT_THAT(r.err, HasSubstr("The subtitles do not match this sound (fit score "));
+    EXPECT_THAT(r.out, HasSubstr("\nverdict: none (the subtitles do not match this sound"));
     EXPECT_FALSE(fs::exists(path("out.srt")));
 
     const std::string nosound = kClips + "/nosound.mkv";
@@ -196,6 +197,43 @@ TEST_F(AutosyncCommand, RefusesAnotherFilmAndWritesNothing) {
     EXPECT_EQ(silent.code, 1);
     EXPECT_EQ(silent.err, "The file " + nosound + " holds no sound\n");
     EXPECT_FALSE(fs::exists(path("out.srt")));
+}
+
+// `text` with the clock times of subtitles `from` on (1-based) moved by `offsetMs`.
+std::string CutAt(const std::string& text, int from, double offsetMs) {
+    const std::size_t at = text.find("\r\n\r\n" + std::to_string(from) + "\r\n");
+    return text.substr(0, at) + Broken(text.substr(at), 1.0, offsetMs);
+}
+
+struct VerdictRun {
+    const char* name;
+    std::string file; // from the true file
+    std::vector<std::string> flags;
+    int code;
+    const char* verdict; // the start of the verdict line
+    bool written;
+};
+
+TEST_F(AutosyncCommand, VerdictsExitCodesAndWhatIsWritten) {
+    const VerdictRun runs[] = {
+        {"late", Broken(m_truth, 1.0, 3200.0), {}, 0, "verdict: sure\n", true},
+        {"right", m_truth, {}, 3, "verdict: sure; already in place, nothing written\n", false},
+        // Cut 8 s short after the sixth line, synced as one piece: the best line lays a half
+        // off the speech.
+        {"cut", CutAt(m_truth, 7, 8000.0), {}, 4, "verdict: unsure (", false},
+        {"cut, forced", CutAt(m_truth, 7, 8000.0), {"--force"}, 0, "verdict: unsure (", true},
+    };
+    for (const VerdictRun& run : runs) {
+        SCOPED_TRACE(run.name);
+        fs::remove(path("out.srt"));
+        std::vector<std::string> args{"autosync", write("in.srt", run.file),
+                                      kClips + "/dialogue.mkv", "-o", path("out.srt")};
+        args.insert(args.end(), run.flags.begin(), run.flags.end());
+        const Result r = RunCli(args);
+        EXPECT_EQ(r.code, run.code) << r.out << r.err;
+        EXPECT_THAT(r.out, HasSubstr("\n" + std::string(run.verdict))) << r.out;
+        EXPECT_EQ(fs::exists(path("out.srt")), run.written);
+    }
 }
 
 TEST_F(AutosyncCommand, ATimeThatWouldFallBeforeTheStartSaysWhatToDoAndWritesNothing) {

@@ -1,0 +1,36 @@
+#pragma once
+// The part of autosync that one file and a folder of films share: a subtitle document fitted to
+// speech, judged, and its re-timed bytes.
+
+#include "autosync/Fit.h"
+#include "autosync/SubtitleSpeech.h"
+#include "autosync/Verdict.h"
+#include "document/SubtitleDocument.h"
+
+#include <string>
+
+namespace velkar::cli {
+
+// Exit codes of autosync beside 0 (written, or sure when nothing is to be written), 1 (an
+// error) and 2 (a wrong command line).
+inline constexpr int kExitInPlace = 3; // already in place: nothing written
+inline constexpr int kExitNotSure = 4; // unsure: nothing written without --force
+inline constexpr int kExitRefused = 5; // none: the subtitles do not match the sound
+
+struct FittedDocument {
+    autosync::FitResult fit;
+    autosync::Judgement judgement;
+    double frameRate = autosync::kDefaultFrameRate;
+    // The new times, when the verdict is not None (they passed CheckTimingLines).
+    autosync::MappedTimes times;
+};
+
+// Fits the opened document `doc` to `speech` and judges the fit. Throws what CheckTimingLines
+// throws when the new times cannot be written.
+FittedDocument FitDocument(const SubtitleDocument& doc, const autosync::SpeechMask& speech,
+                           double frameRate, bool split);
+
+// `doc` re-timed to `fitted`'s times, as the bytes of its file.
+std::string RetimedBytes(SubtitleDocument& doc, const FittedDocument& fitted);
+
+} // namespace velkar::cli
