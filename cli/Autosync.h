@@ -34,3 +34,33 @@ FittedDocument FitDocument(const SubtitleDocument& doc, const autosync::SpeechMa
 std::string RetimedBytes(SubtitleDocument& doc, const FittedDocument& fitted);
 
 } // namespace velkar::cli
+
+#include <optional>
+#include <vector>
+
+namespace velkar::cli {
+
+struct Streams;
+
+// autosync --batch: every subtitle of the movies found in `folders` fitted to its movie's
+// sound (decoded once per movie), judged, and written (--in-place, --out) or only reported.
+struct BatchOptions {
+    std::vector<std::string> folders;
+    bool recursive = false;
+    bool inPlace = false;
+    std::string out;
+    unsigned jobs = 1;
+    std::string report;
+    std::string shard; // "I/N", empty for all
+    bool mend = false;
+    bool split = false;
+    bool force = false;
+    int stream = -1;
+    std::optional<double> frameRate;
+};
+
+// Runs the batch; 0 when every subtitle was judged, 1 when one was damaged or failed. Throws
+// UsageError for options that do not go together.
+int AutosyncBatch(const Streams& streams, const BatchOptions& options);
+
+} // namespace velkar::cli

@@ -38,6 +38,7 @@ struct AutosyncOptions {
     std::optional<double> frameRate;
     bool mend = false;
     bool force = false;
+    BatchOptions batch;
 };
 
 // A bar on the error stream while the sound is decoded, when that stream is a terminal.
@@ -98,6 +99,26 @@ std::string Percent(double share) {
 }
 
 int Autosync(const Streams& streams, const AutosyncOptions& options) {
+    if (!options.batch.folders.empty()) {
+        if (!options.input.empty() || !options.movie.empty() || !options.reference.empty() ||
+            !options.output.empty())
+            throw UsageError("--batch takes folders: no SUBTITLE, MOVIE, --reference or -o");
+        BatchOptions batch = options.batch;
+        batch.mend = options.mend;
+        batch.split = options.split;
+        batch.force = options.force;
+        batch.stream = options.stream;
+        batch.frameRate = options.frameRate;
+        if (batch.frameRate && !(*batch.frameRate > 0 && *batch.frameRate < 1000))
+            throw UsageError("--fps must be a frame rate above 0 and below 1000");
+        return AutosyncBatch(streams, batch);
+    }
+    if (options.batch.recursive || options.batch.inPlace || !options.batch.out.empty() ||
+        !options.batch.report.empty() || !options.batch.shard.empty() || options.batch.jobs != 1)
+        throw UsageError("--recursive, --in-place, --out, --jobs, --report and --shard go with "
+                         "--batch");
+    if (options.input.empty())
+        throw UsageError("Give the SUBTITLE to re-time, or --batch FOLDER...");
     if (options.movie.empty() == options.reference.empty())
         throw UsageError("Give either a MOVIE or --reference GOOD_SUBTITLE");
     if (options.frameRate && !(*options.frameRate > 0 && *options.frameRate < 1000))
@@ -210,10 +231,8 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
     auto* command = app.add_subcommand(
         "autosync", "Find a subtitle file's true times from a movie's sound (or from a correctly "
                     "timed subtitle file) and write a re-timed copy");
-    command
-        ->add_option("SUBTITLE", options->input,
-                     "Subtitle file to re-time (never written); - reads standard input")
-        ->required();
+    command->add_option("SUBTITLE", options->input,
+                        "Subtitle file to re-time (never written); - reads standard input");
     command->add_option("MOVIE", options->movie, "Movie whose speech the subtitles belong to");
     command->add_option("--reference", options->reference,
                         "A correctly timed subtitle file of the same film, in place of a movie");
@@ -229,6 +248,23 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
                         "Frame rate of MicroDVD frame numbers (default: the movie's, else 25)");
     command->add_flag("--force", options->force,
                       "Write the copy also when the verdict is unsure (never when it is none)");
+    command->add_option("--batch", options->batch.folders,
+                        "Sync every movie's subtitles found in these folders (a dry run unless "
+                        "--in-place or --out)");
+    command->add_flag("--recursive", options->batch.recursive,
+                      "--batch: look in every folder below too");
+    command->add_flag("--in-place", options->batch.inPlace,
+                      "--batch: replace each subtitle file that is re-timed, keeping its first "
+                      "original as NAME.orig.EXT");
+    command->add_option("--out", options->batch.out,
+                        "--batch: write the re-timed copies into a mirror of the folders here");
+    command->add_option("--jobs", options->batch.jobs,
+                        "--batch: movies to work on at once (default 1)");
+    command->add_option("--report", options->batch.report,
+                        "--batch: write one JSON line per subtitle to this file");
+    command->add_option("--shard", options->batch.shard,
+                        "--batch: take only share I (0 to N-1) of N of the sorted pairs, for "
+                        "running the same command on many machines");
     AddMendFlag(*command, options->mend);
     command->footer(
         "Every fit gets a verdict: sure (written), unsure (written only with --force) or none "
@@ -236,7 +272,8 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
         "and is not written.\n"
         "Exit codes: 0 written (or sure, without -o), 1 an error, 2 a wrong command line, 3 "
         "already in place, 4 not sure (nothing written), 5 refused (the subtitles do not match "
-        "the sound).");
+        "the sound). With --batch: 0 when every subtitle was judged, 1 when one was damaged or "
+        "failed.");
     command->callback([&action, options] {
         action = [options](const Streams& streams) { return Autosync(streams, *options); };
     });

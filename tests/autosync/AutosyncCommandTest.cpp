@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -12,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <tuple>
 
 namespace velkar::autosync {
@@ -234,6 +237,151 @@ TEST_F(AutosyncCommand, VerdictsExitCodesAndWhatIsWritten) {
         EXPECT_THAT(r.out, HasSubstr("\n" + std::string(run.verdict))) << r.out;
         EXPECT_EQ(fs::exists(path("out.srt")), run.written);
     }
+}
+
+// Every file under `folder` and its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path().lexically_relative(folder).generic_string()] = Read(entry.path());
+    return files;
+}
+
+// The report's lines by subtitle (relative to `root`), without the seconds each took.
+std::map<std::string, nlohmann::json> ReportLines(const std::string& text, const fs::path& root) {
+    std::map<std::string, nlohmann::json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        nlohmann::json j = nlohmann::json::parse(line);
+        j.erase("seconds");
+        lines
+            [fs::path(j["subtitle"].get<std::string>()).lexically_relative(root).generic_string()] =
+                j;
+    }
+    return lines;
+}
+
+// A small library: a film with three subtitles (one late, one right, one cut short), another
+// film's subtitle (and a file that is no subtitle) beside a movie of other speech, and a
+// subtitle two movies could own.
+class AutosyncBatch : public AutosyncCommand {
+  protected:
+    void SetUp() override {
+        AutosyncCommand::SetUp();
+        m_library = m_folder / "library";
+        fs::create_directories(m_library / "A" / "Subs");
+        fs::create_directories(m_library / "C");
+        fs::create_directories(m_library / "D");
+        fs::copy_file(kClips + "/dialogue.mkv", m_library / "A" / "Film.mkv");
+        write("library/A/Film.en.srt", Broken(m_truth, 1.0, 3200.0));
+        write("library/A/Subs/Film.fr.srt", m_truth);
+        write("library/A/Film.cut.srt", CutAt(m_truth, 7, 8000.0));
+        fs::copy_file(kClips + "/speech-aac.mkv", m_library / "C" / "Other.mkv");
+        write("library/C/Other.srt", Broken(m_truth, 1.0, 3200.0));
+        write("library/C/Other.de.srt", "not a subtitle\n");
+        write("library/D/Twin.mkv", "");
+        write("library/D/Twin.mp4", "");
+        write("library/D/Twin.srt", m_truth);
+    }
+    Result batch(std::vector<std::string> flags) {
+        std::vector<std::string> args{"autosync",    "--batch",  m_library.string(),
+                                      "--recursive", "--report", path("report.jsonl"),
+                                      "--jobs",      "2"};
+        args.insert(args.end(), flags.begin(), flags.end());
+        return RunCli(args);
+    }
+    std::map<std::string, nlohmann::json> report() {
+        return ReportLines(Read(path("report.jsonl")), m_library);
+    }
+    fs::path m_library;
+};
+
+TEST_F(AutosyncBatch, ADryRunReportsEverySubtitleAndWritesNothing) {
+    const auto before = Snapshot(m_library);
+    const Result r = batch({});
+    EXPECT_EQ(r.code, 1) << r.err; // the damaged file
+    EXPECT_EQ(Snapshot(m_library), before);
+    const auto lines = report();
+    const std::map<std::string, std::pair<std::string, std::string>> want{
+        {"A/Film.en.srt", {"would write", "sure"}},
+        {"A/Subs/Film.fr.srt", {"already in place", "sure"}},
+        {"A/Film.cut.srt", {"not sure", "unsure"}},
+        {"C/Other.srt", {"refused", "none"}},
+        {"C/Other.de.srt", {"damaged", ""}},
+        {"D/Twin.srt", {"skipped", ""}},
+    };
+    ASSERT_EQ(lines.size(), want.size()) << Read(path("report.jsonl"));
+    for (const auto& [subtitle, expected] : want) {
+        SCOPED_TRACE(subtitle);
+        const nlohmann::json& line = lines.at(subtitle);
+        EXPECT_EQ(line.value("action", ""), expected.first);
+        EXPECT_EQ(line.value("verdict", ""), expected.second);
+    }
+    const nlohmann::json& late = lines.at("A/Film.en.srt");
+    EXPECT_EQ(late["movie"], (m_library / "A" / "Film.mkv").string());
+    EXPECT_EQ(late["format"], "SubRip");
+    EXPECT_GE(late["score"].get<double>(), 8.0);
+    ASSERT_EQ(late["pieces"].size(), 1u);
+    EXPECT_NEAR(late["pieces"][0]["offset_s"].get<double>(), -3.2, 0.1);
+    EXPECT_EQ(late["first"]["file"], "00:00:04,400");
+    EXPECT_THAT(lines.at("D/Twin.srt").value("reason", ""), HasSubstr("ambiguous"));
+    EXPECT_THAT(r.out, HasSubstr("summary: 6 subtitles: 1 would write, 1 already in place, 1 not "
+                                 "sure, 1 refused, 1 damaged, 1 skipped (a dry run"));
+}
+
+TEST_F(AutosyncBatch, InPlaceKeepsTheFirstOriginalOnceAndASecondRunWritesNothing) {
+    const std::string late = Read(m_library / "A" / "Film.en.srt");
+    const auto before = Snapshot(m_library);
+    batch({"--in-place"});
+    EXPECT_EQ(report().at("A/Film.en.srt").value("action", ""), "written");
+    auto after = Snapshot(m_library);
+    // Only the late file changed, and its original is kept beside it.
+    EXPECT_EQ(after.at("A/Film.en.orig.srt"), late);
+    const auto fixed = Times(after.at("A/Film.en.srt")), truth = Times(m_truth);
+    ASSERT_EQ(fixed.size(), truth.size());
+    for (std::size_t i = 0; i < truth.size(); i += 2)
+        EXPECT_NEAR(double(fixed[i]), double(truth[i]), 150.0);
+    after.erase("A/Film.en.orig.srt");
+    after.at("A/Film.en.srt") = late;
+    EXPECT_EQ(after, before);
+
+    // Again: every file is now in place, nothing is written, the original stays the first.
+    const auto once = Snapshot(m_library);
+    batch({"--in-place"});
+    EXPECT_EQ(Snapshot(m_library), once);
+    EXPECT_EQ(report().at("A/Film.en.srt").value("action", ""), "already in place");
+    // Even when the file is damaged again by hand, the first original is the one kept.
+    write("library/A/Film.en.srt", Broken(m_truth, 1.0, -2000.0));
+    batch({"--in-place"});
+    EXPECT_EQ(Read(m_library / "A" / "Film.en.orig.srt"), late);
+}
+
+TEST_F(AutosyncBatch, OutMirrorsTheTreeAndASecondRunWritesNothing) {
+    const auto before = Snapshot(m_library);
+    const fs::path out = m_folder / "fixed";
+    batch({"--out", out.string()});
+    EXPECT_EQ(Snapshot(m_library), before);
+    const auto copies = Snapshot(out);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies.begin()->first, "A/Film.en.srt");
+    batch({"--out", out.string()});
+    EXPECT_EQ(Snapshot(out), copies);
+    EXPECT_EQ(report().at("A/Film.en.srt").value("action", ""), "already in place");
+}
+
+TEST_F(AutosyncBatch, OptionsThatDoNotGoTogether) {
+    const std::string dir = m_library.string();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"autosync", "--batch", dir, "--in-place", "--out", path("x")},
+             {"autosync", "--batch", dir, "--jobs", "0"},
+             {"autosync", "--batch", dir, "--shard", "3/3"},
+             {"autosync", "--batch", dir, "--shard", "1"},
+             {"autosync", "--batch", dir, "-o", path("x")},
+             {"autosync", path("a.srt"), "--in-place"},
+             {"autosync"}})
+        EXPECT_EQ(RunCli(args).code, 2) << testing::PrintToString(args);
+    EXPECT_EQ(RunCli({"autosync", "--batch", path("nowhere")}).code, 1);
 }
 
 TEST_F(AutosyncCommand, ATimeThatWouldFallBeforeTheStartSaysWhatToDoAndWritesNothing) {
