@@ -143,7 +143,9 @@ Judgement JudgeFit(const std::vector<Interval>& subtitles, const SpeechMask& spe
         lastMs = any ? std::max(lastMs, s.end) : s.end;
         any = true;
     }
-    j.inPlace = inPlace && any;
+    // Only a sure fit can tell that a file is right: a fit that lays half the subtitles off the
+    // speech may move none of them.
+    const bool placed = inPlace && any;
 
     const double rate = SpeechRate(speech);
     const double floor = rate + kShareAboveChance * (1.0 - rate);
@@ -157,8 +159,10 @@ Judgement JudgeFit(const std::vector<Interval>& subtitles, const SpeechMask& spe
         }
     }
 
-    if (std::abs(stretch - 1.0) <= kNoStretch)
+    if (std::abs(stretch - 1.0) <= kNoStretch) {
+        j.inPlace = placed;
         return j;
+    }
     // A stretch: the two halves of the film must each confirm it.
     std::size_t usable = 0;
     for (const Interval& s : subtitles)
@@ -179,6 +183,7 @@ Judgement JudgeFit(const std::vector<Interval>& subtitles, const SpeechMask& spe
                            "the film do not confirm it on their own",
                            stretch);
     }
+    j.inPlace = placed && j.verdict == Verdict::Sure;
     return j;
 }
 

@@ -8,7 +8,7 @@
 // with each scoring as high as a whole fit must. `unsure`: the fit stands out but one of those
 // checks fails. `none`: nothing fits (the score is too low).
 //
-// A fit that moves no subtitle's start or end by more than 40 ms is "in place": the file is
+// A sure fit that moves no subtitle's start or end by more than 40 ms is "in place": the file is
 // already right and there is nothing to write. A stretch within 0.0001 of 1 needs no halves.
 
 #include "autosync/Fit.h"
@@ -25,7 +25,7 @@ const char* VerdictName(Verdict verdict);
 
 struct Judgement {
     Verdict verdict = Verdict::None;
-    // Only when the verdict is not None: no subtitle moves by more than kInPlaceMs.
+    // Only when the verdict is Sure: no subtitle moves by more than kInPlaceMs.
     bool inPlace = false;
     // Per piece of the fit: the share (0 .. 1) of its subtitles' mapped span that lies on speech.
     std::vector<double> speechShares;

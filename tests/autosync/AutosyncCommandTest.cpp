@@ -211,6 +211,7 @@ std::string CutAt(const std::string& text, int from, double offsetMs) {
 struct VerdictRun {
     const char* name;
     std::string file; // from the true file
+    const char* movie;
     std::vector<std::string> flags;
     int code;
     const char* verdict; // the start of the verdict line
@@ -219,18 +220,38 @@ struct VerdictRun {
 
 TEST_F(AutosyncCommand, VerdictsExitCodesAndWhatIsWritten) {
     const VerdictRun runs[] = {
-        {"late", Broken(m_truth, 1.0, 3200.0), {}, 0, "verdict: sure\n", true},
-        {"right", m_truth, {}, 3, "verdict: sure; already in place, nothing written\n", false},
+        {"late", Broken(m_truth, 1.0, 3200.0), "dialogue.mkv", {}, 0, "verdict: sure\n", true},
+        {"right",
+         m_truth,
+         "dialogue.mkv",
+         {},
+         3,
+         "verdict: sure; already in place, nothing written\n",
+         false},
         // Cut 8 s short after the sixth line, synced as one piece: the best line lays a half
         // off the speech.
-        {"cut", CutAt(m_truth, 7, 8000.0), {}, 4, "verdict: unsure (", false},
-        {"cut, forced", CutAt(m_truth, 7, 8000.0), {"--force"}, 0, "verdict: unsure (", true},
+        {"cut", CutAt(m_truth, 7, 8000.0), "dialogue.mkv", {}, 4, "verdict: unsure (", false},
+        {"cut, forced",
+         CutAt(m_truth, 7, 8000.0),
+         "dialogue.mkv",
+         {"--force"},
+         0,
+         "verdict: unsure (",
+         true},
+        // Here the best line leaves the first half where it is: not "in place" for all that.
+        {"cut, loud",
+         CutAt(m_truth, 7, 8000.0),
+         "dialogue-loud.mkv",
+         {},
+         4,
+         "verdict: unsure (",
+         false},
     };
     for (const VerdictRun& run : runs) {
         SCOPED_TRACE(run.name);
         fs::remove(path("out.srt"));
         std::vector<std::string> args{"autosync", write("in.srt", run.file),
-                                      kClips + "/dialogue.mkv", "-o", path("out.srt")};
+                                      kClips + "/" + run.movie, "-o", path("out.srt")};
         args.insert(args.end(), run.flags.begin(), run.flags.end());
         const Result r = RunCli(args);
         EXPECT_EQ(r.code, run.code) << r.out << r.err;
@@ -239,12 +260,14 @@ TEST_F(AutosyncCommand, VerdictsExitCodesAndWhatIsWritten) {
     }
 }
 
-// Every file under `folder` and its bytes.
+// Every file under `folder` and its bytes (a movie's only as its size).
 std::map<std::string, std::string> Snapshot(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
         if (entry.is_regular_file())
-            files[entry.path().lexically_relative(folder).generic_string()] = Read(entry.path());
+            files[entry.path().lexically_relative(folder).generic_string()] =
+                entry.file_size() > 65536 ? std::to_string(entry.file_size()) + " bytes"
+                                          : Read(entry.path());
     return files;
 }
 
@@ -368,6 +391,52 @@ TEST_F(AutosyncBatch, OutMirrorsTheTreeAndASecondRunWritesNothing) {
     batch({"--out", out.string()});
     EXPECT_EQ(Snapshot(out), copies);
     EXPECT_EQ(report().at("A/Film.en.srt").value("action", ""), "already in place");
+}
+
+TEST_F(AutosyncBatch, ThreeSharesUnderGnuParallelMakeOneRun) {
+    fs::create_directories(m_library / "B");
+    fs::copy_file(kClips + "/dialogue-loud.mkv", m_library / "B" / "Loud.mkv");
+    write("library/B/Loud.srt", Broken(m_truth, 1.0, -900.0));
+    batch({});
+    const std::string whole = Read(path("report.jsonl"));
+    // Each share its own process, as on three machines.
+    const std::string command = "cd " + m_folder.string() +
+                                " && parallel --will-cite -j3 " VELKAR_CLI
+                                " autosync --batch library --recursive --shard {}/3 --report "
+                                "share-{}.jsonl ::: 0 1 2 >/dev/null 2>&1";
+    std::system(command.c_str()); // exits with 1 as the damaged file makes every run that has it
+    std::string joined;
+    std::set<std::string> movies;
+    for (int k = 0; k < 3; ++k) {
+        const fs::path report = m_folder / ("share-" + std::to_string(k) + ".jsonl");
+        ASSERT_TRUE(fs::exists(report)) << "GNU parallel did not run share " << k;
+        const std::string share = Read(report);
+        // A movie's subtitles all in one share: its sound decoded on one machine.
+        std::set<std::string> here;
+        for (const auto& [subtitle, line] : ReportLines(share, "library"))
+            if (!line["movie"].is_null())
+                here.insert(line["movie"].get<std::string>());
+        for (const std::string& movie : here)
+            EXPECT_TRUE(movies.insert(movie).second) << movie << " in two shares";
+        joined += share;
+    }
+    EXPECT_EQ(movies.size(), 3u);
+    auto one = ReportLines(whole, m_library);
+    auto shares = ReportLines(joined, "library");
+    ASSERT_EQ(shares.size(), one.size()) << joined;
+    // The paths differ only by the folder the command was given.
+    for (auto& [subtitle, line] : one) {
+        SCOPED_TRACE(subtitle);
+        nlohmann::json& other = shares.at(subtitle);
+        for (const char* key : {"movie", "subtitle", "reason"})
+            if (line.contains(key) && line[key].is_string()) {
+                std::string text = line[key].get<std::string>();
+                for (std::size_t at; (at = text.find(m_library.string())) != std::string::npos;)
+                    text.replace(at, m_library.string().size(), "library");
+                line[key] = text;
+            }
+        EXPECT_EQ(line, other);
+    }
 }
 
 TEST_F(AutosyncBatch, OptionsThatDoNotGoTogether) {
