@@ -351,6 +351,15 @@ TEST_F(AutosyncBatch, ADryRunReportsEverySubtitleAndWritesNothing) {
     EXPECT_THAT(lines.at("D/Twin.srt").value("reason", ""), HasSubstr("ambiguous"));
     EXPECT_THAT(r.out, HasSubstr("summary: 6 subtitles: 1 would write, 1 already in place, 1 not "
                                  "sure, 1 refused, 1 damaged, 1 skipped (a dry run"));
+
+    // Without --recursive: the folder given and its Subs folder only.
+    const Result one = RunCli({"autosync", "--batch", (m_library / "A").string()});
+    EXPECT_EQ(one.code, 0) << one.err;
+    EXPECT_THAT(one.out, HasSubstr("summary: 3 subtitles: 1 would write, 1 already in place, 1 not "
+                                   "sure (a dry run"));
+    EXPECT_EQ(RunCli({"autosync", "--batch", m_library.string()}).out,
+              "summary: 0 subtitles (a dry run: nothing written)\n");
+    EXPECT_EQ(Snapshot(m_library), before);
 }
 
 TEST_F(AutosyncBatch, InPlaceKeepsTheFirstOriginalOnceAndASecondRunWritesNothing) {
@@ -437,6 +446,23 @@ TEST_F(AutosyncBatch, ThreeSharesUnderGnuParallelMakeOneRun) {
             }
         EXPECT_EQ(line, other);
     }
+}
+
+TEST_F(AutosyncBatch, FilesAreMendedOnlyWhenAskedAndTheReportSaysSo) {
+    // Times with a dot before the milliseconds, a fault mending puts right.
+    write("library/A/Film.dots.srt", ReplaceClocks(Broken(m_truth, 1.0, 3200.0), [](long ms) {
+              char clock[64];
+              std::snprintf(clock, sizeof clock, "00:%02ld:%02ld.%03ld", ms / 60000, ms / 1000 % 60,
+                            ms % 1000);
+              return std::string(clock);
+          }));
+    batch({});
+    EXPECT_EQ(report().at("A/Film.dots.srt").value("action", ""), "damaged");
+    batch({"--mend"});
+    const nlohmann::json line = report().at("A/Film.dots.srt");
+    EXPECT_EQ(line.value("action", ""), "would write");
+    EXPECT_THAT(line.value("mended", ""), HasSubstr("time lines written in the standard form"));
+    EXPECT_FALSE(report().at("A/Film.en.srt").contains("mended"));
 }
 
 TEST_F(AutosyncBatch, OptionsThatDoNotGoTogether) {
