@@ -246,6 +246,7 @@ class Batch {
             if (m_options.inPlace) {
                 const std::string bytes = RetimedBytes(doc, fitted);
                 const std::string kept = OriginalName(subtitle);
+                const std::lock_guard<std::mutex> lock(m_writing);
                 std::error_code ec;
                 if (!fs::exists(kept, ec))
                     SafeWriteBytes(kept, original);
@@ -262,6 +263,7 @@ class Batch {
                 std::error_code ec;
                 if (fs::is_regular_file(target, ec) && ReadWholeFile(target.string()) == bytes)
                     return done("already in place", "the copy in the output folder is this one");
+                const std::lock_guard<std::mutex> lock(m_writing);
                 fs::create_directories(target.parent_path(), ec);
                 SafeWriteBytes(target.string(), bytes);
                 return done("written", why);
@@ -307,6 +309,9 @@ class Batch {
     const bool m_bar;
     const Clock::time_point m_started;
     std::mutex m_mutex;
+    // One save at a time: the safe writer's names for its temporary files are not made for
+    // threads (the writes are small beside the decoding).
+    std::mutex m_writing;
     std::size_t m_done = 0;
     std::map<std::string, std::size_t> m_counts;
 };
