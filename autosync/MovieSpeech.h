@@ -28,7 +28,13 @@ class QuietAnalysis final : public AnalysisProgress {
 struct MovieSpeech {
     SpeechMask speech;
     double frameRate = 0; // of the movie's picture, 0 when it has none
+    // How loud the sound is, 10 ms at a time as the mask: the peak level on a square-root scale
+    // (255: full scale), for drawing the waveform. Empty where only the speech was kept.
+    std::vector<std::uint8_t> peaks;
 };
+
+// The peak level of `samples` (the loudest one's magnitude) as MovieSpeech::peaks holds it.
+std::uint8_t PeakLevel(int loudest);
 
 // How late the voice detector hears speech start, in 10 ms frames. That depends on the sound
 // (bench/autosync_lag.sh: ten voices of two synthesisers; bench/autosync_bench.sh): loud words

@@ -53,6 +53,7 @@ struct BatchOptions {
     std::string report;
     std::string shard; // "I/N", empty for all
     bool mend = false;
+    bool noCache = false;
     bool split = false;
     bool force = false;
     int stream = -1;

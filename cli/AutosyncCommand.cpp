@@ -3,6 +3,7 @@
 
 #include "autosync/Fit.h"
 #include "autosync/SoundModule.h"
+#include "autosync/SpeechCache.h"
 #include "autosync/SubtitleSpeech.h"
 #include "cli/Autosync.h"
 #include "cli/Commands.h"
@@ -39,6 +40,7 @@ struct AutosyncOptions {
     bool mend = false;
     bool force = false;
     BatchOptions batch;
+    bool noCache = false;
 };
 
 // A bar on the error stream while the sound is decoded, when that stream is a terminal.
@@ -105,6 +107,7 @@ int Autosync(const Streams& streams, const AutosyncOptions& options) {
             throw UsageError("--batch takes folders: no SUBTITLE, MOVIE, --reference or -o");
         BatchOptions batch = options.batch;
         batch.mend = options.mend;
+        batch.noCache = options.noCache;
         batch.split = options.split;
         batch.force = options.force;
         batch.stream = options.stream;
@@ -139,9 +142,18 @@ int Autosync(const Streams& streams, const AutosyncOptions& options) {
     double frameRate = options.frameRate.value_or(kDefaultFrameRate);
     SpeechMask speech;
     if (!options.movie.empty()) {
-        TerminalProgress progress;
-        std::optional<MovieSpeech> heard =
-            DetectMovieSpeechInModule(options.movie, options.stream, progress);
+        const SpeechCache cache(SpeechCache::DefaultDirectory());
+        bool cached = false;
+        std::optional<MovieSpeech> heard = SpeechThroughCache(
+            options.movie, options.stream, options.noCache ? nullptr : &cache,
+            [&] {
+                TerminalProgress progress;
+                return DetectMovieSpeechInModule(options.movie, options.stream, progress);
+            },
+            &cached);
+        if (cached)
+            (options.output == kStandardStream ? streams.err : streams.out)
+                << "speech of the movie: from the cache (" << cache.directory().string() << ")\n";
         speech = std::move(heard->speech); // never cancelled from here
         if (!options.frameRate && heard->frameRate > 0)
             frameRate = heard->frameRate;
@@ -265,6 +277,9 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
     command->add_option("--shard", options->batch.shard,
                         "--batch: take only share I (0 to N-1) of N of the sorted pairs, for "
                         "running the same command on many machines");
+    command->add_flag("--no-cache", options->noCache,
+                      "Decode the movie's sound even when the speech found in it last time is "
+                      "kept (in $XDG_CACHE_HOME/velkar), and keep nothing");
     AddMendFlag(*command, options->mend);
     command->footer(
         "Every fit gets a verdict: sure (written), unsure (written only with --force) or none "

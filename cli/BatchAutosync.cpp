@@ -1,9 +1,11 @@
 // autosync --batch: a library of films synced unattended. The movies and their subtitles are
-// paired by name (cli/LibraryPairs.h); each movie's sound is decoded once, on one of --jobs
-// threads, and every subtitle of it fitted, judged and written only when sure.
+// paired by name (cli/LibraryPairs.h); each movie's sound is decoded once (or its speech taken
+// from the cache), on one of --jobs threads, and every subtitle of it fitted, judged and
+// written only when sure.
 
 #include "autosync/MovieSpeech.h"
 #include "autosync/SoundModule.h"
+#include "autosync/SpeechCache.h"
 #include "cli/Autosync.h"
 #include "cli/Commands.h"
 #include "cli/LibraryPairs.h"
@@ -123,8 +125,12 @@ class Batch {
         std::optional<MovieSpeech> heard;
         std::string failure;
         try {
-            QuietAnalysis quiet;
-            heard = DetectMovieSpeechInModule(group.movie, m_options.stream, quiet);
+            const SpeechCache cache(SpeechCache::DefaultDirectory());
+            heard = SpeechThroughCache(
+                group.movie, m_options.stream, m_options.noCache ? nullptr : &cache, [&] {
+                    QuietAnalysis quiet;
+                    return DetectMovieSpeechInModule(group.movie, m_options.stream, quiet);
+                });
         } catch (const std::exception& e) {
             failure = e.what();
         }

@@ -160,4 +160,18 @@ bool IsTimeLine(std::string_view t) {
     return PlainTimeLine(t, kPlainSubRip, kPlainSubRipWords) || SeparatorsInPlace(t, kSubRipLayout);
 }
 
+bool IsSubtitleTag(std::string_view t) {
+    static constexpr std::string_view tag = "[SUBTITLE]";
+    if (t.size() != tag.size())
+        return false;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        char c = t[i];
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != tag[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace velkar

@@ -35,5 +35,7 @@ std::string_view FrameRateOf(std::string_view line);
 // other length the SubRip layout hh:mm:ss,mmm --> hh:mm:ss,mmm (26 characters at least). Only
 // the places of the separators are tested, not the digits.
 bool IsTimeLine(std::string_view t);
+// The "[SUBTITLE]" line that ends a SubViewer 2.0 header, in any letter case.
+bool IsSubtitleTag(std::string_view t);
 
 } // namespace velkar

@@ -51,6 +51,7 @@ void TForm1::cmdCreateClick() {
     // Nothing to save yet: the created subtitles count as changes.
     m_documentPath.clear();
     setModified(false);
+    m_history.reset(m_document, true);
     // The texts of the new document come from the plain text.
     m_codec = DetectCodec(m_plainTextLines);
     fillDialogs({});
@@ -118,7 +119,7 @@ void TForm1::cmdStartEndClick() {
             return;
         const std::size_t n = m_document.SubtitleCount;
         const velkar::DialogEnded ended = velkar::DialogEnd(m_document, m_plainTextLines, position);
-        setModified(true);
+        recordChange();
         txtLast->setTime(QString::fromStdString(
             velkar::SubtitleTimeText(m_document, n - 1, true, velkar::TimeSource::Player)));
         addDialog(ended.dialogEntry);
@@ -140,11 +141,18 @@ void TForm1::cmdStartEndClick() {
             velkar::SubtitleTimeText(m_document, i, !start, velkar::TimeSource::Player)));
         if (!start) {
             velkar::RewriteTimingLine(m_document, i);
-            setModified(true);
+            recordChange();
         }
         if (m_plainTextLines.size() >= m_document.SubtitleCount)
             m_viewer->ShowLine(std::int32_t(2 * i + (start ? 1 : 2)));
     }
+}
+
+void TForm1::resetStartEnd() {
+    if (m_layout == LayoutMode::Creation)
+        cmdStartEnd->setText(kDialogStart);
+    else if (m_layout == LayoutMode::Repair)
+        cmdStartEnd->setText(kRepairStart);
 }
 
 void TForm1::applyLayout(LayoutMode mode) {

@@ -5,6 +5,7 @@
 #include "app/Guard.h"
 #include "autosync/Fit.h"
 #include "autosync/MovieSpeech.h"
+#include "autosync/SpeechCache.h"
 #include "autosync/SubtitleSpeech.h"
 #include "autosync/Verdict.h"
 #include "document/Errors.h"
@@ -55,7 +56,9 @@ struct TForm1::AutoSynchRun final : velkar::autosync::AnalysisProgress {
     void work() {
         using namespace velkar::autosync;
         try {
-            std::optional<MovieSpeech> heard = DetectMovieSpeech(movie, -1, *this);
+            const SpeechCache cache(SpeechCache::DefaultDirectory());
+            std::optional<MovieSpeech> heard = SpeechThroughCache(
+                movie, -1, &cache, [&] { return DetectMovieSpeech(movie, -1, *this); });
             if (!heard) {
                 stopped = true;
                 return;

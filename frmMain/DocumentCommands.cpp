@@ -139,6 +139,8 @@ void TForm1::OpenSubtitle(const QString& path) {
         ShowAnchors();
         // The mended lines are not on disk: Save As writes them, the opened file stays.
         setModified(mend == MendChoice::Mended);
+        // Mended lines are not what the file holds: there is no saved state to go back to.
+        m_history.reset(m_document, mend != MendChoice::Mended);
         lblResult->setText(mended);
     }
     pgrBar->setValue(0);
@@ -182,6 +184,7 @@ void TForm1::closeDocument() {
     showResult(QString());
     pgrBar->setValue(0);
     setModified(false);
+    m_history.reset(m_document, true);
 }
 
 void TForm1::requireDocument() const {
@@ -192,6 +195,7 @@ void TForm1::requireDocument() const {
 void TForm1::cmdEditClick() {
     requireDocument();
     m_document.ErrorLines = {0, 0, 0};
+    const velkar::LineStore before = m_document.SubtitleLines;
     runEditor();
     recognise();
     repairLoop();
@@ -209,6 +213,9 @@ void TForm1::cmdEditClick() {
     }
     fillViewer();
     pgrBar->setValue(0);
+    // One step, once the lines are read again.
+    if (!(m_document.SubtitleLines == before))
+        recordChange();
 }
 
 void TForm1::cmdSaveClick() {
@@ -265,6 +272,7 @@ bool TForm1::SaveDocumentAs() {
     m_document.SubtitleFileName = target;
     m_documentPath = QFile::decodeName(target.c_str());
     setModified(false);
+    m_history.markSaved();
     pgrBar->setValue(0);
     leaveAuthoringLayout();
     return true;

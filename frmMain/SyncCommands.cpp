@@ -145,7 +145,7 @@ void TForm1::cmdStretchClick() {
     // Times already in place leave every byte as it was: nothing to save.
     if (outcome.kind == velkar::SynchKind::InPlace)
         return;
-    setModified(true);
+    recordChange();
     fillViewer();
     m_player->loadSubtitles(velkar::SubtitleFileBytes(m_document));
 }

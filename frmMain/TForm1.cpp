@@ -119,6 +119,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             close();
             return true;
         }
+        bool handled = false;
+        guard([this, key, &handled] { handled = undoKey(*key); });
+        if (handled)
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }

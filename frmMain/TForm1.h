@@ -15,11 +15,13 @@
 //                         and the repair of a single dialog
 //   ExternalPlayer.cpp    "Use BSP" and "BSP": which player the window holds, and the
 //                         external player's program
+//   UndoCommands.cpp      undo and redo of the document's changes
 
 #include "app/DocumentText.h"
 #include "app/RowList.h"
 #include "app/UserDialogs.h"
 #include "document/SubtitleDocument.h"
+#include "document/UndoHistory.h"
 #include "playback/MediaPlayer.h"
 
 #include <QRect>
@@ -35,6 +37,7 @@ class QCheckBox;
 class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
+class QKeyEvent;
 class QFrame;
 class QLabel;
 class QProgressBar;
@@ -217,6 +220,20 @@ class TForm1 : public QWidget {
     // The About box text, lines ended by LF CR.
     static QString AboutText();
 
+    // Undo and redo (Ctrl+Z; Ctrl+Shift+Z or Ctrl+Y): each change of the document's timing or
+    // lines is one step; undoing back to what the file holds clears the unsaved mark. Nothing
+    // happens when there is no step to take.
+    void undoChange();
+    void redoChange();
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+    // Records the document as it is now as one step after a change, and marks it unsaved.
+    void recordChange();
+
+  signals:
+    // The document's timing or lines changed (a change, an undo or a redo).
+    void documentChanged();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Closing asks about unsaved changes first; Cancel (or a save that did not happen) keeps
@@ -291,6 +308,12 @@ class TForm1 : public QWidget {
     // Auto Synch (AutoSynch.cpp): the button's timer, and the end of a run.
     struct AutoSynchRun;
     void setUpAutoSynch();
+    // Undo (UndoCommands.cpp): runs the undo or redo a key asks for (true: it was one), and
+    // puts a recorded state back with `what` in the result row.
+    bool undoKey(const QKeyEvent& key);
+    void restoreState(const velkar::SubtitleDocument& state, const QString& what);
+    // The two-state button back at its first press, as the layout has it.
+    void resetStartEnd();
     void autoSynchTick();
     void autoSynchFinished();
 
@@ -320,6 +343,7 @@ class TForm1 : public QWidget {
     velkar::LineStore m_plainTextLines;
     QString m_movieName;
     bool m_modified = false;
+    velkar::UndoHistory m_history;
     LayoutMode m_layout = LayoutMode::Normal;
     // The dialog list's entries as the core made them, and the list's rows over them.
     std::vector<std::string> m_dialogEntries;

@@ -16,20 +16,6 @@ namespace velkar {
 
 namespace {
 
-bool IsSubtitleTag(std::string_view t) {
-    static constexpr std::string_view tag = "[SUBTITLE]";
-    if (t.size() != tag.size())
-        return false;
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        char c = t[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != tag[i])
-            return false;
-    }
-    return true;
-}
-
 Recognition Recognise(const LineStore& lines, Progress& progress) {
     const long long n = static_cast<long long>(lines.size());
     long long tag = -1;

@@ -18,20 +18,6 @@ constexpr std::array<std::string_view, 12> kStandardHeader = {
     "[DELAY]0",          "[CD TRACK]0", "[COMMENT]",
     "[END INFORMATION]", "[SUBTITLE]",  "[COLF]&HFFFFFF,[STYLE]bd,[SIZE]18,[FONT]Arial"};
 
-bool IsTag(std::string_view t) {
-    static constexpr std::string_view tag = "[SUBTITLE]";
-    if (t.size() != tag.size())
-        return false;
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        char c = t[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != tag[i])
-            return false;
-    }
-    return true;
-}
-
 bool IsSubViewerTime(std::string_view t) {
     return t.size() == 23 && IsTimeLine(t);
 }
@@ -52,7 +38,7 @@ bool MendSubViewer(const LineStore& lines, MendedLines& out, MendFault& fault) {
     };
     std::size_t tag = n;
     for (std::size_t i = 0; i < n; ++i)
-        if (IsTag(ShortString(lines[i]))) {
+        if (IsSubtitleTag(ShortString(lines[i]))) {
             tag = i;
             break;
         }
