@@ -493,7 +493,7 @@ FitResult FitToSpeech(const std::vector<Interval>& input, const SpeechMask& spee
 
     const std::vector<double> speechBins = BinnedSpeech(index, speech);
     Correlation best;
-    for (double stretch : CandidateStretches()) {
+    for (double stretch : options.stretches.empty() ? CandidateStretches() : options.stretches) {
         Correlation c = Correlate(subtitles, stretch, speechBins, speech.lengthMs(), options);
         if (!c.values.empty() && (best.values.empty() || c.score > best.score))
             best = std::move(c);

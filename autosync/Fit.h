@@ -55,6 +55,8 @@ struct FitOptions {
     bool split = false;
     // The largest offset searched, either way (ms).
     double maxOffsetMs = 15.0 * 60.0 * 1000.0;
+    // The stretches the coarse search tries; empty: CandidateStretches().
+    std::vector<double> stretches;
 };
 
 // Fits `subtitles` (file times in ms, in the document's order) to `speech`. Never throws for

@@ -27,10 +27,7 @@ std::vector<std::filesystem::path> ModuleCandidates() {
     return candidates;
 }
 
-VelkarDetectMovieSpeech LoadEntry() {
-    static VelkarDetectMovieSpeech entry = nullptr; // a loaded module stays loaded
-    if (entry)
-        return entry;
+VelkarDetectMovieSpeech FindEntry() {
     std::string failure;
     for (const auto& candidate : ModuleCandidates()) {
         std::error_code ec;
@@ -41,7 +38,8 @@ VelkarDetectMovieSpeech LoadEntry() {
             failure = ::dlerror();
             continue;
         }
-        entry = reinterpret_cast<VelkarDetectMovieSpeech>(::dlsym(module, kVelkarSoundEntry));
+        const auto entry =
+            reinterpret_cast<VelkarDetectMovieSpeech>(::dlsym(module, kVelkarSoundEntry));
         if (entry)
             return entry;
         failure = ::dlerror();
@@ -50,6 +48,13 @@ VelkarDetectMovieSpeech LoadEntry() {
     throw VelkarError(
         "The movie's sound cannot be analysed: " +
         (failure.empty() ? std::string(VELKAR_SOUND_MODULE_NAME " not found") : failure));
+}
+
+// Loaded once, by the first caller of any thread; a loaded module stays loaded. A failure is
+// tried again on the next call.
+VelkarDetectMovieSpeech LoadEntry() {
+    static const VelkarDetectMovieSpeech entry = FindEntry();
+    return entry;
 }
 
 struct Outcome {

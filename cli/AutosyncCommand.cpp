@@ -5,6 +5,7 @@
 #include "autosync/SoundModule.h"
 #include "autosync/SpeechCache.h"
 #include "autosync/SubtitleSpeech.h"
+#include "cli/Autosync.h"
 #include "cli/Commands.h"
 #include "cli/OpenSubtitle.h"
 #include "document/Errors.h"
@@ -37,6 +38,8 @@ struct AutosyncOptions {
     int stream = -1;
     std::optional<double> frameRate;
     bool mend = false;
+    bool force = false;
+    BatchOptions batch;
     bool noCache = false;
 };
 
@@ -91,7 +94,34 @@ void Retime(SubtitleDocument& doc, const MappedTimes& times) {
     std::copy(times.ends.begin(), times.ends.end(), doc.TimingTable[1].begin());
 }
 
-void Autosync(const Streams& streams, const AutosyncOptions& options) {
+std::string Percent(double share) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f %%", 100.0 * share);
+    return text;
+}
+
+int Autosync(const Streams& streams, const AutosyncOptions& options) {
+    if (!options.batch.folders.empty()) {
+        if (!options.input.empty() || !options.movie.empty() || !options.reference.empty() ||
+            !options.output.empty())
+            throw UsageError("--batch takes folders: no SUBTITLE, MOVIE, --reference or -o");
+        BatchOptions batch = options.batch;
+        batch.mend = options.mend;
+        batch.noCache = options.noCache;
+        batch.split = options.split;
+        batch.force = options.force;
+        batch.stream = options.stream;
+        batch.frameRate = options.frameRate;
+        if (batch.frameRate && !(*batch.frameRate > 0 && *batch.frameRate < 1000))
+            throw UsageError("--fps must be a frame rate above 0 and below 1000");
+        return AutosyncBatch(streams, batch);
+    }
+    if (options.batch.recursive || options.batch.inPlace || !options.batch.out.empty() ||
+        !options.batch.report.empty() || !options.batch.shard.empty() || options.batch.jobs != 1)
+        throw UsageError("--recursive, --in-place, --out, --jobs, --report and --shard go with "
+                         "--batch");
+    if (options.input.empty())
+        throw UsageError("Give the SUBTITLE to re-time, or --batch FOLDER...");
     if (options.movie.empty() == options.reference.empty())
         throw UsageError("Give either a MOVIE or --reference GOOD_SUBTITLE");
     if (options.frameRate && !(*options.frameRate > 0 && *options.frameRate < 1000))
@@ -133,13 +163,9 @@ void Autosync(const Streams& streams, const AutosyncOptions& options) {
         speech = ReferenceSpeech(reference, frameRate);
     }
 
-    FitOptions fitOptions;
-    fitOptions.split = options.split;
-    const FitResult fit = FitToSpeech(SubtitleIntervals(doc, frameRate), speech, fitOptions);
-    RequireGoodFit(fit);
-    const MappedTimes times = MapTimes(doc, fit, frameRate);
-    // Before the report, which shows two of the new times.
-    CheckTimingLines(doc, times.starts, times.ends, TimeSource::Sound);
+    const FittedDocument fitted = FitDocument(doc, speech, frameRate, options.split);
+    const FitResult& fit = fitted.fit;
+    const Judgement& judgement = fitted.judgement;
 
     // The copy on standard output leaves the report to the error stream.
     std::ostream& out = options.output == kStandardStream ? streams.err : streams.out;
@@ -148,37 +174,77 @@ void Autosync(const Streams& streams, const AutosyncOptions& options) {
     const LinearMap& whole = fit.pieces.front().map;
     if (fit.pieces.size() == 1) {
         out << "map: stretch " << Stretch(whole.stretch) << ", offset " << Seconds(whole.offsetMs)
-            << ", score " << score << '\n';
+            << ", score " << score << ", on speech " << Percent(judgement.speechShares.front())
+            << '\n';
     } else {
         out << "map in " << fit.pieces.size() << " pieces, score " << score << '\n';
-        for (const MapPiece& piece : fit.pieces)
+        for (std::size_t k = 0; k < fit.pieces.size(); ++k) {
+            const MapPiece& piece = fit.pieces[k];
             out << "  subtitles " << piece.first + 1 << "-" << piece.last + 1 << ": stretch "
-                << Stretch(piece.map.stretch) << ", offset " << Seconds(piece.map.offsetMs) << '\n';
+                << Stretch(piece.map.stretch) << ", offset " << Seconds(piece.map.offsetMs)
+                << ", on speech " << Percent(judgement.speechShares[k]) << '\n';
+        }
+    }
+    if (judgement.verdict == Verdict::None) {
+        out << "verdict: none (" << judgement.reason << ")\n";
+        streams.err << PoorFitError(fit.score).what() << '\n';
+        return kExitRefused;
     }
     const SubtitleFormat f = doc.SubtitleFormat;
     const std::size_t last = doc.SubtitleCount - 1u;
+    const MappedTimes& times = fitted.times;
     out << "first subtitle 1: " << TimeToText(f, doc.start(0)) << " -> "
         << TimeToText(f, times.starts.front()) << '\n';
     out << "last subtitle " << last + 1 << ": " << TimeToText(f, doc.start(last)) << " -> "
         << TimeToText(f, times.starts.back()) << '\n';
 
-    if (!options.output.empty()) {
-        Retime(doc, times);
-        WriteOutput(streams, options.output, SubtitleFileBytes(doc));
+    out << "verdict: " << VerdictName(judgement.verdict);
+    if (!judgement.reason.empty())
+        out << " (" << judgement.reason << ")";
+    if (judgement.inPlace) {
+        out << "; already in place, nothing written\n";
+        return kExitInPlace;
     }
+    const bool write = judgement.verdict == Verdict::Sure || options.force;
+    if (judgement.verdict == Verdict::Unsure)
+        out << (options.force ? "; written as --force asks"
+                              : "; nothing written (--force writes it)");
+    out << '\n';
+    if (write && !options.output.empty())
+        WriteOutput(streams, options.output, RetimedBytes(doc, fitted));
+    return write ? 0 : kExitNotSure;
 }
 
 } // namespace
+
+FittedDocument FitDocument(const SubtitleDocument& doc, const SpeechMask& speech, double frameRate,
+                           bool split) {
+    FittedDocument fitted;
+    fitted.frameRate = frameRate;
+    FitOptions fitOptions;
+    fitOptions.split = split;
+    const std::vector<Interval> spans = SubtitleIntervals(doc, frameRate);
+    fitted.fit = FitToSpeech(spans, speech, fitOptions);
+    fitted.judgement = JudgeFit(spans, speech, fitOptions, fitted.fit);
+    if (fitted.judgement.verdict != Verdict::None) {
+        fitted.times = MapTimes(doc, fitted.fit, frameRate);
+        CheckTimingLines(doc, fitted.times.starts, fitted.times.ends, TimeSource::Sound);
+    }
+    return fitted;
+}
+
+std::string RetimedBytes(SubtitleDocument& doc, const FittedDocument& fitted) {
+    Retime(doc, fitted.times);
+    return SubtitleFileBytes(doc);
+}
 
 void AddAutosyncCommand(CLI::App& app, Action& action) {
     auto options = std::make_shared<AutosyncOptions>();
     auto* command = app.add_subcommand(
         "autosync", "Find a subtitle file's true times from a movie's sound (or from a correctly "
                     "timed subtitle file) and write a re-timed copy");
-    command
-        ->add_option("SUBTITLE", options->input,
-                     "Subtitle file to re-time (never written); - reads standard input")
-        ->required();
+    command->add_option("SUBTITLE", options->input,
+                        "Subtitle file to re-time (never written); - reads standard input");
     command->add_option("MOVIE", options->movie, "Movie whose speech the subtitles belong to");
     command->add_option("--reference", options->reference,
                         "A correctly timed subtitle file of the same film, in place of a movie");
@@ -192,12 +258,39 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
                         "streams (default: the first sound stream)");
     command->add_option("--fps", options->frameRate,
                         "Frame rate of MicroDVD frame numbers (default: the movie's, else 25)");
+    command->add_flag("--force", options->force,
+                      "Write the copy also when the verdict is unsure (never when it is none)");
+    command->add_option("--batch", options->batch.folders,
+                        "Sync every movie's subtitles found in these folders (a dry run unless "
+                        "--in-place or --out)");
+    command->add_flag("--recursive", options->batch.recursive,
+                      "--batch: look in every folder below too");
+    command->add_flag("--in-place", options->batch.inPlace,
+                      "--batch: replace each subtitle file that is re-timed, keeping its first "
+                      "original as NAME.orig.EXT");
+    command->add_option("--out", options->batch.out,
+                        "--batch: write the re-timed copies into a mirror of the folders here");
+    command->add_option("--jobs", options->batch.jobs,
+                        "--batch: movies to work on at once (default 1)");
+    command->add_option("--report", options->batch.report,
+                        "--batch: write one JSON line per subtitle to this file");
+    command->add_option("--shard", options->batch.shard,
+                        "--batch: take only share I (0 to N-1) of N of the sorted pairs, for "
+                        "running the same command on many machines");
     command->add_flag("--no-cache", options->noCache,
                       "Decode the movie's sound even when the speech found in it last time is "
                       "kept (in $XDG_CACHE_HOME/velkar), and keep nothing");
     AddMendFlag(*command, options->mend);
+    command->footer(
+        "Every fit gets a verdict: sure (written), unsure (written only with --force) or none "
+        "(refused). A file whose fit moves no subtitle by more than 40 ms is already in place "
+        "and is not written.\n"
+        "Exit codes: 0 written (or sure, without -o), 1 an error, 2 a wrong command line, 3 "
+        "already in place, 4 not sure (nothing written), 5 refused (the subtitles do not match "
+        "the sound). With --batch: 0 when every subtitle was judged, 1 when one was damaged or "
+        "failed.");
     command->callback([&action, options] {
-        action = [options](const Streams& streams) { Autosync(streams, *options); };
+        action = [options](const Streams& streams) { return Autosync(streams, *options); };
     });
 }
 

@@ -35,8 +35,12 @@ void AddAviInfoCommand(CLI::App& app, Action& action) {
         "avi-info", "Print the Video Information report of each AVI file, in the order given");
     auto paths = std::make_shared<std::vector<std::string>>();
     command->add_option("FILE", *paths, "AVI files (any extension)")->required();
-    command->callback(
-        [&action, paths] { action = [paths](std::ostream& out) { AviInfoReports(out, *paths); }; });
+    command->callback([&action, paths] {
+        action = [paths](std::ostream& out) {
+            AviInfoReports(out, *paths);
+            return 0;
+        };
+    });
 }
 
 } // namespace velkar::cli

@@ -51,9 +51,10 @@ int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream
         int code = app.exit(e, out, err);
         return code == 0 ? 0 : 2;
     }
+    int code = 0;
     try {
         if (action)
-            action(Streams{in, out, err});
+            code = action(Streams{in, out, err});
         out.flush();
         if (!out)
             throw VelkarError("Cannot write to standard output");
@@ -64,7 +65,7 @@ int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream
         err << ForTerminal(e.what()) << '\n';
         return 1;
     }
-    return 0;
+    return code;
 }
 
 } // namespace velkar::cli

@@ -21,7 +21,9 @@ struct Streams {
     operator std::ostream&() const { return out; }
 };
 
-using Action = std::function<void(const Streams& streams)>;
+// The work of the chosen subcommand; it returns the exit code (0 unless the command documents
+// others; failures throw).
+using Action = std::function<int(const Streams& streams)>;
 
 // The name that stands for standard input as a file to read, and for standard output as the
 // file to write.

@@ -73,7 +73,10 @@ void AddFileCommand(CLI::App& app, Action& action, const char* name, const char*
     auto path = std::make_shared<std::string>();
     command->add_option("FILE", *path, "Subtitle file; - reads standard input")->required();
     command->callback([&action, path, run] {
-        action = [path, run](const Streams& streams) { run(streams, *path); };
+        action = [path, run](const Streams& streams) {
+            run(streams, *path);
+            return 0;
+        };
     });
 }
 

@@ -49,8 +49,12 @@ void AddMendCommand(CLI::App& app, Action& action) {
     command->add_option("-o,--output", options->output,
                         "File to write the mended copy to (every line not listed as mended "
                         "keeps its bytes)");
-    command->callback(
-        [&action, options] { action = [options](std::ostream& out) { Mend(out, *options); }; });
+    command->callback([&action, options] {
+        action = [options](std::ostream& out) {
+            Mend(out, *options);
+            return 0;
+        };
+    });
 }
 
 } // namespace velkar::cli

@@ -147,7 +147,10 @@ void AddSyncCommand(CLI::App& app, Action& action) {
                         "or 0.000001%");
     AddMendFlag(*command, options->mend);
     command->callback([&action, options] {
-        action = [options](const Streams& streams) { Sync(streams, *options); };
+        action = [options](const Streams& streams) {
+            Sync(streams, *options);
+            return 0;
+        };
     });
 }
 

@@ -7,6 +7,7 @@
 #include "autosync/MovieSpeech.h"
 #include "autosync/SpeechCache.h"
 #include "autosync/SubtitleSpeech.h"
+#include "autosync/Verdict.h"
 #include "document/Errors.h"
 #include "document/Report.h"
 #include "document/TimeCode.h"
@@ -45,6 +46,7 @@ struct TForm1::AutoSynchRun final : velkar::autosync::AnalysisProgress {
     bool stopped = false;
     double frameRate = velkar::autosync::kDefaultFrameRate;
     velkar::autosync::FitResult fit;
+    velkar::autosync::Judgement judgement;
     std::exception_ptr error;
     QThread* thread = nullptr;
 
@@ -68,6 +70,7 @@ struct TForm1::AutoSynchRun final : velkar::autosync::AnalysisProgress {
                 spans.push_back({ValueToMs(format, starts[i], frameRate),
                                  ValueToMs(format, ends[i], frameRate)});
             fit = FitToSpeech(spans, heard->speech, {});
+            judgement = JudgeFit(spans, heard->speech, {}, fit);
         } catch (...) {
             error = std::current_exception();
         }
@@ -157,7 +160,13 @@ void TForm1::autoSynchFinished() {
             QStringLiteral("Auto Synch: the subtitles changed while it listened; nothing changed"));
         return;
     }
-    velkar::autosync::RequireGoodFit(run->fit);
+    using velkar::autosync::Verdict;
+    const velkar::autosync::Judgement& judgement = run->judgement;
+    if (judgement.verdict == Verdict::None) {
+        showResult(QStringLiteral("Auto Synch: none; %1. Nothing changed")
+                       .arg(QString::fromStdString(judgement.reason)));
+        return;
+    }
 
     keepAnchorsInRange();
     const velkar::SubtitleFormat format = m_document.SubtitleFormat;
@@ -182,12 +191,17 @@ void TForm1::autoSynchFinished() {
     const QString lastText = anchorText(m_document.LastAnchor, last);
     txtFirst->setTime(firstText);
     txtLast->setTime(lastText);
-    showResult(QStringLiteral("Auto Synch found the true times: first anchor %1: %2; last anchor "
-                              "%3: %4. Fix Synch applies them")
-                   .arg(m_document.FirstAnchor + 1)
-                   .arg(firstText)
-                   .arg(m_document.LastAnchor + 1)
-                   .arg(lastText));
+    const QString anchors = QStringLiteral("first anchor %1: %2; last anchor %3: %4")
+                                .arg(m_document.FirstAnchor + 1)
+                                .arg(firstText)
+                                .arg(m_document.LastAnchor + 1)
+                                .arg(lastText);
+    if (judgement.verdict == Verdict::Sure)
+        showResult(QStringLiteral("Auto Synch: sure. The true times: %1. Fix Synch applies them")
+                       .arg(anchors));
+    else
+        showResult(QStringLiteral("Auto Synch: unsure; %1. Check these times before Fix Synch: %2")
+                       .arg(QString::fromStdString(judgement.reason), anchors));
     // A player counting in another unit than the document (the external one, milliseconds,
     // with a MicroDVD document) is given the milliseconds.
     const bool sameUnit =

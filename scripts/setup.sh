@@ -15,6 +15,7 @@ packages=(
     dpkg-dev lintian appstream        # the Debian package and its checks
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libwebrtc-audio-processing-dev espeak-ng sox  # sync from sound; test speech
     flite                             # a second speech synthesiser for the detector-lag benchmark
+    parallel                          # GNU parallel: the test that runs a library's shards side by side
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -12,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <tuple>
 
 namespace velkar::autosync {
@@ -187,8 +190,9 @@ TEST_F(AutosyncCommand, ThroughStandardInputAndOutputAsThroughFiles) {
 TEST_F(AutosyncCommand, RefusesAnotherFilmAndWritesNothing) {
     const std::string broken = write("broken.srt", Broken(m_truth, 1.0, 3000.0));
     const Result r = RunCli({"autosync", broken, kClips + "/speech.wav", "-o", path("out.srt")});
-    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.code, 5);
     EXPECT_THAT(r.err, HasSubstr("The subtitles do not match this sound (fit score "));
+    EXPECT_THAT(r.out, HasSubstr("\nverdict: none (the subtitles do not match this sound"));
     EXPECT_FALSE(fs::exists(path("out.srt")));
 
     const std::string nosound = kClips + "/nosound.mkv";
@@ -196,6 +200,283 @@ TEST_F(AutosyncCommand, RefusesAnotherFilmAndWritesNothing) {
     EXPECT_EQ(silent.code, 1);
     EXPECT_EQ(silent.err, "The file " + nosound + " holds no sound\n");
     EXPECT_FALSE(fs::exists(path("out.srt")));
+}
+
+// `text` with the clock times of subtitles `from` on (1-based) moved by `offsetMs`.
+std::string CutAt(const std::string& text, int from, double offsetMs) {
+    const std::size_t at = text.find("\r\n\r\n" + std::to_string(from) + "\r\n");
+    return text.substr(0, at) + Broken(text.substr(at), 1.0, offsetMs);
+}
+
+struct VerdictRun {
+    const char* name;
+    std::string file; // from the true file
+    const char* movie;
+    std::vector<std::string> flags;
+    int code;
+    const char* verdict; // the start of the verdict line
+    bool written;
+};
+
+TEST_F(AutosyncCommand, VerdictsExitCodesAndWhatIsWritten) {
+    const VerdictRun runs[] = {
+        {"late", Broken(m_truth, 1.0, 3200.0), "dialogue.mkv", {}, 0, "verdict: sure\n", true},
+        {"right",
+         m_truth,
+         "dialogue.mkv",
+         {},
+         3,
+         "verdict: sure; already in place, nothing written\n",
+         false},
+        // Cut 8 s short after the sixth line, synced as one piece: the best line lays a half
+        // off the speech.
+        {"cut", CutAt(m_truth, 7, 8000.0), "dialogue.mkv", {}, 4, "verdict: unsure (", false},
+        {"cut, forced",
+         CutAt(m_truth, 7, 8000.0),
+         "dialogue.mkv",
+         {"--force"},
+         0,
+         "verdict: unsure (",
+         true},
+        // Here the best line leaves the first half where it is: not "in place" for all that.
+        {"cut, loud",
+         CutAt(m_truth, 7, 8000.0),
+         "dialogue-loud.mkv",
+         {},
+         4,
+         "verdict: unsure (",
+         false},
+    };
+    for (const VerdictRun& run : runs) {
+        SCOPED_TRACE(run.name);
+        fs::remove(path("out.srt"));
+        std::vector<std::string> args{"autosync", write("in.srt", run.file),
+                                      kClips + "/" + run.movie, "-o", path("out.srt")};
+        args.insert(args.end(), run.flags.begin(), run.flags.end());
+        const Result r = RunCli(args);
+        EXPECT_EQ(r.code, run.code) << r.out << r.err;
+        EXPECT_THAT(r.out, HasSubstr("\n" + std::string(run.verdict))) << r.out;
+        EXPECT_EQ(fs::exists(path("out.srt")), run.written);
+    }
+}
+
+// Every file under `folder` and its bytes (a movie's only as its size).
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path().lexically_relative(folder).generic_string()] =
+                entry.file_size() > 65536 ? std::to_string(entry.file_size()) + " bytes"
+                                          : Read(entry.path());
+    return files;
+}
+
+// The report's lines by subtitle (relative to `root`), without the seconds each took.
+std::map<std::string, nlohmann::json> ReportLines(const std::string& text, const fs::path& root) {
+    std::map<std::string, nlohmann::json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        nlohmann::json j = nlohmann::json::parse(line);
+        j.erase("seconds");
+        lines
+            [fs::path(j["subtitle"].get<std::string>()).lexically_relative(root).generic_string()] =
+                j;
+    }
+    return lines;
+}
+
+// A small library: a film with three subtitles (one late, one right, one cut short), another
+// film's subtitle (and a file that is no subtitle) beside a movie of other speech, and a
+// subtitle two movies could own.
+class AutosyncBatch : public AutosyncCommand {
+  protected:
+    void SetUp() override {
+        AutosyncCommand::SetUp();
+        m_library = m_folder / "library";
+        fs::create_directories(m_library / "A" / "Subs");
+        fs::create_directories(m_library / "C");
+        fs::create_directories(m_library / "D");
+        fs::copy_file(kClips + "/dialogue.mkv", m_library / "A" / "Film.mkv");
+        write("library/A/Film.en.srt", Broken(m_truth, 1.0, 3200.0));
+        write("library/A/Subs/Film.fr.srt", m_truth);
+        write("library/A/Film.cut.srt", CutAt(m_truth, 7, 8000.0));
+        fs::copy_file(kClips + "/speech-aac.mkv", m_library / "C" / "Other.mkv");
+        write("library/C/Other.srt", Broken(m_truth, 1.0, 3200.0));
+        write("library/C/Other.de.srt", "not a subtitle\n");
+        write("library/D/Twin.mkv", "");
+        write("library/D/Twin.mp4", "");
+        write("library/D/Twin.srt", m_truth);
+    }
+    Result batch(std::vector<std::string> flags) {
+        std::vector<std::string> args{"autosync",    "--batch",  m_library.string(),
+                                      "--recursive", "--report", path("report.jsonl"),
+                                      "--jobs",      "2"};
+        args.insert(args.end(), flags.begin(), flags.end());
+        return RunCli(args);
+    }
+    std::map<std::string, nlohmann::json> report() {
+        return ReportLines(Read(path("report.jsonl")), m_library);
+    }
+    fs::path m_library;
+};
+
+TEST_F(AutosyncBatch, ADryRunReportsEverySubtitleAndWritesNothing) {
+    const auto before = Snapshot(m_library);
+    const Result r = batch({});
+    EXPECT_EQ(r.code, 1) << r.err; // the damaged file
+    EXPECT_EQ(Snapshot(m_library), before);
+    const auto lines = report();
+    const std::map<std::string, std::pair<std::string, std::string>> want{
+        {"A/Film.en.srt", {"would write", "sure"}},
+        {"A/Subs/Film.fr.srt", {"already in place", "sure"}},
+        {"A/Film.cut.srt", {"not sure", "unsure"}},
+        {"C/Other.srt", {"refused", "none"}},
+        {"C/Other.de.srt", {"damaged", ""}},
+        {"D/Twin.srt", {"skipped", ""}},
+    };
+    ASSERT_EQ(lines.size(), want.size()) << Read(path("report.jsonl"));
+    for (const auto& [subtitle, expected] : want) {
+        SCOPED_TRACE(subtitle);
+        const nlohmann::json& line = lines.at(subtitle);
+        EXPECT_EQ(line.value("action", ""), expected.first);
+        EXPECT_EQ(line.value("verdict", ""), expected.second);
+    }
+    const nlohmann::json& late = lines.at("A/Film.en.srt");
+    EXPECT_EQ(late["movie"], (m_library / "A" / "Film.mkv").string());
+    EXPECT_EQ(late["format"], "SubRip");
+    EXPECT_GE(late["score"].get<double>(), 8.0);
+    ASSERT_EQ(late["pieces"].size(), 1u);
+    EXPECT_NEAR(late["pieces"][0]["offset_s"].get<double>(), -3.2, 0.1);
+    EXPECT_EQ(late["first"]["file"], "00:00:04,400");
+    EXPECT_THAT(lines.at("D/Twin.srt").value("reason", ""), HasSubstr("ambiguous"));
+    EXPECT_THAT(r.out, HasSubstr("summary: 6 subtitles: 1 would write, 1 already in place, 1 not "
+                                 "sure, 1 refused, 1 damaged, 1 skipped (a dry run"));
+
+    // Without --recursive: the folder given and its Subs folder only.
+    const Result one = RunCli({"autosync", "--batch", (m_library / "A").string()});
+    EXPECT_EQ(one.code, 0) << one.err;
+    EXPECT_THAT(one.out, HasSubstr("summary: 3 subtitles: 1 would write, 1 already in place, 1 not "
+                                   "sure (a dry run"));
+    EXPECT_EQ(RunCli({"autosync", "--batch", m_library.string()}).out,
+              "summary: 0 subtitles (a dry run: nothing written)\n");
+    EXPECT_EQ(Snapshot(m_library), before);
+}
+
+TEST_F(AutosyncBatch, InPlaceKeepsTheFirstOriginalOnceAndASecondRunWritesNothing) {
+    const std::string late = Read(m_library / "A" / "Film.en.srt");
+    const auto before = Snapshot(m_library);
+    batch({"--in-place"});
+    EXPECT_EQ(report().at("A/Film.en.srt").value("action", ""), "written");
+    auto after = Snapshot(m_library);
+    // Only the late file changed, and its original is kept beside it.
+    EXPECT_EQ(after.at("A/Film.en.orig.srt"), late);
+    const auto fixed = Times(after.at("A/Film.en.srt")), truth = Times(m_truth);
+    ASSERT_EQ(fixed.size(), truth.size());
+    for (std::size_t i = 0; i < truth.size(); i += 2)
+        EXPECT_NEAR(double(fixed[i]), double(truth[i]), 150.0);
+    after.erase("A/Film.en.orig.srt");
+    after.at("A/Film.en.srt") = late;
+    EXPECT_EQ(after, before);
+
+    // Again: every file is now in place, nothing is written, the original stays the first.
+    const auto once = Snapshot(m_library);
+    batch({"--in-place"});
+    EXPECT_EQ(Snapshot(m_library), once);
+    EXPECT_EQ(report().at("A/Film.en.srt").value("action", ""), "already in place");
+    // Even when the file is damaged again by hand, the first original is the one kept.
+    write("library/A/Film.en.srt", Broken(m_truth, 1.0, -2000.0));
+    batch({"--in-place"});
+    EXPECT_EQ(Read(m_library / "A" / "Film.en.orig.srt"), late);
+}
+
+TEST_F(AutosyncBatch, OutMirrorsTheTreeAndASecondRunWritesNothing) {
+    const auto before = Snapshot(m_library);
+    const fs::path out = m_folder / "fixed";
+    batch({"--out", out.string()});
+    EXPECT_EQ(Snapshot(m_library), before);
+    const auto copies = Snapshot(out);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies.begin()->first, "A/Film.en.srt");
+    batch({"--out", out.string()});
+    EXPECT_EQ(Snapshot(out), copies);
+    EXPECT_EQ(report().at("A/Film.en.srt").value("action", ""), "already in place");
+}
+
+TEST_F(AutosyncBatch, ThreeSharesUnderGnuParallelMakeOneRun) {
+    fs::create_directories(m_library / "B");
+    fs::copy_file(kClips + "/dialogue-loud.mkv", m_library / "B" / "Loud.mkv");
+    write("library/B/Loud.srt", Broken(m_truth, 1.0, -900.0));
+    batch({});
+    const std::string whole = Read(path("report.jsonl"));
+    // Each share its own process, as on three machines.
+    const std::string command = "cd " + m_folder.string() +
+                                " && parallel --will-cite -j3 " VELKAR_CLI
+                                " autosync --batch library --recursive --shard {}/3 --report "
+                                "share-{}.jsonl ::: 0 1 2 >/dev/null 2>&1";
+    std::system(command.c_str()); // exits with 1 as the damaged file makes every run that has it
+    std::string joined;
+    std::set<std::string> movies;
+    for (int k = 0; k < 3; ++k) {
+        const fs::path report = m_folder / ("share-" + std::to_string(k) + ".jsonl");
+        ASSERT_TRUE(fs::exists(report)) << "GNU parallel did not run share " << k;
+        const std::string share = Read(report);
+        // A movie's subtitles all in one share: its sound decoded on one machine.
+        std::set<std::string> here;
+        for (const auto& [subtitle, line] : ReportLines(share, "library"))
+            if (!line["movie"].is_null())
+                here.insert(line["movie"].get<std::string>());
+        for (const std::string& movie : here)
+            EXPECT_TRUE(movies.insert(movie).second) << movie << " in two shares";
+        joined += share;
+    }
+    EXPECT_EQ(movies.size(), 3u);
+    auto one = ReportLines(whole, m_library);
+    auto shares = ReportLines(joined, "library");
+    ASSERT_EQ(shares.size(), one.size()) << joined;
+    // The paths differ only by the folder the command was given.
+    for (auto& [subtitle, line] : one) {
+        SCOPED_TRACE(subtitle);
+        nlohmann::json& other = shares.at(subtitle);
+        for (const char* key : {"movie", "subtitle", "reason"})
+            if (line.contains(key) && line[key].is_string()) {
+                std::string text = line[key].get<std::string>();
+                for (std::size_t at; (at = text.find(m_library.string())) != std::string::npos;)
+                    text.replace(at, m_library.string().size(), "library");
+                line[key] = text;
+            }
+        EXPECT_EQ(line, other);
+    }
+}
+
+TEST_F(AutosyncBatch, FilesAreMendedOnlyWhenAskedAndTheReportSaysSo) {
+    // Times with a dot before the milliseconds, a fault mending puts right.
+    write("library/A/Film.dots.srt", ReplaceClocks(Broken(m_truth, 1.0, 3200.0), [](long ms) {
+              char clock[64];
+              std::snprintf(clock, sizeof clock, "00:%02ld:%02ld.%03ld", ms / 60000, ms / 1000 % 60,
+                            ms % 1000);
+              return std::string(clock);
+          }));
+    batch({});
+    EXPECT_EQ(report().at("A/Film.dots.srt").value("action", ""), "damaged");
+    batch({"--mend"});
+    const nlohmann::json line = report().at("A/Film.dots.srt");
+    EXPECT_EQ(line.value("action", ""), "would write");
+    EXPECT_THAT(line.value("mended", ""), HasSubstr("time lines written in the standard form"));
+    EXPECT_FALSE(report().at("A/Film.en.srt").contains("mended"));
+}
+
+TEST_F(AutosyncBatch, OptionsThatDoNotGoTogether) {
+    const std::string dir = m_library.string();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"autosync", "--batch", dir, "--in-place", "--out", path("x")},
+             {"autosync", "--batch", dir, "--jobs", "0"},
+             {"autosync", "--batch", dir, "--shard", "3/3"},
+             {"autosync", "--batch", dir, "--shard", "1"},
+             {"autosync", "--batch", dir, "-o", path("x")},
+             {"autosync", path("a.srt"), "--in-place"},
+             {"autosync"}})
+        EXPECT_EQ(RunCli(args).code, 2) << testing::PrintToString(args);
+    EXPECT_EQ(RunCli({"autosync", "--batch", path("nowhere")}).code, 1);
 }
 
 TEST_F(AutosyncCommand, ATimeThatWouldFallBeforeTheStartSaysWhatToDoAndWritesNothing) {

@@ -4,6 +4,7 @@
 
 #include "autosync/Fit.h"
 #include "autosync/Fft.h"
+#include "autosync/Verdict.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -137,6 +138,106 @@ TEST(FitSplit, KeepsOnePieceWhenNothingWasCut) {
     const FitResult fit = FitToSpeech(file, HeardSpeech(truth, 600000.0, 22), options);
     ASSERT_EQ(fit.pieces.size(), 1u);
     EXPECT_LT(WorstStartError(fit, file, truth), 90.0);
+}
+
+// The verdict on fits of a 10-minute film whose file is broken in a known way. `claimed`, when
+// given, replaces the fit found with one that places the subtitles' middle right but with
+// another stretch: the kind of fit that must never pass as sure.
+struct VerdictCase {
+    const char* name;
+    LinearMap damage; // true = stretch * file + offset
+    bool anotherFilm;
+    double claimedStretch; // 0: the fit found
+    Verdict verdict;
+    bool inPlace;
+};
+
+class FitVerdict : public testing::TestWithParam<VerdictCase> {};
+
+TEST_P(FitVerdict, OnABrokenFilm) {
+    const VerdictCase& c = GetParam();
+    const auto truth = TrueSubtitles(31, 10);
+    const SpeechMask speech =
+        HeardSpeech(c.anotherFilm ? TrueSubtitles(32, 10) : truth, 600000.0, 33);
+    const auto file = Broken(truth, c.damage);
+    FitResult fit = FitToSpeech(file, speech, {});
+    if (c.claimedStretch != 0) {
+        const double middle = (file.front().start + file.back().end) / 2.0;
+        const double at = fit.pieces[0].map(middle);
+        fit.pieces[0].map = {c.claimedStretch, at - c.claimedStretch * middle};
+    }
+    const Judgement j = JudgeFit(file, speech, {}, fit);
+    EXPECT_EQ(j.verdict, c.verdict) << j.reason;
+    EXPECT_EQ(j.inPlace, c.inPlace) << j.reason;
+    EXPECT_EQ(j.reason.empty(), c.verdict == Verdict::Sure) << j.reason;
+    ASSERT_EQ(j.speechShares.size(), 1u);
+    // The right placement lays most of the subtitles on speech, another film's about as much as
+    // chance does.
+    if (c.verdict == Verdict::Sure) {
+        EXPECT_GT(j.speechShares[0], 0.6);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FitVerdict,
+    testing::Values(
+        VerdictCase{"Shifted", {1.0, 61234.0}, false, 0, Verdict::Sure, false},
+        // The detector hears onsets some 50 ms late, which the fit follows: a file 50 ms early
+        // is right as far as the sound can tell, 30 ms early is within 40 ms of it.
+        VerdictCase{"AlreadyRight", {1.0, -50.0}, false, 0, Verdict::Sure, true},
+        VerdictCase{"ThirtyMsEarly", {1.0, -30.0}, false, 0, Verdict::Sure, true},
+        VerdictCase{"TwoHundredMsLate", {1.0, 200.0}, false, 0, Verdict::Sure, false},
+        VerdictCase{
+            "FrameRate", {25.0 / (24000.0 / 1001.0), 12000.0}, false, 0, Verdict::Sure, false},
+        VerdictCase{"FrameRateOtherWay", {24.0 / 25.0, -3000.0}, false, 0, Verdict::Sure, false},
+        // Not a frame-rate ratio, but each half of the film scores as a whole fit must.
+        VerdictCase{"OddStretch", {1.0007, 20000.0}, false, 0, Verdict::Sure, false},
+        VerdictCase{"AnotherFilm", {1.0, 5000.0}, true, 0, Verdict::None, false},
+        // Stretches made up for a file that was only shifted: the halves do not follow them.
+        VerdictCase{"InventedFrameRate", {1.0, 5000.0}, false, 25.0 / 24.0, Verdict::Unsure, false},
+        VerdictCase{"InventedSmallRatio",
+                    {1.0, 5000.0},
+                    false,
+                    24.0 / (24000.0 / 1001.0),
+                    Verdict::Unsure,
+                    false},
+        VerdictCase{"InventedOddStretch", {1.0, 5000.0}, false, 1.002, Verdict::Unsure, false}),
+    [](const testing::TestParamInfo<VerdictCase>& info) { return std::string(info.param.name); });
+
+TEST(FitVerdictPieces, APieceOffTheSpeechIsUnsure) {
+    const auto truth = TrueSubtitles(41, 10);
+    const SpeechMask speech = HeardSpeech(truth, 600000.0, 42);
+    FitResult fit = FitToSpeech(truth, speech, {});
+    ASSERT_EQ(JudgeFit(truth, speech, {}, fit).verdict, Verdict::Sure);
+    // The same map cut in two, the second piece 7 s off.
+    const std::size_t half = truth.size() / 2;
+    MapPiece second = fit.pieces[0];
+    fit.pieces[0].last = half - 1;
+    second.first = half;
+    second.map.offsetMs += 7000.0;
+    fit.pieces.push_back(second);
+    const Judgement j = JudgeFit(truth, speech, {}, fit);
+    ASSERT_EQ(j.speechShares.size(), 2u);
+    EXPECT_GT(j.speechShares[0], 0.6);
+    EXPECT_LT(j.speechShares[1], 0.5);
+    EXPECT_EQ(j.verdict, Verdict::Unsure);
+    EXPECT_THAT(j.reason, HasSubstr("piece 2 lays only "));
+}
+
+TEST(FitVerdictPieces, AStretchNeedsEnoughSubtitlesInEachHalf) {
+    const auto truth = TrueSubtitles(51, 10);
+    const SpeechMask speech = HeardSpeech(truth, 600000.0, 52);
+    const std::vector<Interval> few(truth.begin(), truth.begin() + 5);
+    const auto file = Broken(few, {25.0 / 24.0, 1000.0});
+    FitResult fit;
+    fit.score = 2 * kMinimumScore;
+    fit.pieces = {{0, 4, {25.0 / 24.0, 1000.0}}};
+    const Judgement j = JudgeFit(file, speech, {}, fit);
+    EXPECT_EQ(j.verdict, Verdict::Unsure);
+    EXPECT_THAT(j.reason, HasSubstr("not confirmed by both halves"));
+    // Nothing to judge: never a crash.
+    EXPECT_EQ(JudgeFit({}, speech, {}, FitResult{{{0, 0, {}}}, 0.0}).verdict, Verdict::None);
+    EXPECT_EQ(JudgeFit(file, SpeechMask{}, {}, fit).verdict, Verdict::Unsure);
 }
 
 TEST(FitRefusal, AnotherFilmsSubtitlesScoreLow) {

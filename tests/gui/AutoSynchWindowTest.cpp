@@ -1,6 +1,7 @@
 // "Auto Synch" on a minute of dialogue made at test time (tests/autosync/make_clips.sh): the
 // anchors' true starts come from the movie's sound into the time fields, the player goes to
-// the first; another film's sound is refused; a second press cancels.
+// the first, and the result row gives the verdict; another film's sound fills nothing; a second
+// press cancels.
 
 #include "GuiTest.h"
 
@@ -44,13 +45,15 @@ std::string Clock(long ms, char separator) {
     return text;
 }
 
-// The dialogue as a SubRip or MicroDVD (25 fps) file, every time 3.2 s late.
-std::string Late(bool microDvd) {
+// The dialogue as a SubRip or MicroDVD (25 fps) file, every time 3.2 s late; with `cut`, the
+// lines from the seventh on `cut` ms later still (a film cut short there).
+std::string Late(bool microDvd, long cut = 0) {
     std::string file;
     int k = 0;
     for (auto [s, e] : Truth()) {
-        s += 3200;
-        e += 3200;
+        const long late = 3200 + (k >= 6 ? cut : 0);
+        s += late;
+        e += late;
         if (microDvd)
             file += "{" + std::to_string(std::lround(s * 0.025)) + "}{" +
                     std::to_string(std::lround(e * 0.025)) + "}Line\r\n";
@@ -124,7 +127,7 @@ TEST_P(AutoSynchFormats, FillsTheAnchorsTrueStartsAndSeeksToTheFirst) {
     EXPECT_NEAR(first, double(truth.front().first), 150.0);
     EXPECT_NEAR(last, double(truth.back().first), 150.0);
     EXPECT_EQ(form().lblResult->text(),
-              "Auto Synch found the true times: first anchor 1: " + form().txtFirst->text() +
+              "Auto Synch: sure. The true times: first anchor 1: " + form().txtFirst->text() +
                   "; last anchor " + QString::number(form().document().LastAnchor + 1) + ": " +
                   form().txtLast->text() + ". Fix Synch applies them");
     EXPECT_TRUE(QTest::qWaitFor(
@@ -143,12 +146,34 @@ TEST_F(AutoSynchButton, AnotherFilmsSoundIsRefusedAndNothingFilled) {
         GTEST_SKIP() << "libmpv cannot start here";
     ASSERT_FALSE(HasFailure());
     const QString before = form().txtFirst->text();
+    const QString lastBefore = form().txtLast->text();
     press();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].startsWith("The subtitles do not match this sound (fit score "))
-        << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(form().lblResult->text().startsWith(
+        "Auto Synch: none; the subtitles do not match this sound (fit score "))
+        << form().lblResult->text().toStdString();
+    EXPECT_TRUE(form().lblResult->text().endsWith(". Nothing changed"));
     EXPECT_EQ(form().txtFirst->text(), before);
-    EXPECT_EQ(form().lblResult->text(), "");
+    EXPECT_EQ(form().txtLast->text(), lastBefore);
+}
+
+TEST_F(AutoSynchButton, AnUnsureFitFillsTheFieldsAndAsksToCheck) {
+    // Cut 8 s short after the sixth line: one line cannot lay both halves on the speech.
+    openBytes(Late(false, 8000));
+    if (!openMovie("dialogue.mkv"))
+        GTEST_SKIP() << "libmpv cannot start here";
+    ASSERT_FALSE(HasFailure());
+    const QString before = form().txtFirst->text();
+    press();
+    EXPECT_TRUE(dialogs.messages.empty());
+    const QString result = form().lblResult->text();
+    EXPECT_TRUE(result.startsWith("Auto Synch: unsure; ")) << result.toStdString();
+    EXPECT_TRUE(result.endsWith(
+        ". Check these times before Fix Synch: first anchor 1: " + form().txtFirst->text() +
+        "; last anchor " + QString::number(form().document().LastAnchor + 1) + ": " +
+        form().txtLast->text()))
+        << result.toStdString();
+    EXPECT_NE(form().txtFirst->text(), before);
 }
 
 TEST_F(AutoSynchButton, ASecondPressCancels) {
