@@ -310,6 +310,14 @@ void TimingStrip::updatePreview() {
     }
 }
 
+void TimingStrip::documentReplaced() {
+    m_points.clear();
+    m_selected = -1;
+    m_blocks.clear();
+    documentChanged();
+    m_ghosts.clear();
+}
+
 void TimingStrip::documentChanged() {
     std::vector<strip::Span> spans = spansOf(m_form.document());
     // A change that moved many subtitles at once leaves their old places as ghosts.
@@ -375,8 +383,12 @@ void TimingStrip::analysisFinished() {
         lblStatus->setText(QString());
         return;
     }
-    m_sound = std::make_shared<const autosync::MovieSpeech>(std::move(*run->found));
     lblStatus->setText(QString());
+    showSound(std::make_shared<const autosync::MovieSpeech>(std::move(*run->found)));
+}
+
+void TimingStrip::showSound(std::shared_ptr<const autosync::MovieSpeech> sound) {
+    m_sound = std::move(sound);
     m_view.setFilmMs(m_sound->speech.lengthMs());
     documentChanged(); // MicroDVD blocks move to the movie's frame rate
     m_ghosts.clear();
