@@ -69,6 +69,7 @@ TEST(LineStore, SplitsAtEveryLineEndWhereverItFallsAndJoinsBackTheSameBytes) {
             c = alphabet[random() % 4];
         const LineStore store = LineStore::Split(bytes);
         ASSERT_EQ(LinesOf(store), SplitByteByByte(bytes)) << testing::PrintToString(bytes);
+        ASSERT_EQ(LineStore::Count(bytes), store.size()) << testing::PrintToString(bytes);
         ASSERT_EQ(JoinLines(store), bytes);
     }
 }
@@ -86,6 +87,7 @@ TEST(LineStore, TheTextEndsAtTheFirstNulWhereverItFalls) {
         text[at] = '\0';
         text[std::min(at + 70, text.size() - 1)] = '\0';
         ASSERT_EQ(LinesOf(LineStore::Split(text)), SplitByteByByte(bytes.substr(0, at))) << at;
+        ASSERT_EQ(LineStore::Count(text), SplitByteByByte(bytes.substr(0, at)).size()) << at;
     }
 }
 
