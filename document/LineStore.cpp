@@ -91,26 +91,37 @@ std::size_t CountLines(const char* const begin, const char*& end) {
     std::size_t count = 0;
     const char* p = begin;
 #ifdef __SSE2__
-    // As ForEachLine: a line ends at every LF and at every CR that no LF follows.
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
-    for (; end - p >= 64; p += 64) {
-        std::uint64_t crs = 0, lfs = 0, nuls = 0;
+    // As ForEachLine: a line ends at every LF and at every CR that no LF follows. 64 bytes at a
+    // time, each byte that ends a line adding 1 to its lane of a byte counter, which is emptied
+    // into a wider one before any lane could pass 255; the byte after each is looked at too.
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+    __m128i lanes = zero, total = zero;
+    int rounds = 0;
+    for (; end - p > 64; p += 64) {
+        __m128i v[4];
+        int nuls = 0;
         for (int k = 0; k < 4; ++k) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-            auto bits = [&](__m128i c) {
-                return static_cast<std::uint64_t>(
-                           static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, c))))
-                       << (16 * k);
-            };
-            crs |= bits(cr);
-            lfs |= bits(lf);
-            nuls |= bits(nul);
+            v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            nuls |= _mm_movemask_epi8(_mm_cmpeq_epi8(v[k], zero));
         }
         if (nuls != 0)
             break; // the bytes from here on are counted one by one, up to the NUL
-        const std::uint64_t lfNext = (lfs >> 1) | (end - p > 64 && p[64] == '\n' ? 1ull << 63 : 0);
-        count += static_cast<std::size_t>(__builtin_popcountll(lfs | (crs & ~lfNext)));
+        for (int k = 0; k < 4; ++k) {
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
+            const __m128i ends =
+                _mm_or_si128(_mm_cmpeq_epi8(v[k], lf),
+                             _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(v[k], cr)));
+            lanes = _mm_sub_epi8(lanes, ends); // a match is -1
+        }
+        if (++rounds == 63) {
+            total = _mm_add_epi64(total, _mm_sad_epu8(lanes, zero));
+            lanes = zero;
+            rounds = 0;
+        }
     }
+    total = _mm_add_epi64(total, _mm_sad_epu8(lanes, zero));
+    count = static_cast<std::size_t>(_mm_cvtsi128_si64(total)) +
+            static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(total, total)));
 #endif
     for (; p < end; ++p) {
         if (*p == '\0') {

@@ -72,6 +72,14 @@ TEST(LineStore, SplitsAtEveryLineEndWhereverItFallsAndJoinsBackTheSameBytes) {
         ASSERT_EQ(LineStore::Count(bytes), store.size()) << testing::PrintToString(bytes);
         ASSERT_EQ(JoinLines(store), bytes);
     }
+    // Long texts, of line ends only and of mixed bytes: counted as many lines as split.
+    for (const char* pattern : {"\n", "\r", "\r\n", "ab\r\r\n\n"}) {
+        std::string bytes;
+        while (bytes.size() < 40000)
+            bytes += pattern;
+        bytes.push_back('a');
+        EXPECT_EQ(LineStore::Count(bytes), SplitByteByByte(bytes).size()) << pattern;
+    }
 }
 
 TEST(LineStore, TheTextEndsAtTheFirstNulWhereverItFalls) {
