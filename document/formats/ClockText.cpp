@@ -235,8 +235,11 @@ std::int32_t ReadFileClock(std::string_view t, int minHours, char separator, int
     // Hours are present when two colons follow.
     std::int64_t hours = 0;
     std::size_t first = digits(k);
-    const bool hasHours = k + first < t.size() && t[k + first] == ':' &&
-                          t.find(':', k + first + 1) != std::string_view::npos;
+    // (Looked for in place: a clock is a few characters, shorter than a library call costs.)
+    bool secondColon = false;
+    for (std::size_t c = k + first + 1; c < t.size() && !secondColon; ++c)
+        secondColon = t[c] == ':';
+    const bool hasHours = k + first < t.size() && t[k + first] == ':' && secondColon;
     if (hasHours) {
         if (first < static_cast<std::size_t>(std::max(minHours, 1)) || first > 9)
             return 0;
