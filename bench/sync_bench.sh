@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times whole `velkar-cli sync` runs on 65,535-subtitle files of each format (ASS/SSA and WebVTT
-# should take at most 1.3x the SubRip file's median), beside
-# srt-linear-timeshift (python3-srt) and ffmpeg on the SubRip file with the same two points.
+# should take at most 1.3x the SubRip file's median), beside `cp` of each file (the floor: reading
+# and writing the bytes, in the same folder on the same disk), and beside srt-linear-timeshift
+# (python3-srt) and ffmpeg on the SubRip file with the same two points. Each sync's median is
+# printed as a multiple of the copy of its own file.
 # Usage: bench/sync_bench.sh [BUILD_FOLDER]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +34,12 @@ for args in "bench.srt --first 00:00:02,000 --last 21:00:00,000" \
 done
 
 echo "== wall time (hyperfine)"
+copies=()
+for file in bench.srt bench.sub bench-subviewer.sub bench.ass bench.vtt bench-mpl2.txt; do
+    copies+=(-n "cp $file" "cp $work/$file $work/copy-$file")
+done
 hyperfine --warmup 3 --min-runs 20 --export-markdown "$work/times.md" --export-json "$work/times.json" \
+    "${copies[@]}" \
     -n "velkar-cli sync (SubRip)" \
     "$cli sync $work/bench.srt --first 00:00:02,000 --last 21:00:00,000 -o $work/o.srt" \
     -n "velkar-cli sync (MicroDVD)" \
@@ -55,7 +62,15 @@ echo "== medians, and how many times slower each reference is than velkar-cli on
 python3 - "$work/times.json" <<'PY'
 import json, sys
 runs = json.load(open(sys.argv[1]))["results"]
-ours = next(r["median"] for r in runs if r["command"] == "velkar-cli sync (SubRip)")
+median = {r["command"]: r["median"] for r in runs}
+ours = median["velkar-cli sync (SubRip)"]
 for r in runs:
-    print(f'{r["command"]}: median {r["median"] * 1000:.1f} ms ({r["median"] / ours:.1f}x)')
+    if not r["command"].startswith("cp "):
+        print(f'{r["command"]}: median {r["median"] * 1000:.1f} ms ({r["median"] / ours:.1f}x)')
+print("== each sync's median as a multiple of cp of the same file")
+files = {"SubRip": "bench.srt", "MicroDVD": "bench.sub", "SubViewer 2.0": "bench-subviewer.sub",
+         "ASS": "bench.ass", "WebVTT": "bench.vtt", "MPL2": "bench-mpl2.txt"}
+for name, file in files.items():
+    sync, copy = median[f"velkar-cli sync ({name})"], median[f"cp {file}"]
+    print(f"{name}: sync {sync * 1000:.1f} ms, cp {copy * 1000:.1f} ms: {sync / copy:.2f}x cp")
 PY

@@ -27,6 +27,13 @@ void WriteOutput(const Streams& streams, const std::string& path, std::string_vi
         WriteFileAtomically(path, bytes);
 }
 
+void WriteOutput(const Streams& streams, const std::string& path, const SubtitleDocument& doc) {
+    if (path == kStandardStream)
+        WriteSubtitleLines(doc, streams.out);
+    else
+        WriteSubtitleLines(doc, path);
+}
+
 int Run(int argc, char** argv, std::ostream& out, std::ostream& err) {
     return Run(argc, argv, std::cin, out, err);
 }

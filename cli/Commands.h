@@ -2,6 +2,8 @@
 // The subcommands of velkar-cli. Each Add...Command registers its subcommand on `app`; when
 // that subcommand is chosen its callback stores the work to run in `action`.
 
+#include "document/SubtitleDocument.h"
+
 #include <CLI/CLI.hpp>
 
 #include <functional>
@@ -45,6 +47,8 @@ void AddMendCommand(CLI::App& app, Action& action);
 
 // Writes `bytes` (a whole re-timed file) to standard output, or atomically to the file `path`.
 void WriteOutput(const Streams& streams, const std::string& path, std::string_view bytes);
+// Writes the file `doc`'s lines make (SubtitleFileBytes) the same way, straight from the lines.
+void WriteOutput(const Streams& streams, const std::string& path, const SubtitleDocument& doc);
 
 // A message of the program as the terminal shows it: each LF CR pair becomes one newline.
 std::string ForTerminal(std::string_view message);

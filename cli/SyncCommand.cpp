@@ -108,7 +108,7 @@ void Sync(const Streams& streams, const SyncOptions& options) {
         piecewise
             ? FixSynchPiecewise(doc, PiecewiseAnchors(options.anchors, doc.SubtitleCount), progress)
             : FixSynch(doc, options.firstTime, options.lastTime, tolerance, progress);
-    WriteOutput(streams, options.output, SubtitleFileBytes(doc));
+    WriteOutput(streams, options.output, doc);
     // The copy on standard output leaves the summary to the error stream.
     (options.output == kStandardStream ? streams.err : streams.out)
         << SynchResultText(outcome, doc.SubtitleFormat) << '\n';

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -152,39 +153,45 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     SafeWriteBytes(path, bytes);
 }
 
+bool PutFileBytes(const LineStore& lines, std::string_view prefix,
+                  const std::function<bool(std::string_view)>& put) {
+    // Runs of lines that stand in memory as the file will hold them go out as they are; other
+    // lines, and short runs, are gathered in one buffer first.
+    std::string buffer;
+    constexpr std::size_t kChunk = 1 << 18, kDirect = 1 << 14;
+    buffer.reserve(std::min(kChunk + 4096, prefix.size() + 4096));
+    buffer.append(prefix);
+    std::string_view run;
+    for (std::size_t i = 0; i < lines.size();) {
+        if (const std::size_t count = lines.StoredRun(i, run)) {
+            i += count;
+            if (run.size() >= kDirect) {
+                if ((!buffer.empty() && !put(buffer)) || !put(run))
+                    return false;
+                buffer.clear();
+                continue;
+            }
+            buffer.append(run);
+        } else {
+            buffer.append(lines[i]);
+            buffer.append(LineBreakBytes(lines.lineBreak(i)));
+            ++i;
+        }
+        if (buffer.size() >= kChunk) {
+            if (!put(buffer))
+                return false;
+            buffer.clear();
+        }
+    }
+    return buffer.empty() || put(buffer);
+}
+
 void WriteLinesAtomically(const std::string& path, const LineStore& lines,
                           std::string_view prefix) {
     SafeWrite(path, [&](int fd) {
-        // Runs of lines that stand in memory as the file will hold them go out as they are;
-        // other lines, and short runs, are gathered in one buffer first.
-        std::string buffer;
-        constexpr std::size_t kChunk = 1 << 18, kDirect = 1 << 14;
-        buffer.reserve(kChunk + 4096);
-        buffer.append(prefix);
-        std::string_view run;
-        for (std::size_t i = 0; i < lines.size();) {
-            if (const std::size_t count = lines.StoredRun(i, run)) {
-                i += count;
-                if (run.size() >= kDirect) {
-                    if (!WriteAll(fd, buffer.data(), buffer.size()) ||
-                        !WriteAll(fd, run.data(), run.size()))
-                        return false;
-                    buffer.clear();
-                    continue;
-                }
-                buffer.append(run);
-            } else {
-                buffer.append(lines[i]);
-                buffer.append(LineBreakBytes(lines.lineBreak(i)));
-                ++i;
-            }
-            if (buffer.size() >= kChunk) {
-                if (!WriteAll(fd, buffer.data(), buffer.size()))
-                    return false;
-                buffer.clear();
-            }
-        }
-        return WriteAll(fd, buffer.data(), buffer.size());
+        return PutFileBytes(lines, prefix, [fd](std::string_view bytes) {
+            return WriteAll(fd, bytes.data(), bytes.size());
+        });
     });
 }
 
@@ -195,6 +202,18 @@ void WriteSubtitleLines(const SubtitleDocument& doc, const std::string& path) {
         WriteFileAtomically(path, SubtitleFileBytes(doc));
     else
         WriteLinesAtomically(path, doc.SubtitleLines, doc.ByteOrderMark);
+}
+
+void WriteSubtitleLines(const SubtitleDocument& doc, std::ostream& out) {
+    if (IsUtf16Mark(doc.ByteOrderMark)) {
+        const std::string bytes = SubtitleFileBytes(doc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return;
+    }
+    PutFileBytes(doc.SubtitleLines, doc.ByteOrderMark, [&out](std::string_view bytes) {
+        return static_cast<bool>(
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+    });
 }
 
 } // namespace velkar

@@ -6,6 +6,8 @@
 #include "document/SubtitleDocument.h"
 #include "document/Unicode.h"
 
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +49,13 @@ std::string SubtitleFileBytes(const SubtitleDocument& doc);
 // file or the whole new one. Throws FileCreateError ("Cannot create file <path>: <reason>").
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// Hands `put` the bytes JoinLines(lines, prefix) would make, in order, in pieces: runs of lines
+// that stand in memory as the file holds them (all of a file's lines until one is rewritten
+// longer) go as they are, without a copy; other lines are gathered into chunks. Stops at the
+// first `put` that gives false, and then gives false.
+bool PutFileBytes(const LineStore& lines, std::string_view prefix,
+                  const std::function<bool(std::string_view)>& put);
+
 // Writes `prefix`, then every line followed by its line end, to `path` atomically (as
 // WriteFileAtomically).
 void WriteLinesAtomically(const std::string& path, const LineStore& lines,
@@ -54,6 +63,8 @@ void WriteLinesAtomically(const std::string& path, const LineStore& lines,
 
 // Writes SubtitleFileBytes(doc) to `path` atomically.
 void WriteSubtitleLines(const SubtitleDocument& doc, const std::string& path);
+// Writes SubtitleFileBytes(doc) to `out`, building no copy of them where the lines allow.
+void WriteSubtitleLines(const SubtitleDocument& doc, std::ostream& out);
 
 // Reads a whole file into memory; throws FileOpenError.
 std::string ReadWholeFile(const std::string& path);

@@ -85,6 +85,58 @@ template <typename Add> void ForEachLine(const char* const begin, const char* co
         add(start, end, LineBreak::None);
 }
 
+// The number of lines ForEachLine finds in [begin, *end) and, where a NUL byte ends the text
+// before *end, *end moved to it: one pass over the bytes, only counting.
+std::size_t CountLines(const char* const begin, const char*& end) {
+    std::size_t count = 0;
+    const char* p = begin;
+#ifdef __SSE2__
+    // As ForEachLine: a line ends at every LF and at every CR that no LF follows. 64 bytes at a
+    // time, each byte that ends a line adding 1 to its lane of a byte counter, which is emptied
+    // into a wider one before any lane could pass 255; the byte after each is looked at too.
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+    __m128i lanes = zero, total = zero;
+    int rounds = 0;
+    for (; end - p > 64; p += 64) {
+        __m128i v[4];
+        int nuls = 0;
+        for (int k = 0; k < 4; ++k) {
+            v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            nuls |= _mm_movemask_epi8(_mm_cmpeq_epi8(v[k], zero));
+        }
+        if (nuls != 0)
+            break; // the bytes from here on are counted one by one, up to the NUL
+        for (int k = 0; k < 4; ++k) {
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
+            const __m128i ends =
+                _mm_or_si128(_mm_cmpeq_epi8(v[k], lf),
+                             _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(v[k], cr)));
+            lanes = _mm_sub_epi8(lanes, ends); // a match is -1
+        }
+        if (++rounds == 63) {
+            total = _mm_add_epi64(total, _mm_sad_epu8(lanes, zero));
+            lanes = zero;
+            rounds = 0;
+        }
+    }
+    total = _mm_add_epi64(total, _mm_sad_epu8(lanes, zero));
+    count = static_cast<std::size_t>(_mm_cvtsi128_si64(total)) +
+            static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(total, total)));
+#endif
+    for (; p < end; ++p) {
+        if (*p == '\0') {
+            end = p;
+            break;
+        }
+        if (*p == '\n' || (*p == '\r' && !(p + 1 < end && p[1] == '\n')))
+            ++count;
+    }
+    // A last line that no line end closes.
+    if (end > begin && end[-1] != '\n' && end[-1] != '\r')
+        ++count;
+    return count;
+}
+
 // A line's length as stored; no line comes near 4 GiB (files above 256 MiB are never read),
 // and one that did would be refused rather than cut.
 std::uint32_t CheckedSize(std::size_t size) {
@@ -200,22 +252,25 @@ LineStore LineStore::Split(Block block, std::size_t skip) {
     LineStore store;
     skip = std::min(skip, block.size());
     const char* const begin = block.data() + skip;
-    std::size_t size = block.size() - skip;
-    if (const void* nul = size == 0 ? nullptr : std::memchr(begin, '\0', size))
-        size = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
+    const char* end = block.data() + block.size();
     // Counted first, so that the table of lines takes 16 bytes a line (where the line is and
     // its line end) and no more, even while it is filled (a file of bare line ends would otherwise
     // cost many times its size).
-    std::size_t count = 0;
-    ForEachLine(begin, begin + size, [&](const char*, const char*, LineBreak) { ++count; });
+    const std::size_t count = CountLines(begin, end);
     store.m_lines.reserve(count);
     AdviseHugePages(store.m_lines.data(), store.m_lines.capacity() * sizeof(Line));
-    ForEachLine(begin, begin + size, [&](const char* first, const char* last, LineBreak end) {
-        store.m_lines.push_back({first, CheckedSize(static_cast<std::size_t>(last - first)), end});
+    ForEachLine(begin, end, [&](const char* first, const char* last, LineBreak lineBreak) {
+        store.m_lines.push_back(
+            {first, CheckedSize(static_cast<std::size_t>(last - first)), lineBreak});
     });
     store.m_used = block.size();
     store.m_blocks.push_back(std::move(block));
     return store;
+}
+
+std::size_t LineStore::Count(std::string_view bytes) {
+    const char* end = bytes.data() + bytes.size();
+    return bytes.empty() ? 0 : CountLines(bytes.data(), end);
 }
 
 char* LineStore::Allocate(std::size_t size, LineBreak lineBreak) {

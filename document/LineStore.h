@@ -117,6 +117,8 @@ class LineStore {
     // The lines of block bytes `skip` .. end, split as above; the store keeps the block and
     // rewrites lines in it.
     static LineStore Split(Block block, std::size_t skip = 0);
+    // The number of lines Split(bytes) makes, counted in one pass without making them.
+    static std::size_t Count(std::string_view bytes);
 
     std::size_t size() const { return m_lines.size(); }
     bool empty() const { return m_lines.empty(); }

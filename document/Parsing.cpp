@@ -73,7 +73,8 @@ TableBuilder::TableBuilder(SubtitleDocument& doc, std::vector<std::string>* dial
     const std::size_t most = std::min(doc.SubtitleLines.size(), kMaxSubtitles);
     doc.TimingTable[0].reserve(most);
     doc.TimingTable[1].reserve(most);
-    doc.SubtitleTexts.reserve(most);
+    if (m_texts)
+        doc.SubtitleTexts.reserve(most);
     doc.SubtitleLineIndex.reserve(most);
     if (dialogs)
         dialogs->clear();
@@ -84,7 +85,8 @@ std::size_t TableBuilder::add() {
         throw VelkarError("The Subtitle file holds more than 65535 subtitles");
     m_doc.TimingTable[0].push_back(0);
     m_doc.TimingTable[1].push_back(0);
-    m_doc.SubtitleTexts.emplace_back();
+    if (m_texts)
+        m_doc.SubtitleTexts.emplace_back();
     m_doc.SubtitleLineIndex.push_back(0);
     return m_doc.SubtitleCount++;
 }

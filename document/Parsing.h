@@ -33,7 +33,8 @@ enum class SubtitleTextsWanted : bool { No, Yes };
 //
 // Builds SubtitleCount, TimingTable, SubtitleTexts, SubtitleLineIndex (and FirstTimeLine for
 // SubViewer 2.0) from doc.SubtitleLines by the rules of doc.SubtitleFormat; other formats give
-// an empty table. The arrays hold one column per subtitle; with `texts` No every text is empty.
+// an empty table. The arrays hold one column per subtitle; with `texts` No SubtitleTexts is left
+// empty (65,535 empty strings would cost 2 MiB for nothing).
 // When `dialogs` is given it is emptied and receives one DialogEntry per subtitle (and the
 // texts are stored whatever `texts` says).
 //

@@ -16,7 +16,9 @@ std::string Cut(std::string text) {
 }
 
 std::string SubtitleEntry(const SubtitleDocument& doc, std::size_t index) {
-    return StartText(doc, index) + "  " + doc.SubtitleTexts[index];
+    // A document parsed for its times alone holds no texts.
+    return StartText(doc, index) + "  " +
+           (index < doc.SubtitleTexts.size() ? doc.SubtitleTexts[index] : std::string());
 }
 
 // `openHours`: the format's hours have no limit (WebVTT, ASS): only a time before the film's

@@ -50,7 +50,8 @@ struct SubtitleDocument {
     bool SubtitleLoaded = false;
     std::uint16_t SubtitleCount = 0;
     // Row 0 holds starts, row 1 ends, in the document's unit. Together with SubtitleTexts and
-    // SubtitleLineIndex it holds at least SubtitleCount columns, one per subtitle.
+    // SubtitleLineIndex it holds at least SubtitleCount columns, one per subtitle (SubtitleTexts
+    // none after a parse that did not store the texts, see ParseSubtitles).
     std::array<std::vector<std::int32_t>, 2> TimingTable{std::vector<std::int32_t>(1),
                                                          std::vector<std::int32_t>(1)};
     std::vector<std::string> SubtitleTexts = std::vector<std::string>(1); // each <= 255 bytes

@@ -48,6 +48,14 @@ void Check(const velkar::LineStore& store, const std::vector<std::string>& model
     }
     if (runs != velkar::JoinLines(store))
         std::abort();
+    // Written out piece by piece, the same bytes.
+    std::string pieces;
+    velkar::PutFileBytes(store, "", [&](std::string_view bytes) {
+        pieces.append(bytes);
+        return true;
+    });
+    if (pieces != runs)
+        std::abort();
 }
 
 } // namespace
@@ -58,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view file = in.text();
     LineStore store = LineStore::Split(file);
     std::vector<std::string> model = SplitLines(file);
+    if (LineStore::Count(file) != model.size())
+        std::abort();
     Check(store, model);
     while (!in.rest.empty()) {
         const unsigned op = in.byte() % 6;

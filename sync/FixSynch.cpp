@@ -206,9 +206,8 @@ SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::st
     } else {
         outcome.kind = SynchKind::Stretched;
         outcome.slopes = {{typedSpan, span}};
-        const StraightLine line{x1, typedFirst, typedSpan, span, UnitOf(format)};
-        Apply(
-            doc, n, [&](std::int64_t v) { return line.at(v); }, progress);
+        const LineMap line(StraightLine{x1, typedFirst, typedSpan, span, UnitOf(format)});
+        Apply(doc, n, line, progress);
     }
     outcome.anchors[0].after = doc.start(first);
     outcome.anchors[1].after = doc.start(last);
@@ -232,7 +231,7 @@ SynchOutcome FixSynchPiecewise(SubtitleDocument& doc, const std::vector<TypedAnc
     }
     std::stable_sort(points.begin(), points.end(),
                      [](const Point& a, const Point& b) { return a.x < b.x; });
-    std::vector<StraightLine> lines;
+    std::vector<LineMap> lines;
     for (std::size_t k = 0; k + 1 < points.size(); ++k) {
         const Point &a = points[k], &b = points[k + 1];
         if (a.x == b.x)
@@ -240,7 +239,7 @@ SynchOutcome FixSynchPiecewise(SubtitleDocument& doc, const std::vector<TypedAnc
                               " and " + std::to_string(std::max(a.subtitle, b.subtitle) + 1) +
                               " start at the same time");
         CheckTypedOrder(format, a, b);
-        lines.push_back({a.x, a.y, b.y - a.y, b.x - a.x, UnitOf(format)});
+        lines.emplace_back(StraightLine{a.x, a.y, b.y - a.y, b.x - a.x, UnitOf(format)});
         outcome.slopes.push_back({b.y - a.y, b.x - a.x});
     }
     for (const TypedAnchor& anchor : anchors)
@@ -253,7 +252,7 @@ SynchOutcome FixSynchPiecewise(SubtitleDocument& doc, const std::vector<TypedAnc
             std::upper_bound(points.begin() + 1, points.end() - 1, v,
                              [](std::int64_t value, const Point& p) { return value < p.x; }) -
             (points.begin() + 1));
-        return lines[k].at(v);
+        return lines[k](v);
     };
     Apply(doc, n, map, progress);
     outcome.kind = SynchKind::Stretched;

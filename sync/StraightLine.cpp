@@ -51,6 +51,28 @@ __int128 DivideRoundingToEven(__int128 numerator, __int128 denominator) {
     return quotient;
 }
 
+LineMap::LineMap(const StraightLine& line) : m_line(line), m_unit(line.unit) {
+    // y1 + (v - x1) * rise / run = (y1 * run - x1 * rise + v * rise) / run, in units of `unit`.
+    __int128 offset =
+        static_cast<__int128>(line.y1) * line.run - static_cast<__int128>(line.x1) * line.rise;
+    __int128 rise = line.rise;
+    __int128 divisor = static_cast<__int128>(line.run) * line.unit;
+    if (divisor < 0) {
+        offset = -offset;
+        rise = -rise;
+        divisor = -divisor;
+    }
+    constexpr __int128 kOffsetLimit = static_cast<__int128>(1) << 60;
+    constexpr __int128 kRiseLimit = static_cast<__int128>(1) << 28;
+    m_fast = offset > -kOffsetLimit && offset < kOffsetLimit && rise > -kRiseLimit &&
+             rise < kRiseLimit && divisor > 0 && divisor < kOffsetLimit;
+    if (m_fast) {
+        m_offset = static_cast<std::int64_t>(offset);
+        m_rise = static_cast<std::int64_t>(rise);
+        m_divisor = static_cast<std::int64_t>(divisor);
+    }
+}
+
 __int128 StraightLine::at(std::int64_t v) const {
     // y1 + (v - x1) * rise / run = (y1 * run + (v - x1) * rise) / run, in units of `unit`.
     const __int128 numerator =

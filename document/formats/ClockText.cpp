@@ -5,6 +5,7 @@
 #include "document/IntegerConversion.h"
 #include "document/TimeCode.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
@@ -215,6 +216,29 @@ std::int32_t ReadOpenClock(std::string_view typed, std::int32_t unit) {
 
 std::int32_t ReadFileClock(std::string_view t, int minHours, char separator, int fractionDigits,
                            bool& ok) {
+    // The usual form, without a sign and with one or two hour digits, read directly; anything
+    // else (and whatever this does not take) goes the general way below.
+    const std::size_t h = t.size() >= 2 && t[1] == ':' ? 1 : 2;
+    if (static_cast<int>(h) >= std::max(minHours, 1) &&
+        t.size() == h + 7 + static_cast<std::size_t>(fractionDigits) && t[h] == ':' &&
+        t[h + 3] == ':' && t[h + 6] == separator) {
+        auto d = [&](std::size_t k) { return static_cast<unsigned>(t[k]) - '0'; };
+        const unsigned hours = h == 1 ? d(0) : d(0) * 10 + d(1);
+        bool plain = d(0) <= 9 && d(h - 1) <= 9 && d(h + 1) <= 9 && d(h + 2) <= 9 &&
+                     d(h + 4) <= 9 && d(h + 5) <= 9;
+        unsigned fraction = 0;
+        for (std::size_t k = h + 7; k < t.size(); ++k) {
+            plain = plain && d(k) <= 9;
+            fraction = fraction * 10 + d(k);
+        }
+        if (plain) {
+            for (int k = fractionDigits; k < 3; ++k)
+                fraction *= 10;
+            ok = true;
+            return static_cast<std::int32_t>(hours * 3600000 + (d(h + 1) * 10 + d(h + 2)) * 60000 +
+                                             (d(h + 4) * 10 + d(h + 5)) * 1000 + fraction);
+        }
+    }
     ok = false;
     std::size_t k = 0;
     const bool negative = !t.empty() && t[0] == '-';
@@ -235,8 +259,11 @@ std::int32_t ReadFileClock(std::string_view t, int minHours, char separator, int
     // Hours are present when two colons follow.
     std::int64_t hours = 0;
     std::size_t first = digits(k);
-    const bool hasHours = k + first < t.size() && t[k + first] == ':' &&
-                          t.find(':', k + first + 1) != std::string_view::npos;
+    // (Looked for in place: a clock is a few characters, shorter than a library call costs.)
+    bool secondColon = false;
+    for (std::size_t c = k + first + 1; c < t.size() && !secondColon; ++c)
+        secondColon = t[c] == ':';
+    const bool hasHours = k + first < t.size() && t[k + first] == ':' && secondColon;
     if (hasHours) {
         if (first < static_cast<std::size_t>(std::max(minHours, 1)) || first > 9)
             return 0;

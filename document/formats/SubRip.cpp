@@ -119,7 +119,11 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
     last = std::copy_n(" --> ", 5, last);
     last = FormatSubRipClock(last, end);
     lines.replace(index, 29, {fields, static_cast<std::size_t>(last - fields)});
-    if (!counter.empty() && lines[index - 1] != counter)
+    // A counter is a few digits: compared here, where a call to compare each costs more.
+    const std::string_view old = lines[index - 1];
+    if (!counter.empty() &&
+        (old.size() != counter.size() || !std::equal(counter.begin(), counter.end(), old.begin(),
+                                                     [](char a, char b) { return a == b; })))
         lines.set(index - 1, counter);
 }
 

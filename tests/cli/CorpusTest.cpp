@@ -333,6 +333,15 @@ TEST_P(OpenedCorpusFile, RandomAnchorsLandOnTheExactLine) {
             ASSERT_EQ(reread.start(i), doc.start(i));
             ASSERT_EQ(reread.end(i), doc.end(i));
         }
+        // Written straight from the lines (rewritten ones in place or moved), to a file or to a
+        // stream, the file holds exactly the bytes its lines joined make.
+        const std::string joined = SubtitleFileBytes(doc);
+        std::ostringstream stream;
+        WriteSubtitleLines(doc, stream);
+        ASSERT_EQ(stream.str(), joined);
+        test::TempFolder folder;
+        WriteSubtitleLines(doc, folder.path("out").string());
+        ASSERT_EQ(test::ReadBytes(folder.path("out")), joined);
     }
 }
 

@@ -69,7 +69,16 @@ TEST(LineStore, SplitsAtEveryLineEndWhereverItFallsAndJoinsBackTheSameBytes) {
             c = alphabet[random() % 4];
         const LineStore store = LineStore::Split(bytes);
         ASSERT_EQ(LinesOf(store), SplitByteByByte(bytes)) << testing::PrintToString(bytes);
+        ASSERT_EQ(LineStore::Count(bytes), store.size()) << testing::PrintToString(bytes);
         ASSERT_EQ(JoinLines(store), bytes);
+    }
+    // Long texts, of line ends only and of mixed bytes: counted as many lines as split.
+    for (const char* pattern : {"\n", "\r", "\r\n", "ab\r\r\n\n"}) {
+        std::string bytes;
+        while (bytes.size() < 40000)
+            bytes += pattern;
+        bytes.push_back('a');
+        EXPECT_EQ(LineStore::Count(bytes), SplitByteByByte(bytes).size()) << pattern;
     }
 }
 
@@ -86,6 +95,7 @@ TEST(LineStore, TheTextEndsAtTheFirstNulWhereverItFalls) {
         text[at] = '\0';
         text[std::min(at + 70, text.size() - 1)] = '\0';
         ASSERT_EQ(LinesOf(LineStore::Split(text)), SplitByteByByte(bytes.substr(0, at))) << at;
+        ASSERT_EQ(LineStore::Count(text), SplitByteByByte(bytes.substr(0, at)).size()) << at;
     }
 }
 

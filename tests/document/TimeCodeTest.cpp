@@ -1,8 +1,16 @@
 #include "document/TimeCode.h"
 #include "document/Errors.h"
+#include "document/formats/ClockText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <regex>
+#include <tuple>
 
 namespace velkar {
 namespace {
@@ -115,6 +123,69 @@ TEST(TimeCodes, ClockFormsRoundTripEveryFieldBoundary) {
         EXPECT_EQ(TextToTime(sfSubRip, TimeToText(sfSubRip, v)), v);
         const std::int32_t hundredths = v / 10 * 10;
         EXPECT_EQ(TextToTime(sfSubViewer2, TimeToText(sfSubViewer2, hundredths)), hundredths);
+    }
+}
+
+// The rule of a file's open clock as a pattern: sign, hours, minutes, seconds, fraction.
+const std::regex& Pattern(int minHours, char separator, int fractionDigits) {
+    static std::map<std::tuple<int, char, int>, std::regex> patterns;
+    auto [it, added] = patterns.try_emplace({minHours, separator, fractionDigits});
+    if (added)
+        it->second = std::regex("(-?)(?:(\\d{" + std::to_string(std::max(minHours, 1)) + ",9}):)" +
+                                (minHours == 0 ? "?" : "") + "(\\d\\d):(\\d\\d)[" + separator +
+                                "](\\d{" + std::to_string(fractionDigits) + "})");
+    return it->second;
+}
+
+// A file's open clock against its rule written as a pattern: random clocks, whole and with a
+// character changed, dropped or added, for each hour minimum, separator and fraction length.
+TEST(ReadFileClock, ReadsExactlyWhatItsPatternMatches) {
+    std::mt19937 random(29);
+    const std::string noise = "0123456789:.,- a";
+    for (int round = 0; round < 30000; ++round) {
+        const int minHours = static_cast<int>(random() % 3);
+        const char separator = random() % 4 == 0 ? ',' : '.';
+        const int fractionDigits = 2 + static_cast<int>(random() % 2);
+        const auto digits = [&](int n) {
+            std::string d;
+            for (int k = 0; k < n; ++k)
+                d += static_cast<char>('0' + random() % 10);
+            return d;
+        };
+        const int hourDigits = static_cast<int>(random() % 11);
+        std::string text = (random() % 8 == 0 ? "-" : "") +
+                           (hourDigits > 0 ? digits(hourDigits) + ":" : std::string()) + digits(2) +
+                           ":" + digits(2) + separator + digits(fractionDigits);
+        if (random() % 2 == 0) {
+            const std::size_t at = random() % text.size();
+            switch (random() % 3) {
+            case 0:
+                text[at] = noise[random() % noise.size()];
+                break;
+            case 1:
+                text.erase(at, 1);
+                break;
+            default:
+                text.insert(at, 1, noise[random() % noise.size()]);
+            }
+        }
+        const std::regex& rule = Pattern(minHours, separator, fractionDigits);
+        std::smatch m;
+        bool expectedOk = std::regex_match(text, m, rule);
+        std::int64_t expected = 0;
+        if (expectedOk) {
+            expected = (m[2].matched ? std::stoll(m[2]) : 0) * 3600000 + std::stoll(m[3]) * 60000 +
+                       std::stoll(m[4]) * 1000 + std::stoll(m[5]) * (fractionDigits == 2 ? 10 : 1);
+            if (m[1].length() > 0)
+                expected = -expected;
+            expectedOk = expected >= INT32_MIN && expected <= INT32_MAX;
+        }
+        bool ok = false;
+        const std::int32_t value = ReadFileClock(text, minHours, separator, fractionDigits, ok);
+        ASSERT_EQ(ok, expectedOk) << text << " " << minHours << " " << fractionDigits;
+        if (ok) {
+            ASSERT_EQ(value, expected) << text;
+        }
     }
 }
 

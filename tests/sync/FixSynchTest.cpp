@@ -86,6 +86,31 @@ TEST(FixSynch, RoundingTiesGoToEven) {
     EXPECT_EQ(doc.end(1) - doc.start(1), 4);
 }
 
+TEST(LineMap, MapsEveryValueAsTheLineItself) {
+    // Random lines of every size, around the edges of the 64-bit way and past them, either
+    // slope's sign, units of 1, 10 and 100, and values up to 33 bits: the same result as at().
+    std::mt19937_64 random(3);
+    const auto any = [&](int bits) {
+        const std::int64_t magnitude = static_cast<std::int64_t>(random() >> (64 - bits));
+        return random() % 2 ? -magnitude : magnitude;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const int bits = 1 + static_cast<int>(random() % 33);
+        const std::int64_t units[] = {1, 10, 100};
+        StraightLine line{any(bits), any(bits), any(1 + static_cast<int>(random() % 33)), any(bits),
+                          units[random() % 3]};
+        if (line.run == 0)
+            line.run = 1;
+        const LineMap map(line);
+        for (int k = 0; k < 8; ++k) {
+            const std::int64_t v = k == 0 ? -(std::int64_t{1} << 32) + 1 : any(k < 4 ? 33 : bits);
+            ASSERT_TRUE(map(v) == line.at(v))
+                << line.x1 << " " << line.y1 << " " << line.rise << "/" << line.run << " unit "
+                << line.unit << " at " << v;
+        }
+    }
+}
+
 TEST(FixSynch, TypedTimesThatOnlyShiftMoveEveryValue) {
     auto doc = test::OpenLines(
         SubRipLines({{"00:00:01,000", "00:00:03,000"}, {"00:00:04,000", "00:00:06,000"}}));
