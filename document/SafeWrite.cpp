@@ -82,7 +82,8 @@ std::string FollowLinks(const std::string& path) {
 }
 
 std::string TemporaryName() {
-    static std::mt19937_64 random{std::random_device{}()};
+    // One generator a thread: saves may run side by side (a batch of films).
+    static thread_local std::mt19937_64 random{std::random_device{}()};
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::string name = std::string(kSaveTemporaryPrefix) + std::to_string(::getpid()) + "-";
