@@ -3,7 +3,7 @@
 // the first, and the result row gives the verdict; another film's sound fills nothing; a second
 // press cancels.
 
-#include "GuiTest.h"
+#include "ClipWindowTest.h"
 
 #include "document/Opening.h"
 #include "document/Progress.h"
@@ -64,39 +64,14 @@ std::string Late(bool microDvd, long cut = 0) {
     return file;
 }
 
-class AutoSynchButton : public GuiTest {
+class AutoSynchButton : public ClipWindowTest {
   protected:
-    static void SetUpTestSuite() {
-        const std::string command =
-            "bash " + std::string(VELKAR_AUTOSYNC_CLIP_SCRIPT) + " " + kClips + " >/dev/null 2>&1";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    }
-    void SetUp() override {
-        GuiTest::SetUp();
-        start();
-        form().tmrSub->stop();
-        form().tmrScroll->stop();
-    }
     // Opens the movie; false only when libmpv cannot start on this machine. With a subtitle
     // file and a movie open the button must come on (it follows the window's state on its
     // own timer).
     bool openMovie(const std::string& name) {
-        PlaybackCommands& playback = form().playback();
-        playback.playerOptions().picture = false;
-        playback.playerOptions().audioOutput = QStringLiteral("null");
-        dialogs.files.push_back(QString::fromStdString(kClips + "/" + name));
-        form().cmdOpenMovie->click();
-        if (!playback.mediaLoaded()) {
-            const bool noPlayer =
-                dialogs.messages.size() == 1 &&
-                dialogs.messages[0] == QStringLiteral("Cannot start the media player");
-            if (noPlayer)
-                return false;
-            ADD_FAILURE() << "the movie did not open: "
-                          << (dialogs.messages.empty() ? std::string("no message")
-                                                       : dialogs.messages.back().toStdString());
-            return true;
-        }
+        if (!openClip(name))
+            return false;
         EXPECT_TRUE(QTest::qWaitFor([&] { return form().cmdAutoSynch->isEnabled(); }, 5000))
             << "Auto Synch stays off with a subtitle file and a movie open";
         return true;

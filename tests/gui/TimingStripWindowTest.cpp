@@ -3,7 +3,7 @@
 // Shift/Ctrl+click re-time one subtitle, sync points re-time the file as `velkar-cli sync
 // --anchor` does, and every change undoes and redoes with the unsaved mark.
 
-#include "GuiTest.h"
+#include "ClipWindowTest.h"
 
 #include "document/LineIo.h"
 #include "document/Opening.h"
@@ -54,30 +54,17 @@ std::string Broken(std::vector<std::pair<long, long>>& truth) {
     return file;
 }
 
-class Strip : public GuiTest {
+class Strip : public ClipWindowTest {
   protected:
-    static void SetUpTestSuite() {
-        const std::string command =
-            "bash " + std::string(VELKAR_AUTOSYNC_CLIP_SCRIPT) + " " + kClips + " >/dev/null 2>&1";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    }
     void SetUp() override {
-        GuiTest::SetUp();
-        start();
-        form().tmrSub->stop();
-        form().tmrScroll->stop();
+        ClipWindowTest::SetUp();
         broken = Broken(truth);
         openBytes(broken, QStringLiteral("late.srt"));
     }
     // Opens the movie and shows the strip until its sound is drawn; false when libmpv cannot
     // start here.
     bool openMovieAndStrip() {
-        PlaybackCommands& playback = form().playback();
-        playback.playerOptions().picture = false;
-        playback.playerOptions().audioOutput = QStringLiteral("null");
-        dialogs.files.push_back(QString::fromStdString(kClips + "/dialogue.mkv"));
-        form().cmdOpenMovie->click();
-        if (!playback.mediaLoaded())
+        if (!openClip("dialogue.mkv"))
             return false;
         form().cmdStrip->click();
         EXPECT_TRUE(strip().isVisible());
