@@ -78,7 +78,12 @@ INSTANTIATE_TEST_SUITE_P(
         Choice{"", StreamKind::Subtitle, "Film.srt", 4},
         Choice{"5", StreamKind::Subtitle, "Film.srt", 5}));
 
-TEST(StreamChoice, NoDefaultFlagTakesTheFirstOfTheKind) {
+TEST(StreamChoice, TheDefaultFlagElseTheFirstOfTheKind) {
+    const std::vector<StreamFacts> flagged = {Sound(0, "fre"), Text(1, "eng"),
+                                              Sound(2, "eng", true)};
+    EXPECT_EQ(ChooseStream(flagged, "f.mkv", std::nullopt, StreamKind::Sound, "").index, 2);
+    EXPECT_EQ(ChooseStream(flagged, "f.mkv", std::nullopt, StreamKind::Sound, "fr").index, 0);
+    EXPECT_EQ(ChooseStream(flagged, "f.mkv", std::nullopt, StreamKind::Sound, "it").index, 2);
     const std::vector<StreamFacts> film = {Text(0, "eng"), Sound(1, "und"), Sound(2, "")};
     EXPECT_EQ(ChooseStream(film, "f.mkv", std::nullopt, StreamKind::Sound, "").index, 1);
     EXPECT_EQ(ChooseStream(film, "f.mkv", std::nullopt, StreamKind::Sound, "fr").index, 1);
