@@ -582,6 +582,8 @@ INSTANTIATE_TEST_SUITE_P(
                     InsideMovie{"dialogue-subrip.mkv", "s:en", "stream 2 (subtitles, eng)"},
                     InsideMovie{"dialogue-subrip.mkv", "2", "stream 2 (subtitles, eng)"},
                     InsideMovie{"dialogue-subrip.mkv", "", "stream 2 (subtitles, eng)"},
+                    InsideMovie{"dialogue-ass.mkv", "s:0", "stream 2 (subtitles)"},
+                    InsideMovie{"dialogue-webvtt.mkv", "s:0", "stream 2 (subtitles)"},
                     InsideMovie{"dialogue-movtext.mp4", "s:0", "stream 1 (subtitles)"}));
 
 TEST_F(AutosyncCommand, AReferenceMovieWithoutTheSubtitleStreamAsked) {

@@ -89,9 +89,13 @@ ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i dialogue-loud.wav -c:v mpeg4 -
 ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i speech.wav -i dialogue.wav -map 0:v -map 1:a \
     -map 2:a -c:v mpeg4 -c:a flac -metadata:s:a:0 language=eng -metadata:s:a:1 language=fre \
     -disposition:a:0 default -disposition:a:1 0 two-languages.mkv
-# The dialogue with its right subtitles inside: SubRip in Matroska, mov_text in MP4.
+# The dialogue with its right subtitles inside: SubRip, ASS and WebVTT in Matroska, mov_text
+# in MP4.
 ff -i dialogue.mkv -i dialogue.srt -map 0 -map 1 -c:v copy -c:a copy -c:s srt \
     -metadata:s:s:0 language=eng dialogue-subrip.mkv
+for codec in ass webvtt; do
+    ff -i dialogue.mkv -i dialogue.srt -map 0 -map 1 -c:v copy -c:a copy -c:s $codec dialogue-$codec.mkv
+done
 ff -i dialogue.mkv -i dialogue.srt -map 0:v -map 1 -c:v copy -c:s mov_text dialogue-movtext.mp4
 rm -f ./*-raw.wav a30.wav b30.wav c30.wav
 echo "$stamp" >done
