@@ -51,7 +51,7 @@ void TForm1::cmdCreateClick() {
     // Nothing to save yet: the created subtitles count as changes.
     m_documentPath.clear();
     setModified(false);
-    m_history.reset(m_document, true);
+    startHistory(true);
     // The texts of the new document come from the plain text.
     m_codec = DetectCodec(m_plainTextLines);
     fillDialogs({});

@@ -140,7 +140,7 @@ void TForm1::OpenSubtitle(const QString& path) {
         // The mended lines are not on disk: Save As writes them, the opened file stays.
         setModified(mend == MendChoice::Mended);
         // Mended lines are not what the file holds: there is no saved state to go back to.
-        m_history.reset(m_document, mend != MendChoice::Mended);
+        startHistory(mend != MendChoice::Mended);
         lblResult->setText(mended);
     }
     pgrBar->setValue(0);
@@ -184,7 +184,7 @@ void TForm1::closeDocument() {
     showResult(QString());
     pgrBar->setValue(0);
     setModified(false);
-    m_history.reset(m_document, true);
+    startHistory(true);
 }
 
 void TForm1::requireDocument() const {

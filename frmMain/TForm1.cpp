@@ -29,6 +29,7 @@ TForm1::TForm1(QString settingsPath, QWidget* parent)
     m_progress = std::make_unique<BarProgress>(pgrBar);
     m_strip = new TimingStrip(*this, this);
     connect(this, &TForm1::documentChanged, m_strip, &TimingStrip::documentChanged);
+    connect(this, &TForm1::documentReplaced, m_strip, &TimingStrip::documentReplaced);
     // Key preview: the window sees every key before the focused control.
     qApp->installEventFilter(this);
     guard([this] { FormCreate(); });

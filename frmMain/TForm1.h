@@ -253,6 +253,8 @@ class TForm1 : public QWidget {
   signals:
     // The document's timing or lines changed (a change, an undo or a redo).
     void documentChanged();
+    // Another document took its place (opened, created, closed).
+    void documentReplaced();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -334,6 +336,9 @@ class TForm1 : public QWidget {
     // puts a recorded state back with `what` in the result row.
     bool undoKey(const QKeyEvent& key);
     void restoreState(const velkar::SubtitleDocument& state, const QString& what);
+    // A new document (opened, created or closed): the history starts again from it, `saved`
+    // when the file on disk holds it.
+    void startHistory(bool saved);
     // The two-state button back at its first press, as the layout has it.
     void resetStartEnd();
     void autoSynchTick();

@@ -29,6 +29,11 @@ bool TForm1::undoKey(const QKeyEvent& key) {
     return false;
 }
 
+void TForm1::startHistory(bool saved) {
+    m_history.reset(m_document, saved);
+    emit documentReplaced();
+}
+
 void TForm1::recordChange() {
     m_history.record(m_document);
     setModified(true);

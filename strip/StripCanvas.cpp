@@ -247,24 +247,30 @@ void StripCanvas::wheelEvent(QWheelEvent* event) {
 }
 
 void StripCanvas::contextMenuEvent(QContextMenuEvent* event) {
+    // On a block: that subtitle; elsewhere (where its speech starts, say): the selected one.
     const double x = event->pos().x();
     const strip::Hit hit = event->pos().y() >= height() - kBlockHeight
                                ? strip::HitBlock(m_strip.blocks(), m_strip.view(), x)
                                : strip::Hit{};
-    if (hit.subtitle < 0)
+    if (hit.subtitle >= 0)
+        m_strip.select(hit.subtitle);
+    const int subtitle = m_strip.selected();
+    if (subtitle < 0)
         return;
-    m_strip.select(hit.subtitle);
     QMenu menu(this);
     const double clicked = m_strip.view().msAt(x);
-    QAction* here = menu.addAction(QStringLiteral("Sync point here"));
-    QAction* atPlay = menu.addAction(QStringLiteral("Sync point at the play position"));
+    const QString number = QString::number(subtitle + 1);
+    QAction* here =
+        menu.addAction(QStringLiteral("Sync point: subtitle %1 starts here").arg(number));
+    QAction* atPlay = menu.addAction(
+        QStringLiteral("Sync point: subtitle %1 starts at the play position").arg(number));
     atPlay->setEnabled(m_strip.playMs() >= 0);
     QAction* chosen = menu.exec(event->globalPos());
     Guarded(this, [&] {
         if (chosen == here)
-            m_strip.addSyncPoint(hit.subtitle, clicked);
+            m_strip.addSyncPoint(subtitle, clicked);
         else if (chosen == atPlay)
-            m_strip.addSyncPoint(hit.subtitle, m_strip.playMs());
+            m_strip.addSyncPoint(subtitle, m_strip.playMs());
     });
 }
 

@@ -80,9 +80,10 @@ TimingStrip::TimingStrip(TForm1& form, QWidget* parent) : QWidget(parent, Qt::To
                      "Undo the last change of the subtitles' times or lines "
                      "(Ctrl+Z)");
     cmdRedo = button("cmdRedo", "Redo", "Redo the change undone last (Ctrl+Shift+Z)");
-    cmdSyncPoint = button("cmdSyncPoint", "Sync Point",
-                          "Pin the selected subtitle's start to the play position (right-click a "
-                          "block to pin it where you click)");
+    cmdSyncPoint =
+        button("cmdSyncPoint", "Sync Point",
+               "Pin the selected subtitle's start to the play position (or select a block and "
+               "right-click where its speech starts)");
     cmdApply = button("cmdApply", "Apply", "Re-time the subtitles through the sync points");
     cmdClearPoints = button("cmdClearPoints", "Clear Points", "Forget the sync points");
     pgrSound = new QProgressBar(this);
@@ -263,8 +264,9 @@ void TimingStrip::clearSyncPoints() {
 
 void TimingStrip::applySyncPoints() {
     if (m_points.size() < 2)
-        throw VelkarError("Apply needs two sync points or more: right-click a subtitle's block "
-                          "where its speech starts, or press Sync Point at the play position");
+        throw VelkarError("Apply needs two sync points or more: select a subtitle's block and "
+                          "right-click where its speech starts, or press Sync Point at the play "
+                          "position");
     SubtitleDocument& doc = m_form.document();
     NoProgress progress;
     const std::vector<strip::Span> before = m_blocks;
@@ -311,6 +313,14 @@ void TimingStrip::updatePreview() {
     }
 }
 
+void TimingStrip::documentReplaced() {
+    m_points.clear();
+    m_selected = -1;
+    m_blocks.clear();
+    documentChanged();
+    m_ghosts.clear();
+}
+
 void TimingStrip::documentChanged() {
     std::vector<strip::Span> spans = spansOf(m_form.document());
     // A change that moved many subtitles at once leaves their old places as ghosts.
@@ -328,8 +338,12 @@ void TimingStrip::documentChanged() {
     std::erase_if(m_points, [&](const strip::SyncPoint& p) {
         return std::size_t(p.subtitle) >= m_blocks.size();
     });
-    if (!m_sound)
-        m_view.setFilmMs(m_blocks.empty() ? 0 : m_blocks.back().endMs);
+    // The strip reaches the end of the sound and of the last subtitle (late subtitles of a film
+    // cut shorter must stay in reach).
+    double lastEnd = 0;
+    for (const strip::Span& block : m_blocks)
+        lastEnd = std::max(lastEnd, block.endMs);
+    m_view.setFilmMs(std::max(m_sound ? m_sound->speech.lengthMs() : 0.0, lastEnd + 1000));
     refreshPoints();
 }
 
@@ -382,9 +396,12 @@ void TimingStrip::analysisFinished() {
         lblStatus->setText(QString());
         return;
     }
-    m_sound = std::make_shared<const autosync::MovieSpeech>(std::move(*run->found));
     lblStatus->setText(QString());
-    m_view.setFilmMs(m_sound->speech.lengthMs());
+    showSound(std::make_shared<const autosync::MovieSpeech>(std::move(*run->found)));
+}
+
+void TimingStrip::showSound(std::shared_ptr<const autosync::MovieSpeech> sound) {
+    m_sound = std::move(sound);
     documentChanged(); // MicroDVD blocks move to the movie's frame rate
     m_ghosts.clear();
     emit soundReady();

@@ -65,6 +65,8 @@ class TimingStrip : public QWidget {
     // The movie's sound as analysed (null until it is).
     const autosync::MovieSpeech* sound() const { return m_sound.get(); }
     bool analysing() const { return m_run != nullptr; }
+    // Draws `sound` as the sound of the movie open now (what an analysis ends with).
+    void showSound(std::shared_ptr<const autosync::MovieSpeech> sound);
 
     // Document values and ms, at the frame rate MicroDVD frames are counted at.
     double valueToMs(std::int32_t value) const;
@@ -85,6 +87,8 @@ class TimingStrip : public QWidget {
 
     // The document changed (a change, undo or redo): the blocks follow.
     void documentChanged();
+    // Another document is loaded: its blocks, without points, ghosts or a selection.
+    void documentReplaced();
     // Follows playback and starts the analysis of a newly opened movie (while shown).
     void tick();
 

@@ -12,6 +12,8 @@
 #include "app/UserDialogs.h"
 #include "frmMain/TForm1.h"
 #include "select/TForm2.h"
+#include "strip/StripCanvas.h"
+#include "strip/TimingStrip.h"
 #include "subs/TfrmSubs.h"
 
 #include <QAbstractItemView>
@@ -136,6 +138,29 @@ int main(int argc, char** argv) {
             form.cmdOpenSubtitleClick();
             form.cmdSubInfoClick();
         });
+    // The timing strip over a 2-hour film's sound (made up: speech and levels in turns), one
+    // repaint at each zoom, 65,535 subtitles in the document.
+    viewer.hide();
+    auto sound = std::make_shared<velkar::autosync::MovieSpeech>();
+    for (std::size_t k = 0; k < 720000; ++k) {
+        sound->speech.frames.push_back(k / 150 % 3 != 0);
+        sound->peaks.push_back(static_cast<std::uint8_t>(k * 37 % 256));
+    }
+    TimingStrip& strip = *form.strip();
+    form.cmdStrip->click();
+    strip.resize(1400, 220);
+    Settle();
+    strip.showSound(sound);
+    Settle();
+    for (const double spanMs : {2000.0, 60000.0, 600000.0, 7200000.0}) {
+        strip.view().zoom(0, 1e12);
+        strip.view().zoom(0, spanMs / strip.view().spanMs());
+        strip.view().scroll(strip.canvas->width() * 2.5); // somewhere inside the film
+        char what[64];
+        std::snprintf(what, sizeof what, "strip: one repaint, %.0f s in view", spanMs / 1000);
+        Time(
+            what, 20, [] {}, [&] { strip.canvas->repaint(); });
+    }
     SetUserDialogs(nullptr);
     return 0;
 }

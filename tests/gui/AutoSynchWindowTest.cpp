@@ -167,6 +167,50 @@ TEST_P(AutoSynchFormats, FillsTheAnchorsTrueStartsAndSeeksToTheFirst) {
 
 INSTANTIATE_TEST_SUITE_P(SubRipAndMicroDvd, AutoSynchFormats, testing::Values(false, true));
 
+// The dialogue 3.2 s late as a WebVTT or an ASS file (times in their own forms).
+std::string LateIn(SubtitleFormat format) {
+    std::string file = format == sfWebVTT ? "WEBVTT\n\n"
+                                          : "[Script Info]\nScriptType: v4.00+\n\n[Events]\n"
+                                            "Format: Layer, Start, End, Style, Name, MarginL, "
+                                            "MarginR, MarginV, Effect, Text\n";
+    for (auto [s, e] : Truth()) {
+        const std::string start = Clock(s + 3200, '.'), end = Clock(e + 3200, '.');
+        if (format == sfWebVTT)
+            file += start + " --> " + end + "\n<i>Line</i>\n\n";
+        else // H:MM:SS.cc
+            file += "Dialogue: 0," + start.substr(1, 10) + "," + end.substr(1, 10) +
+                    ",Default,,0,0,0,,{\\i1}Line\n";
+    }
+    return file;
+}
+
+class AutoSynchNewFormats : public AutoSynchButton,
+                            public testing::WithParamInterface<SubtitleFormat> {};
+
+TEST_P(AutoSynchNewFormats, FillsTheAnchorsTrueStartsInTheFormatsOwnForm) {
+    const SubtitleFormat format = GetParam();
+    openBytes(LateIn(format),
+              format == sfWebVTT ? QStringLiteral("late.vtt") : QStringLiteral("late.ass"));
+    ASSERT_EQ(form().document().SubtitleFormat, format);
+    if (!openMovie("dialogue.mkv"))
+        GTEST_SKIP() << "libmpv cannot start here";
+    ASSERT_FALSE(HasFailure());
+    press();
+    EXPECT_TRUE(dialogs.messages.empty());
+    const auto truth = Truth();
+    const double first = TextToTime(format, form().txtFirst->fieldText().toStdString());
+    const double last = TextToTime(format, form().txtLast->fieldText().toStdString());
+    EXPECT_NEAR(first, double(truth.front().first), 150.0);
+    EXPECT_NEAR(last, double(truth.back().first), 150.0);
+    EXPECT_TRUE(form().lblResult->text().startsWith(QStringLiteral("Auto Synch: sure.")))
+        << form().lblResult->text().toStdString();
+    if (format == sfASS) { // whole hundredths, as the file writes them
+        EXPECT_EQ(std::lround(first) % 10, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WebVttAndAss, AutoSynchNewFormats, testing::Values(sfWebVTT, sfASS));
+
 TEST_F(AutoSynchButton, AnotherFilmsSoundIsRefusedAndNothingFilled) {
     openBytes(Late(false));
     if (!openMovie("speech-aac.mkv"))

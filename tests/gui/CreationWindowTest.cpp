@@ -138,6 +138,36 @@ TEST_F(Creation, ThreeDialogsFromATwoLineText) {
     EXPECT_EQ(doc.SubtitleLineIndex[1], 3);
 }
 
+TEST_F(Creation, EachCreatedDialogIsOneStepToUndo) {
+    VELKAR_START_WITH_MOVIE();
+    form().cmdCreate->click();
+    loadText("Where are you going?\r\nDown to the harbour.\r\n");
+    pressAt(62360);
+    pressAt(64800);
+    pressAt(70000);
+    pressAt(71040);
+    ASSERT_EQ(form().document().SubtitleCount, 2);
+    form().undoChange();
+    EXPECT_EQ(form().document().SubtitleCount, 1);
+    EXPECT_EQ(Entries(form().cboDialogs), QStringList({"1) Where are you going?"}));
+    EXPECT_TRUE(form().isWindowModified());
+    form().undoChange();
+    EXPECT_EQ(form().document().SubtitleCount, 0);
+    EXPECT_FALSE(form().isWindowModified()); // the empty document it started as
+    form().redoChange();
+    EXPECT_EQ(form().document().SubtitleCount, 1);
+    // A dialog started and undone is dropped: the next press starts one.
+    pressAt(80000);
+    form().undoChange();
+    EXPECT_EQ(form().document().SubtitleCount, 0);
+    EXPECT_EQ(form().cmdStartEnd->text(), "Dialog Start");
+    pressAt(90000);
+    pressAt(91000);
+    EXPECT_EQ(form().document().SubtitleCount, 1);
+    EXPECT_EQ(form().document().SubtitleLines,
+              HeaderAnd({"00:01:30.00,00:01:31.00", "Where are you going?", ""}));
+}
+
 TEST_F(Creation, SaveAsWithNoDialogWritesTheHeaderAndBringsBackTheSynchronisationLayout) {
     start();
     form().cmdCreate->click();

@@ -149,6 +149,26 @@ TEST_F(Repair, RepairingDialogSevenAndSavingChangesOnlyItsTimeLine) {
                   TimeToText(sfSubRip, form().document().start(form().document().LastAnchor))));
 }
 
+TEST_F(Repair, ARepairedDialogIsOneStepToUndo) {
+    VELKAR_START_WITH_MOVIE();
+    VELKAR_OPEN_CORPUS(kCorpusSubRip);
+    form().chkRepair->click();
+    pick(6);
+    pressAt(80000);
+    form().undoChange(); // half a repair is no step: nothing to undo yet
+    EXPECT_EQ(form().cmdStartEnd->text(), "Repair Dialog End");
+    pressAt(81040);
+    ASSERT_EQ(form().document().end(6), 81040);
+    form().undoChange();
+    EXPECT_EQ(form().document().start(6), 85124);
+    EXPECT_EQ(form().document().end(6), 89341);
+    EXPECT_EQ(form().document().SubtitleLines[27], "00:01:25,124 --> 00:01:29,341");
+    EXPECT_FALSE(form().isWindowModified());
+    form().redoChange();
+    EXPECT_EQ(form().document().SubtitleLines[27], "00:01:20,000 --> 00:01:21,040");
+    EXPECT_TRUE(form().isWindowModified());
+}
+
 TEST_F(Repair, LeavingTheRepairShowsTheAnchorsTimesAgainSoFixSynchUsesThem) {
     VELKAR_START_WITH_MOVIE();
     VELKAR_OPEN_CORPUS(kCorpusSubRip);

@@ -9,6 +9,7 @@
 #include "document/Opening.h"
 #include "document/Progress.h"
 #include "document/TimeCode.h"
+#include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/PlaybackCommands.h"
 #include "strip/StripCanvas.h"
 #include "strip/TimingStrip.h"
@@ -114,6 +115,24 @@ class Strip : public GuiTest {
     std::vector<std::pair<long, long>> truth;
     std::string broken;
 };
+
+TEST_F(Strip, FollowsTheDocumentWithoutAMovie) {
+    ASSERT_EQ(strip().blocks().size(), truth.size());
+    EXPECT_EQ(strip().blocks()[6].startMs, truth[6].first + 5200);
+    strip().addSyncPoint(0, 1000);
+    form().txtFirst->setText(QString::fromStdString(Clock(truth[0].first)));
+    form().txtLast->setText(QString::fromStdString(Clock(truth.back().first)));
+    form().cmdStretch->click();
+    EXPECT_EQ(strip().ghosts().size(), truth.size()); // the times before Fix Synch
+    EXPECT_EQ(strip().blocks()[0].startMs, truth[0].first);
+    // Another file: its blocks, and nothing of the one before.
+    dialogs.answers.push_back(Answer::No);
+    openBytes("1\r\n00:00:05,000 --> 00:00:06,000\r\nOther\r\n", QStringLiteral("other.srt"));
+    ASSERT_EQ(strip().blocks().size(), 1u);
+    EXPECT_EQ(strip().blocks()[0].startMs, 5000);
+    EXPECT_TRUE(strip().ghosts().empty());
+    EXPECT_TRUE(strip().syncPoints().empty());
+}
 
 TEST_F(Strip, DrawsTheSoundAndAClickSeeks) {
     if (!openMovieAndStrip())
