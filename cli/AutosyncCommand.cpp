@@ -113,6 +113,9 @@ int Autosync(const Streams& streams, const AutosyncOptions& options) {
         batch.split = options.split;
         batch.force = options.force;
         batch.stream = ReadStreamOption(options.stream);
+        if (batch.stream && !batch.stream->index && batch.stream->kind != StreamKind::Sound)
+            throw UsageError("--batch listens to a sound stream: give --stream a:N, a:LANGUAGE "
+                             "or an index");
         batch.frameRate = options.frameRate;
         if (batch.frameRate && !(*batch.frameRate > 0 && *batch.frameRate < 1000))
             throw UsageError("--fps must be a frame rate above 0 and below 1000");

@@ -629,6 +629,10 @@ TEST_F(AutosyncCommand, BatchReportsTheStreamEachSubtitleListenedTo) {
         EXPECT_EQ(line["action"], "would write");
     }
     EXPECT_EQ(RunCli({"autosync", "--batch", library.string(), "--stream", "b:1"}).code, 2);
+    const Result subtitles = RunCli({"autosync", "--batch", library.string(), "--stream", "s:0"});
+    EXPECT_EQ(subtitles.code, 2);
+    EXPECT_THAT(subtitles.err, HasSubstr("--batch listens to a sound stream: give --stream a:N, "
+                                         "a:LANGUAGE or an index"));
 }
 
 TEST_F(AutosyncCommand, UsageErrors) {
