@@ -41,6 +41,7 @@ constexpr int kProgressSteps = 1000;
 struct TForm1::AutoSynchRun final : velkar::autosync::AnalysisProgress {
     std::string movie;
     int stream = -1;
+    QString heading = QStringLiteral("Auto Synch"); // names the stream when there is a choice
     std::string subtitleFile;
     velkar::SubtitleFormat format = velkar::sfUnknown;
     std::vector<std::int32_t> starts, ends;
@@ -124,6 +125,9 @@ void TForm1::cmdAutoSynchClick() {
     auto run = std::make_shared<AutoSynchRun>();
     run->movie = QFile::encodeName(m_playback->moviePath()).toStdString();
     run->stream = soundStream();
+    if (!cboSoundStream->isHidden())
+        run->heading =
+            QStringLiteral("Auto Synch on sound stream %1").arg(cboSoundStream->currentText());
     run->subtitleFile = m_document.SubtitleFileName;
     run->format = m_document.SubtitleFormat;
     const std::size_t n = m_document.FinishedCount();
@@ -218,8 +222,8 @@ void TForm1::autoSynchFinished() {
     using velkar::autosync::Verdict;
     const velkar::autosync::Judgement& judgement = run->judgement;
     if (judgement.verdict == Verdict::None) {
-        showResult(QStringLiteral("Auto Synch: none; %1. Nothing changed")
-                       .arg(QString::fromStdString(judgement.reason)));
+        showResult(QStringLiteral("%1: none; %2. Nothing changed")
+                       .arg(run->heading, QString::fromStdString(judgement.reason)));
         return;
     }
 
@@ -252,11 +256,11 @@ void TForm1::autoSynchFinished() {
                                 .arg(m_document.LastAnchor + 1)
                                 .arg(lastText);
     if (judgement.verdict == Verdict::Sure)
-        showResult(QStringLiteral("Auto Synch: sure. The true times: %1. Fix Synch applies them")
-                       .arg(anchors));
+        showResult(QStringLiteral("%1: sure. The true times: %2. Fix Synch applies them")
+                       .arg(run->heading, anchors));
     else
-        showResult(QStringLiteral("Auto Synch: unsure; %1. Check these times before Fix Synch: %2")
-                       .arg(QString::fromStdString(judgement.reason), anchors));
+        showResult(QStringLiteral("%1: unsure; %2. Check these times before Fix Synch: %3")
+                       .arg(run->heading, QString::fromStdString(judgement.reason), anchors));
     // A player counting in another unit than the document (the external one, milliseconds,
     // with a MicroDVD document) is given the milliseconds.
     const bool sameUnit =

@@ -124,14 +124,16 @@ TEST_F(AutoSynchButton, ListensToTheSoundStreamOfTheSubtitlesLanguageOrTheOneCho
     EXPECT_EQ(streams.itemText(1), QStringLiteral("2: fre (flac)"));
     EXPECT_EQ(streams.currentData().toInt(), 2);
     press();
-    EXPECT_TRUE(form().lblResult->text().startsWith(QStringLiteral("Auto Synch: sure.")))
+    EXPECT_TRUE(form().lblResult->text().startsWith(
+        QStringLiteral("Auto Synch on sound stream 2: fre (flac): sure.")))
         << form().lblResult->text().toStdString();
     const double first =
         TextToTime(form().document().SubtitleFormat, form().txtFirst->fieldText().toStdString());
     EXPECT_NEAR(first, double(Truth().front().first), 150.0);
     streams.setCurrentIndex(0);
     press();
-    EXPECT_TRUE(form().lblResult->text().startsWith(QStringLiteral("Auto Synch: none;")))
+    EXPECT_TRUE(form().lblResult->text().startsWith(
+        QStringLiteral("Auto Synch on sound stream 1: eng (flac): none;")))
         << form().lblResult->text().toStdString();
 }
 
