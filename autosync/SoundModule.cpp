@@ -27,7 +27,7 @@ std::vector<std::filesystem::path> ModuleCandidates() {
     return candidates;
 }
 
-VelkarDetectMovieSpeech FindEntry() {
+void* FindModule() {
     std::string failure;
     for (const auto& candidate : ModuleCandidates()) {
         std::error_code ec;
@@ -38,10 +38,8 @@ VelkarDetectMovieSpeech FindEntry() {
             failure = ::dlerror();
             continue;
         }
-        const auto entry =
-            reinterpret_cast<VelkarDetectMovieSpeech>(::dlsym(module, kVelkarSoundEntry));
-        if (entry)
-            return entry;
+        if (::dlsym(module, kVelkarSoundEntry))
+            return module;
         failure = ::dlerror();
         ::dlclose(module);
     }
@@ -52,9 +50,16 @@ VelkarDetectMovieSpeech FindEntry() {
 
 // Loaded once, by the first caller of any thread; a loaded module stays loaded. A failure is
 // tried again on the next call.
-VelkarDetectMovieSpeech LoadEntry() {
-    static const VelkarDetectMovieSpeech entry = FindEntry();
-    return entry;
+void* LoadModule() {
+    static void* const module = FindModule();
+    return module;
+}
+
+template <typename Entry> Entry LoadEntry(const char* name) {
+    void* entry = ::dlsym(LoadModule(), name);
+    if (!entry)
+        throw VelkarError(std::string("The movie's sound cannot be analysed: ") + ::dlerror());
+    return reinterpret_cast<Entry>(entry);
 }
 
 struct Outcome {
@@ -97,13 +102,68 @@ VelkarSoundCalls CallsFor(Outcome& outcome) {
 
 std::optional<MovieSpeech> DetectMovieSpeechInModule(const std::string& path, int stream,
                                                      AnalysisProgress& progress) {
-    const VelkarDetectMovieSpeech detect = LoadEntry();
+    const auto detect = LoadEntry<VelkarDetectMovieSpeech>(kVelkarSoundEntry);
     Outcome outcome{&progress, std::nullopt, std::nullopt};
     const VelkarSoundCalls calls = CallsFor(outcome);
     detect(path.c_str(), stream, &calls);
     if (outcome.failure)
         throw VelkarError(*outcome.failure);
     return std::move(outcome.speech);
+}
+
+namespace {
+
+struct StreamsOutcome {
+    std::vector<StreamFacts> streams;
+    std::vector<Interval> cues;
+    std::optional<std::string> failure;
+};
+
+VelkarStreamCalls StreamCallsFor(StreamsOutcome& outcome) {
+    VelkarStreamCalls calls{};
+    calls.context = &outcome;
+    calls.stream = [](void* context, int index, int kind, const char* language, int isDefault,
+                      const char* codec, int textSubtitle) {
+        StreamFacts facts;
+        facts.index = index;
+        facts.kind = kind == 1   ? StreamKind::Sound
+                     : kind == 2 ? StreamKind::Subtitle
+                                 : StreamKind::Other;
+        facts.language = language;
+        facts.isDefault = isDefault != 0;
+        facts.codec = codec;
+        facts.textSubtitle = textSubtitle != 0;
+        static_cast<StreamsOutcome*>(context)->streams.push_back(std::move(facts));
+    };
+    calls.cue = [](void* context, double startMs, double endMs) {
+        static_cast<StreamsOutcome*>(context)->cues.push_back(Interval{startMs, endMs});
+    };
+    calls.failed = [](void* context, const char* message) {
+        static_cast<StreamsOutcome*>(context)->failure = message;
+    };
+    return calls;
+}
+
+} // namespace
+
+std::vector<StreamFacts> ProbeStreamsInModule(const std::string& path) {
+    const auto probe = LoadEntry<VelkarProbeStreams>(kVelkarProbeEntry);
+    StreamsOutcome outcome;
+    const VelkarStreamCalls calls = StreamCallsFor(outcome);
+    probe(path.c_str(), &calls);
+    if (outcome.failure)
+        throw VelkarError(*outcome.failure);
+    return std::move(outcome.streams);
+}
+
+std::vector<Interval> SubtitleTrackCuesInModule(const std::string& path, int stream) {
+    const auto read = LoadEntry<VelkarReadSubtitleCues>(kVelkarCuesEntry);
+    StreamsOutcome outcome;
+    const VelkarStreamCalls calls = StreamCallsFor(outcome);
+    read(path.c_str(), stream, &calls);
+    if (outcome.failure)
+        throw VelkarError(*outcome.failure);
+    return std::move(outcome.cues);
 }
 
 } // namespace velkar::autosync

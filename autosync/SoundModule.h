@@ -3,9 +3,12 @@
 // loaded on first use (see SoundModuleAbi.h for why it is a module).
 
 #include "autosync/MovieSpeech.h"
+#include "autosync/SpeechMask.h"
+#include "autosync/StreamChoice.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velkar::autosync {
 
@@ -14,5 +17,10 @@ namespace velkar::autosync {
 // found or does not load.
 std::optional<MovieSpeech> DetectMovieSpeechInModule(const std::string& path, int stream,
                                                      AnalysisProgress& progress);
+
+// As ProbeStreams and SubtitleTrackCues (MovieStreams.h), through the module; they throw
+// VelkarError with the same messages.
+std::vector<StreamFacts> ProbeStreamsInModule(const std::string& path);
+std::vector<Interval> SubtitleTrackCuesInModule(const std::string& path, int stream);
 
 } // namespace velkar::autosync

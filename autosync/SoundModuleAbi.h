@@ -28,4 +28,29 @@ void velkar_detect_movie_speech(const char* path, int stream, const VelkarSoundC
 using VelkarDetectMovieSpeech = void (*)(const char*, int, const VelkarSoundCalls*);
 
 inline constexpr const char* kVelkarSoundEntry = "velkar_detect_movie_speech";
+
+// What the module hands back about a movie's streams and a subtitle stream's cues. Unused calls
+// may be null; none of them may throw.
+struct VelkarStreamCalls {
+    void* context;
+    // One stream: its index in the container; kind 1 sound, 2 subtitles, 0 anything else;
+    // language and codec as tagged ("" when not); non-zero flags for default and text subtitles.
+    void (*stream)(void* context, int index, int kind, const char* language, int isDefault,
+                   const char* codec, int textSubtitle);
+    // One cue of a subtitle stream, in ms from the container's start.
+    void (*cue)(void* context, double startMs, double endMs);
+    void (*failed)(void* context, const char* message);
+};
+
+// Calls `stream` for every stream of the movie at `path`, in order, or `failed` once.
+void velkar_probe_streams(const char* path, const VelkarStreamCalls* calls);
+// Calls `cue` for every cue of text subtitle stream `stream` of the movie at `path`, or
+// `failed` once.
+void velkar_read_subtitle_cues(const char* path, int stream, const VelkarStreamCalls* calls);
+
+using VelkarProbeStreams = void (*)(const char*, const VelkarStreamCalls*);
+using VelkarReadSubtitleCues = void (*)(const char*, int, const VelkarStreamCalls*);
+
+inline constexpr const char* kVelkarProbeEntry = "velkar_probe_streams";
+inline constexpr const char* kVelkarCuesEntry = "velkar_read_subtitle_cues";
 }

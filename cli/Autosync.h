@@ -3,6 +3,7 @@
 // speech, judged, and its re-timed bytes.
 
 #include "autosync/Fit.h"
+#include "autosync/StreamChoice.h"
 #include "autosync/SubtitleSpeech.h"
 #include "autosync/Verdict.h"
 #include "document/SubtitleDocument.h"
@@ -30,6 +31,10 @@ struct FittedDocument {
 FittedDocument FitDocument(const SubtitleDocument& doc, const autosync::SpeechMask& speech,
                            double frameRate, bool split);
 
+// The --stream text read; throws UsageError with StreamSpecError's text when it reads as no
+// stream.
+std::optional<autosync::StreamSpec> ReadStreamOption(const std::string& text);
+
 // `doc` re-timed to `fitted`'s times, as the bytes of its file.
 std::string RetimedBytes(SubtitleDocument& doc, const FittedDocument& fitted);
 
@@ -56,7 +61,7 @@ struct BatchOptions {
     bool noCache = false;
     bool split = false;
     bool force = false;
-    int stream = -1;
+    std::optional<autosync::StreamSpec> stream; // --stream, read
     std::optional<double> frameRate;
 };
 

@@ -4,9 +4,11 @@
 #include "autosync/Fit.h"
 #include "autosync/SoundModule.h"
 #include "autosync/SpeechCache.h"
+#include "autosync/StreamChoice.h"
 #include "autosync/SubtitleSpeech.h"
 #include "cli/Autosync.h"
 #include "cli/Commands.h"
+#include "cli/LibraryPairs.h"
 #include "cli/OpenSubtitle.h"
 #include "document/Errors.h"
 #include "document/LineIo.h"
@@ -35,7 +37,7 @@ struct AutosyncOptions {
     std::string reference;
     std::string output;
     bool split = false;
-    int stream = -1;
+    std::string stream;
     std::optional<double> frameRate;
     bool mend = false;
     bool force = false;
@@ -110,7 +112,10 @@ int Autosync(const Streams& streams, const AutosyncOptions& options) {
         batch.noCache = options.noCache;
         batch.split = options.split;
         batch.force = options.force;
-        batch.stream = options.stream;
+        batch.stream = ReadStreamOption(options.stream);
+        if (batch.stream && !batch.stream->index && batch.stream->kind != StreamKind::Sound)
+            throw UsageError("--batch listens to a sound stream: give --stream a:N, a:LANGUAGE "
+                             "or an index");
         batch.frameRate = options.frameRate;
         if (batch.frameRate && !(*batch.frameRate > 0 && *batch.frameRate < 1000))
             throw UsageError("--fps must be a frame rate above 0 and below 1000");
@@ -130,6 +135,14 @@ int Autosync(const Streams& streams, const AutosyncOptions& options) {
         throw UsageError("Standard input (-) can be read only once");
     if (!options.output.empty() && SameFile(options.input, options.output))
         throw UsageError("The re-timed file must not replace the file it was read from");
+    const std::optional<StreamSpec> streamSpec = ReadStreamOption(options.stream);
+    // A reference inside a movie is one of its subtitle streams.
+    const bool referenceMovie =
+        !options.reference.empty() &&
+        (IsMovieName(options.reference) ||
+         (streamSpec && streamSpec->kind == StreamKind::Subtitle && !streamSpec->index));
+    if (streamSpec && !options.reference.empty() && !referenceMovie)
+        throw UsageError("--stream goes with a MOVIE, or with a --reference movie");
 
     SubtitleDocument doc;
     std::string mended;
@@ -140,23 +153,42 @@ int Autosync(const Streams& streams, const AutosyncOptions& options) {
         throw VelkarError("The Subtitle file holds no subtitles");
 
     double frameRate = options.frameRate.value_or(kDefaultFrameRate);
+    // The copy on standard output leaves the report to the error stream.
+    std::ostream& out = options.output == kStandardStream ? streams.err : streams.out;
     SpeechMask speech;
     if (!options.movie.empty()) {
+        const StreamFacts chosen =
+            ChooseStream(ProbeStreamsInModule(options.movie), options.movie, streamSpec,
+                         StreamKind::Sound, LanguageOfFileName(options.input, options.movie));
+        out << "listening to " << DescribeStream(chosen) << '\n';
         const SpeechCache cache(SpeechCache::DefaultDirectory());
         bool cached = false;
         std::optional<MovieSpeech> heard = SpeechThroughCache(
-            options.movie, options.stream, options.noCache ? nullptr : &cache,
+            options.movie, chosen.index, options.noCache ? nullptr : &cache,
             [&] {
                 TerminalProgress progress;
-                return DetectMovieSpeechInModule(options.movie, options.stream, progress);
+                return DetectMovieSpeechInModule(options.movie, chosen.index, progress);
             },
             &cached);
         if (cached)
-            (options.output == kStandardStream ? streams.err : streams.out)
-                << "speech of the movie: from the cache (" << cache.directory().string() << ")\n";
+            out << "speech of the movie: from the cache (" << cache.directory().string() << ")\n";
         speech = std::move(heard->speech); // never cancelled from here
         if (!options.frameRate && heard->frameRate > 0)
             frameRate = heard->frameRate;
+    } else if (referenceMovie) {
+        const StreamFacts chosen = ChooseStream(
+            ProbeStreamsInModule(options.reference), options.reference, streamSpec,
+            StreamKind::Subtitle, LanguageOfFileName(options.input, options.reference));
+        out << "reference: " << DescribeStream(chosen) << '\n';
+        const std::vector<Interval> cues =
+            SubtitleTrackCuesInModule(options.reference, chosen.index);
+        double last = 0;
+        for (const Interval& cue : cues)
+            last = std::max(last, cue.end);
+        if (cues.empty())
+            throw VelkarError("Stream " + std::to_string(chosen.index) + " of " +
+                              options.reference + " holds no subtitles");
+        speech = MaskOfIntervals(cues, std::min(last, 86400000.0));
     } else {
         SubtitleDocument reference;
         OpenSubtitle(reference, options.reference, streams.in, SubtitleTextsWanted::No);
@@ -167,8 +199,6 @@ int Autosync(const Streams& streams, const AutosyncOptions& options) {
     const FitResult& fit = fitted.fit;
     const Judgement& judgement = fitted.judgement;
 
-    // The copy on standard output leaves the report to the error stream.
-    std::ostream& out = options.output == kStandardStream ? streams.err : streams.out;
     char score[32];
     std::snprintf(score, sizeof score, "%.1f", fit.score);
     const LinearMap& whole = fit.pieces.front().map;
@@ -217,6 +247,16 @@ int Autosync(const Streams& streams, const AutosyncOptions& options) {
 
 } // namespace
 
+std::optional<StreamSpec> ReadStreamOption(const std::string& text) {
+    if (text.empty())
+        return std::nullopt;
+    try {
+        return ParseStreamSpec(text);
+    } catch (const StreamSpecError& e) {
+        throw UsageError(e.what());
+    }
+}
+
 FittedDocument FitDocument(const SubtitleDocument& doc, const SpeechMask& speech, double frameRate,
                            bool split) {
     FittedDocument fitted;
@@ -254,8 +294,11 @@ void AddAutosyncCommand(CLI::App& app, Action& action) {
     command->add_flag("--split", options->split,
                       "Allow a few jumps (a film re-cut in places): a map in pieces");
     command->add_option("--stream", options->stream,
-                        "Sound stream to listen to, numbered as ffprobe numbers the file's "
-                        "streams (default: the first sound stream)");
+                        "Stream to listen to: an index as ffprobe numbers the file's streams (2), "
+                        "the N-th sound stream from 0 (a:1) or the one in a language (a:fre, "
+                        "a:fr); with --reference MOVIE, a subtitle stream (s:0, s:eng). Default: "
+                        "the sound stream in the subtitle file's language when its name has a "
+                        "language tag (Film.fr.srt), else the default one, else the first");
     command->add_option("--fps", options->frameRate,
                         "Frame rate of MicroDVD frame numbers (default: the movie's, else 25)");
     command->add_flag("--force", options->force,

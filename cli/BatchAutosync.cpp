@@ -6,6 +6,7 @@
 #include "autosync/MovieSpeech.h"
 #include "autosync/SoundModule.h"
 #include "autosync/SpeechCache.h"
+#include "autosync/StreamChoice.h"
 #include "cli/Autosync.h"
 #include "cli/Commands.h"
 #include "cli/LibraryPairs.h"
@@ -122,20 +123,42 @@ class Batch {
 
     void run(const Group& group, const std::map<std::string, fs::path>& roots) {
         auto started = Clock::now();
-        std::optional<MovieSpeech> heard;
-        std::string failure;
+        std::vector<StreamFacts> probed;
+        std::string probeFailure;
         try {
-            const SpeechCache cache(SpeechCache::DefaultDirectory());
-            heard = SpeechThroughCache(
-                group.movie, m_options.stream, m_options.noCache ? nullptr : &cache, [&] {
-                    QuietAnalysis quiet;
-                    return DetectMovieSpeechInModule(group.movie, m_options.stream, quiet);
-                });
+            probed = ProbeStreamsInModule(group.movie);
         } catch (const std::exception& e) {
-            failure = e.what();
+            probeFailure = e.what();
         }
+        // Each subtitle listens to the stream of its own language: the movie's sound is
+        // decoded once per stream asked for.
+        struct Heard {
+            std::optional<MovieSpeech> speech;
+            std::string failure;
+        };
+        std::map<int, Heard> byStream;
         for (const std::string& subtitle : group.subtitles) {
-            Entry entry = one(group.movie, subtitle, heard ? &*heard : nullptr, failure, roots);
+            std::optional<StreamFacts> chosen;
+            std::string failure = probeFailure;
+            const MovieSpeech* heard = nullptr;
+            if (failure.empty()) {
+                try {
+                    chosen = ChooseStream(probed, group.movie, m_options.stream, StreamKind::Sound,
+                                          LanguageOfFileName(subtitle, group.movie));
+                } catch (const std::exception& e) {
+                    failure = e.what();
+                }
+            }
+            if (chosen) {
+                auto it = byStream.find(chosen->index);
+                if (it == byStream.end())
+                    it =
+                        byStream.emplace(chosen->index, listenAs<Heard>(group.movie, chosen->index))
+                            .first;
+                heard = it->second.speech ? &*it->second.speech : nullptr;
+                failure = it->second.failure;
+            }
+            Entry entry = one(group.movie, subtitle, heard, failure, roots, chosen);
             entry.line["seconds"] =
                 std::round(std::chrono::duration<double>(Clock::now() - started).count() * 1000) /
                 1000;
@@ -175,6 +198,21 @@ class Batch {
     }
 
   private:
+    template <typename Heard> Heard listenAs(const std::string& movie, int stream) {
+        Heard heard;
+        try {
+            const SpeechCache cache(SpeechCache::DefaultDirectory());
+            heard.speech =
+                SpeechThroughCache(movie, stream, m_options.noCache ? nullptr : &cache, [&] {
+                    QuietAnalysis quiet;
+                    return DetectMovieSpeechInModule(movie, stream, quiet);
+                });
+        } catch (const std::exception& e) {
+            heard.failure = e.what();
+        }
+        return heard;
+    }
+
     static std::string Join(const std::vector<std::string>& items) {
         std::string text;
         for (const std::string& item : items)
@@ -183,13 +221,18 @@ class Batch {
     }
 
     Entry one(const std::string& movie, const std::string& subtitle, const MovieSpeech* heard,
-              const std::string& failure, const std::map<std::string, fs::path>& roots) {
+              const std::string& failure, const std::map<std::string, fs::path>& roots,
+              const std::optional<StreamFacts>& stream) {
         Entry entry;
         nlohmann::json& line = entry.line;
         line["movie"] = movie;
         line["subtitle"] = subtitle;
-        line["stream"] = m_options.stream >= 0 ? nlohmann::json(m_options.stream)
-                                               : nlohmann::json("first sound stream");
+        line["stream"] = nullptr;
+        if (stream)
+            line["stream"] = {{"index", stream->index},
+                              {"language", stream->language.empty()
+                                               ? nlohmann::json(nullptr)
+                                               : nlohmann::json(stream->language)}};
         const auto done = [&](const char* action, const std::string& reason) {
             entry.action = action;
             line["action"] = action;

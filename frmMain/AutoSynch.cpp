@@ -5,7 +5,9 @@
 #include "app/Guard.h"
 #include "autosync/Fit.h"
 #include "autosync/MovieSpeech.h"
+#include "autosync/MovieStreams.h"
 #include "autosync/SpeechCache.h"
+#include "autosync/StreamChoice.h"
 #include "autosync/SubtitleSpeech.h"
 #include "autosync/Verdict.h"
 #include "document/Errors.h"
@@ -15,7 +17,9 @@
 #include "frmMain/PlaybackCommands.h"
 #include "frmMain/TForm1.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
@@ -36,6 +40,8 @@ constexpr int kProgressSteps = 1000;
 // found, and the thread that does it.
 struct TForm1::AutoSynchRun final : velkar::autosync::AnalysisProgress {
     std::string movie;
+    int stream = -1;
+    QString heading = QStringLiteral("Auto Synch"); // names the stream when there is a choice
     std::string subtitleFile;
     velkar::SubtitleFormat format = velkar::sfUnknown;
     std::vector<std::int32_t> starts, ends;
@@ -58,7 +64,7 @@ struct TForm1::AutoSynchRun final : velkar::autosync::AnalysisProgress {
         try {
             const SpeechCache cache(SpeechCache::DefaultDirectory());
             std::optional<MovieSpeech> heard = SpeechThroughCache(
-                movie, -1, &cache, [&] { return DetectMovieSpeech(movie, -1, *this); });
+                movie, stream, &cache, [&] { return DetectMovieSpeech(movie, stream, *this); });
             if (!heard) {
                 stopped = true;
                 return;
@@ -101,6 +107,8 @@ void TForm1::autoSynchTick() {
         m_document.SubtitleLoaded && velkar::HasTimingTable(m_document.SubtitleFormat) &&
         m_document.FinishedCount() > 0 && m_player->isOpen() && !m_playback->moviePath().isEmpty();
     cmdAutoSynch->setEnabled(m_autoSynch || ready);
+    if (m_player->isOpen())
+        readSoundStreams(m_playback->moviePath());
     if (m_autoSynch)
         pgrBar->setValue(static_cast<int>(m_autoSynch->fraction.load() * kProgressSteps));
 }
@@ -116,6 +124,10 @@ void TForm1::cmdAutoSynchClick() {
     keepAnchorsInRange();
     auto run = std::make_shared<AutoSynchRun>();
     run->movie = QFile::encodeName(m_playback->moviePath()).toStdString();
+    run->stream = soundStream();
+    if (!cboSoundStream->isHidden())
+        run->heading =
+            QStringLiteral("Auto Synch on sound stream %1").arg(cboSoundStream->currentText());
     run->subtitleFile = m_document.SubtitleFileName;
     run->format = m_document.SubtitleFormat;
     const std::size_t n = m_document.FinishedCount();
@@ -134,6 +146,53 @@ void TForm1::cmdAutoSynchClick() {
     pgrBar->setValue(0);
     cmdAutoSynch->setText(kCancelCaption);
     run->thread->start();
+}
+
+void TForm1::readSoundStreams(const QString& movie) {
+    if (movie == m_streamsMovie && m_document.SubtitleFileName == m_streamsSubtitle)
+        return;
+    m_streamsMovie = movie;
+    m_streamsSubtitle = m_document.SubtitleFileName;
+    cboSoundStream->clear();
+    using namespace velkar::autosync;
+    std::vector<StreamFacts> streams;
+    try {
+        if (!movie.isEmpty())
+            streams = ProbeStreams(QFile::encodeName(movie).toStdString());
+    } catch (const std::exception&) {
+        // Not a movie FFmpeg opens: Auto Synch will say so when asked.
+    }
+    int chosen = -1;
+    try {
+        chosen = ChooseStream(streams, {}, std::nullopt, StreamKind::Sound,
+                              LanguageOfFileName(m_document.SubtitleFileName,
+                                                 QFile::encodeName(movie).toStdString()))
+                     .index;
+    } catch (const std::exception&) {
+        // No sound stream: nothing to choose from.
+    }
+    int sounds = 0;
+    for (const StreamFacts& s : streams) {
+        if (s.kind != StreamKind::Sound)
+            continue;
+        ++sounds;
+        QString text = QStringLiteral("%1: %2").arg(s.index).arg(
+            s.language.empty() || s.language == "und" ? QStringLiteral("no language")
+                                                      : QString::fromStdString(s.language));
+        if (!s.codec.empty())
+            text += QStringLiteral(" (%1)").arg(QString::fromStdString(s.codec));
+        cboSoundStream->addItem(text, s.index);
+        if (s.index == chosen)
+            cboSoundStream->setCurrentIndex(cboSoundStream->count() - 1);
+    }
+    lblSoundStream->setVisible(sounds > 1);
+    cboSoundStream->setVisible(sounds > 1);
+}
+
+int TForm1::soundStream() {
+    if (m_player->isOpen())
+        readSoundStreams(m_playback->moviePath());
+    return cboSoundStream->count() > 0 ? cboSoundStream->currentData().toInt() : -1;
 }
 
 void TForm1::autoSynchFinished() {
@@ -163,8 +222,8 @@ void TForm1::autoSynchFinished() {
     using velkar::autosync::Verdict;
     const velkar::autosync::Judgement& judgement = run->judgement;
     if (judgement.verdict == Verdict::None) {
-        showResult(QStringLiteral("Auto Synch: none; %1. Nothing changed")
-                       .arg(QString::fromStdString(judgement.reason)));
+        showResult(QStringLiteral("%1: none; %2. Nothing changed")
+                       .arg(run->heading, QString::fromStdString(judgement.reason)));
         return;
     }
 
@@ -197,11 +256,11 @@ void TForm1::autoSynchFinished() {
                                 .arg(m_document.LastAnchor + 1)
                                 .arg(lastText);
     if (judgement.verdict == Verdict::Sure)
-        showResult(QStringLiteral("Auto Synch: sure. The true times: %1. Fix Synch applies them")
-                       .arg(anchors));
+        showResult(QStringLiteral("%1: sure. The true times: %2. Fix Synch applies them")
+                       .arg(run->heading, anchors));
     else
-        showResult(QStringLiteral("Auto Synch: unsure; %1. Check these times before Fix Synch: %2")
-                       .arg(QString::fromStdString(judgement.reason), anchors));
+        showResult(QStringLiteral("%1: unsure; %2. Check these times before Fix Synch: %3")
+                       .arg(run->heading, QString::fromStdString(judgement.reason), anchors));
     // A player counting in another unit than the document (the external one, milliseconds,
     // with a MicroDVD document) is given the milliseconds.
     const bool sameUnit =

@@ -224,6 +224,14 @@ void TForm1::buildLayout() {
     // Our own control, in the free strip between Fix Synch and the progress bar.
     cmdAutoSynch = Button(this, "cmdAutoSynch", "Auto Synch", 16, 295, 75, 23);
     cmdAutoSynch->setToolTip(QStringLiteral("Find the anchors' true times from the movie's sound"));
+    // Our own controls, in the free room under the subtitle line: shown only for a movie with
+    // several sound streams.
+    lblSoundStream = Label(this, "lblSoundStream", "Sound:", 118, 349, 40, 16);
+    cboSoundStream = Place<QComboBox>(this, "cboSoundStream", 160, 346, 200, 21);
+    cboSoundStream->setToolTip(QStringLiteral("The sound stream Auto Synch and the timing strip "
+                                              "listen to"));
+    lblSoundStream->hide();
+    cboSoundStream->hide();
     pgrBar = Place<QProgressBar>(this, "pgrBar", 0, 323, 113, 16);
     pgrBar->setRange(0, 100);
     pgrBar->setValue(0);

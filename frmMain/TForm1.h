@@ -74,6 +74,10 @@ class TForm1 : public QWidget {
     // The built-in player, the position bar and the overlay label (PlaybackCommands.cpp).
     PlaybackCommands& playback() const { return *m_playback; }
     TfrmSubs* viewer() const { return m_viewer; }
+    // The sound stream of the open movie that Auto Synch and the timing strip listen to,
+    // numbered as the container numbers its streams; -1 (the first sound stream) when the
+    // movie's streams could not be read. Reads them the first time it is asked for a movie.
+    int soundStream();
 
     velkar::SubtitleDocument& document() { return m_document; }
     const TextCodec& codec() const { return m_codec; }
@@ -104,6 +108,10 @@ class TForm1 : public QWidget {
     QPushButton* cmdStretch = nullptr;
     QPushButton* cmdLeaveCreation = nullptr;
     QPushButton* cmdAutoSynch = nullptr;
+    // Which sound stream Auto Synch and the timing strip listen to: shown only when the open
+    // movie has several.
+    QLabel* lblSoundStream = nullptr;
+    QComboBox* cboSoundStream = nullptr;
     QProgressBar* pgrBar = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* Button1 = nullptr;
@@ -335,6 +343,9 @@ class TForm1 : public QWidget {
     void resetStartEnd();
     void autoSynchTick();
     void autoSynchFinished();
+    // Fills cboSoundStream with the sound streams of `movie` (again when the movie or the
+    // subtitle file changes), the one in the subtitles' language (else the default) chosen.
+    void readSoundStreams(const QString& movie);
 
     QString m_settingsPath;
     bool m_useBsp = false;
@@ -373,6 +384,8 @@ class TForm1 : public QWidget {
     // The analysis under way (shared_ptr: its type is complete only in AutoSynch.cpp).
     std::shared_ptr<AutoSynchRun> m_autoSynch;
     QTimer* m_autoSynchTimer = nullptr;
+    QString m_streamsMovie;        // the movie cboSoundStream lists the sound streams of
+    std::string m_streamsSubtitle; // the subtitle file whose language chose among them
 };
 
 } // namespace velkar::gui

@@ -34,6 +34,7 @@ constexpr int kTickMs = 40;
 // One analysis of a movie's sound, on a thread of its own.
 struct TimingStrip::Analysis final : autosync::AnalysisProgress {
     std::string movie;
+    int stream = -1;
     std::atomic<double> fraction{0.0};
     std::atomic<bool> stop{false};
     std::optional<autosync::MovieSpeech> found;
@@ -47,8 +48,8 @@ struct TimingStrip::Analysis final : autosync::AnalysisProgress {
         try {
             const SpeechCache cache(SpeechCache::DefaultDirectory());
             found = SpeechThroughCache(
-                movie, -1, &cache, [&] { return DetectMovieSpeech(movie, -1, *this); }, nullptr,
-                true);
+                movie, stream, &cache, [&] { return DetectMovieSpeech(movie, stream, *this); },
+                nullptr, true);
         } catch (...) {
             error = std::current_exception();
         }
@@ -350,8 +351,12 @@ void TimingStrip::tick() {
     if (!isVisible())
         return;
     const QString movie = m_form.player().isOpen() ? m_form.playback().moviePath() : QString();
-    if (!movie.isEmpty() && movie != m_soundMovie)
-        startAnalysis(movie);
+    if (!movie.isEmpty()) {
+        // Another movie, or another of its sound streams chosen in the window.
+        const int stream = m_form.soundStream();
+        if (movie != m_soundMovie || stream != m_soundStream)
+            startAnalysis(movie, stream);
+    }
     if (m_run)
         pgrSound->setValue(static_cast<int>(m_run->fraction.load() * kProgressSteps));
     const double play = playMs();
@@ -360,12 +365,14 @@ void TimingStrip::tick() {
     canvas->update();
 }
 
-void TimingStrip::startAnalysis(const QString& movie) {
+void TimingStrip::startAnalysis(const QString& movie, int stream) {
     m_run.reset(); // an analysis of another movie stops
     m_sound.reset();
     m_soundMovie = movie;
+    m_soundStream = stream;
     auto run = std::make_shared<Analysis>();
     run->movie = QFile::encodeName(movie).toStdString();
+    run->stream = stream;
     Analysis* raw = run.get();
     run->thread = QThread::create([raw] { raw->work(); });
     connect(run->thread, &QThread::finished, this, [this, raw] {

@@ -102,7 +102,7 @@ class TimingStrip : public QWidget {
 
   private:
     struct Analysis;
-    void startAnalysis(const QString& movie);
+    void startAnalysis(const QString& movie, int stream);
     void analysisFinished();
     void refreshPoints();
     void updatePreview();
@@ -118,7 +118,8 @@ class TimingStrip : public QWidget {
     std::vector<strip::SyncPoint> m_points;
     int m_selected = -1;
     std::shared_ptr<const autosync::MovieSpeech> m_sound;
-    QString m_soundMovie; // the movie m_sound (or the analysis under way) belongs to
+    QString m_soundMovie;   // the movie m_sound (or the analysis under way) belongs to
+    int m_soundStream = -1; // and its sound stream
     std::shared_ptr<Analysis> m_run;
     QTimer* m_timer = nullptr;
 };

@@ -495,6 +495,146 @@ TEST_F(AutosyncCommand, ATimeThatWouldFallBeforeTheStartSaysWhatToDoAndWritesNot
     EXPECT_FALSE(fs::exists(path("out.srt")));
 }
 
+// A movie with an English sound stream (three phrases, flagged default) and a French one (the
+// dialogue): the French subtitles fit only the French sound.
+TEST_F(AutosyncCommand, TheSubtitlesLanguageOrStreamChoosesTheSoundStream) {
+    const std::string two = kClips + "/two-languages.mkv";
+    const std::string late = Broken(m_truth, 1.0, 3200.0);
+    struct Run {
+        const char* name;
+        std::vector<std::string> stream;
+        int code;
+        const char* listened;
+    };
+    // The tagged file goes first: its stream's speech, kept in the cache, must not be handed to
+    // the untagged one after it.
+    for (const Run& run : {Run{"Two.fr.srt", {}, 0, "stream 2 (sound, fre)"},
+                           Run{"Two.fr.srt", {}, 0, "stream 2 (sound, fre)"},
+                           Run{"Two.srt", {}, 5, "stream 1 (sound, eng)"},
+                           Run{"Two.fra.forced.srt", {}, 0, "stream 2 (sound, fre)"},
+                           Run{"Two.srt", {"--stream", "a:fr"}, 0, "stream 2 (sound, fre)"},
+                           Run{"Two.srt", {"--stream", "a:1"}, 0, "stream 2 (sound, fre)"},
+                           Run{"Two.srt", {"--stream", "2"}, 0, "stream 2 (sound, fre)"},
+                           Run{"Two.fr.srt", {"--stream", "a:eng"}, 5, "stream 1 (sound, eng)"},
+                           Run{"Two.fr.srt", {"--stream", "a:0"}, 5, "stream 1 (sound, eng)"}}) {
+        SCOPED_TRACE(run.name + testing::PrintToString(run.stream));
+        const std::string broken = write(run.name, late);
+        std::vector<std::string> args{"autosync", broken, two, "-o", path("out.srt")};
+        args.insert(args.end(), run.stream.begin(), run.stream.end());
+        fs::remove(path("out.srt"));
+        const Result r = RunCli(args);
+        EXPECT_EQ(r.code, run.code) << r.err;
+        EXPECT_THAT(r.out, testing::StartsWith(std::string("listening to ") + run.listened + "\n"));
+        if (run.code == 0) {
+            const auto want = Times(m_truth), got = Times(Read(path("out.srt")));
+            ASSERT_EQ(got.size(), want.size());
+            for (std::size_t i = 0; i < want.size(); i += 2)
+                EXPECT_NEAR(double(got[i]), double(want[i]), 150.0) << "subtitle " << i / 2 + 1;
+        }
+    }
+    const std::string srt = write("Two.srt", late);
+    const Result none = RunCli({"autosync", srt, two, "--stream", "a:de"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.err, "The movie " + two + " has no sound stream in language de\n");
+    const Result bad = RunCli({"autosync", srt, two, "--stream", "a:2"});
+    EXPECT_EQ(bad.err, "The movie " + two +
+                           " has 2 sound streams: there is no sound stream 2 (counted from 0)\n");
+    const Result picture = RunCli({"autosync", srt, two, "--stream", "0"});
+    EXPECT_EQ(picture.err, "Stream 0 of " + two + " is not a sound stream\n");
+    const Result wrong = RunCli({"autosync", srt, two, "--stream", "fr"});
+    EXPECT_EQ(wrong.code, 2);
+    EXPECT_THAT(wrong.err, HasSubstr("--stream fr is not a stream: give an index (2)"));
+}
+
+struct InsideMovie {
+    const char* movie;
+    const char* stream; // "" for none
+    const char* used;
+};
+
+void PrintTo(const InsideMovie& p, std::ostream* os) {
+    *os << p.movie << " --stream '" << p.stream << "'";
+}
+
+class AutosyncReferenceInMovie : public AutosyncCommand,
+                                 public testing::WithParamInterface<InsideMovie> {};
+
+// The right subtitles inside the movie are as good a reference as the file they were made of.
+TEST_P(AutosyncReferenceInMovie, FitsToItsSubtitleStreamToTheMillisecond) {
+    const InsideMovie& p = GetParam();
+    const std::string broken = write("broken.srt", Broken(m_truth, 25.0 / 24.0, 2100.0));
+    std::vector<std::string> args{"autosync", broken,         "--reference", kClips + "/" + p.movie,
+                                  "-o",       path("out.srt")};
+    if (*p.stream)
+        args.insert(args.end(), {"--stream", p.stream});
+    const Result r = RunCli(args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_THAT(r.out, testing::StartsWith(std::string("reference: ") + p.used + "\n"));
+    const auto want = Times(m_truth), got = Times(Read(path("out.srt")));
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i)
+        EXPECT_NEAR(double(got[i]), double(want[i]), 3.0) << "time " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, AutosyncReferenceInMovie,
+    testing::Values(InsideMovie{"dialogue-subrip.mkv", "s:0", "stream 2 (subtitles, eng)"},
+                    InsideMovie{"dialogue-subrip.mkv", "s:en", "stream 2 (subtitles, eng)"},
+                    InsideMovie{"dialogue-subrip.mkv", "2", "stream 2 (subtitles, eng)"},
+                    InsideMovie{"dialogue-subrip.mkv", "", "stream 2 (subtitles, eng)"},
+                    InsideMovie{"dialogue-ass.mkv", "s:0", "stream 2 (subtitles)"},
+                    InsideMovie{"dialogue-webvtt.mkv", "s:0", "stream 2 (subtitles)"},
+                    InsideMovie{"dialogue-movtext.mp4", "s:0", "stream 1 (subtitles)"}));
+
+TEST_F(AutosyncCommand, AReferenceMovieWithoutTheSubtitleStreamAsked) {
+    const std::string srt = write("a.srt", m_truth);
+    const std::string subrip = kClips + "/dialogue-subrip.mkv";
+    const Result sound = RunCli({"autosync", srt, "--reference", subrip, "--stream", "1"});
+    EXPECT_EQ(sound.code, 1);
+    EXPECT_EQ(sound.err, "Stream 1 of " + subrip + " is not a subtitle stream\n");
+    const Result none = RunCli({"autosync", srt, "--reference", kClips + "/dialogue.mkv"});
+    EXPECT_EQ(none.err, "The movie " + kClips + "/dialogue.mkv has no subtitle stream\n");
+    const Result kind = RunCli({"autosync", srt, "--reference", subrip, "--stream", "a:0"});
+    EXPECT_EQ(kind.err, "Here --stream takes a subtitle stream (s:...)\n");
+    EXPECT_EQ(RunCli({"autosync", srt, "--reference", srt, "--stream", "a:0"}).code, 2);
+}
+
+// In a folder of films each subtitle listens to the sound stream of its own language, and the
+// report says which.
+TEST_F(AutosyncCommand, BatchReportsTheStreamEachSubtitleListenedTo) {
+    const fs::path library = m_folder / "library";
+    fs::create_directories(library);
+    fs::copy_file(kClips + "/two-languages.mkv", library / "Two.mkv");
+    const std::string late = Broken(m_truth, 1.0, 3200.0);
+    write("library/Two.fr.srt", late);
+    write("library/Two.srt", late);
+    const Result r = RunCli(
+        {"autosync", "--batch", library.string(), "--report", path("report.jsonl"), "--no-cache"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    const auto lines = ReportLines(Read(path("report.jsonl")), library);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines.at("Two.fr.srt")["stream"],
+              nlohmann::json::parse(R"({"index":2,"language":"fre"})"));
+    EXPECT_EQ(lines.at("Two.fr.srt")["action"], "would write");
+    EXPECT_EQ(lines.at("Two.srt")["stream"],
+              nlohmann::json::parse(R"({"index":1,"language":"eng"})"));
+    EXPECT_EQ(lines.at("Two.srt")["action"], "refused");
+
+    const Result asked = RunCli({"autosync", "--batch", library.string(), "--report",
+                                 path("report.jsonl"), "--stream", "a:1"});
+    const auto both = ReportLines(Read(path("report.jsonl")), library);
+    for (const auto& [subtitle, line] : both) {
+        SCOPED_TRACE(subtitle);
+        EXPECT_EQ(line["stream"]["index"], 2);
+        EXPECT_EQ(line["action"], "would write");
+    }
+    EXPECT_EQ(RunCli({"autosync", "--batch", library.string(), "--stream", "b:1"}).code, 2);
+    const Result subtitles = RunCli({"autosync", "--batch", library.string(), "--stream", "s:0"});
+    EXPECT_EQ(subtitles.code, 2);
+    EXPECT_THAT(subtitles.err, HasSubstr("--batch listens to a sound stream: give --stream a:N, "
+                                         "a:LANGUAGE or an index"));
+}
+
 TEST_F(AutosyncCommand, UsageErrors) {
     const std::string srt = write("a.srt", m_truth);
     EXPECT_EQ(RunCli({"autosync", srt}).code, 2);

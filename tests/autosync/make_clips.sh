@@ -84,6 +84,19 @@ ff "${picture[@]}" -c:v mpeg4 nosound.mkv
 # not mark, and every decoder plays its sound that much late (64 ms at 16 kHz).
 ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i dialogue.wav -c:v mpeg4 -c:a flac -shortest dialogue.mkv
 ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i dialogue-loud.wav -c:v mpeg4 -c:a flac -shortest dialogue-loud.mkv
+# Two sound streams in two languages: the three phrases tagged English and flagged default,
+# then the dialogue tagged French.
+ff -f lavfi -i color=black:s=160x120:r=25:d=50 -i speech.wav -i dialogue.wav -map 0:v -map 1:a \
+    -map 2:a -c:v mpeg4 -c:a flac -metadata:s:a:0 language=eng -metadata:s:a:1 language=fre \
+    -disposition:a:0 default -disposition:a:1 0 two-languages.mkv
+# The dialogue with its right subtitles inside: SubRip, ASS and WebVTT in Matroska, mov_text
+# in MP4.
+ff -i dialogue.mkv -i dialogue.srt -map 0 -map 1 -c:v copy -c:a copy -c:s srt \
+    -metadata:s:s:0 language=eng dialogue-subrip.mkv
+for codec in ass webvtt; do
+    ff -i dialogue.mkv -i dialogue.srt -map 0 -map 1 -c:v copy -c:a copy -c:s $codec dialogue-$codec.mkv
+done
+ff -i dialogue.mkv -i dialogue.srt -map 0:v -map 1 -c:v copy -c:s mov_text dialogue-movtext.mp4
 rm -f ./*-raw.wav a30.wav b30.wav c30.wav
 echo "$stamp" >done
 cd ..

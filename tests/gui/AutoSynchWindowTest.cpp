@@ -11,6 +11,7 @@
 #include "frmMain/MaskedTimeEdit.h"
 #include "frmMain/PlaybackCommands.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -84,6 +85,33 @@ class AutoSynchButton : public ClipWindowTest {
     }
 };
 
+// A movie with an English sound stream (flagged default) and a French one, the dialogue:
+// French subtitles listen to the French one, and the user may choose the other.
+TEST_F(AutoSynchButton, ListensToTheSoundStreamOfTheSubtitlesLanguageOrTheOneChosen) {
+    openBytes(Late(false), QStringLiteral("late.fr.srt"));
+    if (!openMovie("two-languages.mkv"))
+        GTEST_SKIP() << "libmpv cannot start here";
+    ASSERT_FALSE(HasFailure());
+    QComboBox& streams = *form().cboSoundStream;
+    EXPECT_FALSE(streams.isHidden());
+    ASSERT_EQ(streams.count(), 2);
+    EXPECT_EQ(streams.itemText(0), QStringLiteral("1: eng (flac)"));
+    EXPECT_EQ(streams.itemText(1), QStringLiteral("2: fre (flac)"));
+    EXPECT_EQ(streams.currentData().toInt(), 2);
+    press();
+    EXPECT_TRUE(form().lblResult->text().startsWith(
+        QStringLiteral("Auto Synch on sound stream 2: fre (flac): sure.")))
+        << form().lblResult->text().toStdString();
+    const double first =
+        TextToTime(form().document().SubtitleFormat, form().txtFirst->fieldText().toStdString());
+    EXPECT_NEAR(first, double(Truth().front().first), 150.0);
+    streams.setCurrentIndex(0);
+    press();
+    EXPECT_TRUE(form().lblResult->text().startsWith(
+        QStringLiteral("Auto Synch on sound stream 1: eng (flac): none;")))
+        << form().lblResult->text().toStdString();
+}
+
 class AutoSynchFormats : public AutoSynchButton, public testing::WithParamInterface<bool> {};
 
 TEST_P(AutoSynchFormats, FillsTheAnchorsTrueStartsAndSeeksToTheFirst) {
@@ -108,6 +136,7 @@ TEST_P(AutoSynchFormats, FillsTheAnchorsTrueStartsAndSeeksToTheFirst) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return std::abs(form().player().position() * unit - first) <= unit; }, 5000));
     EXPECT_EQ(form().pgrBar->value(), 0);
+    EXPECT_TRUE(form().cboSoundStream->isHidden()) << "one sound stream: nothing to choose";
     // The document is not re-timed: that stays Fix Synch's step.
     EXPECT_EQ(form().document().start(0),
               microDvd ? std::lround((truth[0].first + 3200) * 0.025) : truth[0].first + 3200);
