@@ -12,12 +12,11 @@ double ValueToMs(SubtitleFormat format, double value, double frameRate) {
     return format == sfMicroDVD ? value * 1000.0 / frameRate : value;
 }
 
-std::int32_t MsToValue(SubtitleFormat format, double ms, double frameRate) {
+TimeValue MsToValue(SubtitleFormat format, double ms, double frameRate) {
     const double value = std::nearbyint(format == sfMicroDVD ? ms * frameRate / 1000.0 : ms);
-    if (!std::isfinite(value) || value < double(std::numeric_limits<std::int32_t>::min()) ||
-        value > double(std::numeric_limits<std::int32_t>::max()))
+    if (!std::isfinite(value) || value < double(-kMaxTimeValue) || value > double(kMaxTimeValue))
         throw TimeEncodeError();
-    return static_cast<std::int32_t>(value);
+    return static_cast<TimeValue>(value);
 }
 
 std::vector<Interval> SubtitleIntervals(const SubtitleDocument& doc, double frameRate) {

@@ -19,8 +19,8 @@ inline constexpr double kDefaultFrameRate = 25.0;
 double ValueToMs(SubtitleFormat format, double value, double frameRate);
 
 // The value nearest to `ms` in a document of `format` (frames for MicroDVD). Throws
-// TimeEncodeError when it is not a number or beyond 32 bits.
-std::int32_t MsToValue(SubtitleFormat format, double ms, double frameRate);
+// TimeEncodeError when it is not a number or beyond what the timing table holds.
+TimeValue MsToValue(SubtitleFormat format, double ms, double frameRate);
 
 // The spans of the document's subtitles (start to end of each, in ms), in order.
 std::vector<Interval> SubtitleIntervals(const SubtitleDocument& doc, double frameRate);
@@ -30,8 +30,8 @@ SpeechMask ReferenceSpeech(const SubtitleDocument& doc, double frameRate);
 
 // Starts and ends of every subtitle under `fit`, in the document's unit.
 struct MappedTimes {
-    std::vector<std::int32_t> starts;
-    std::vector<std::int32_t> ends;
+    std::vector<TimeValue> starts;
+    std::vector<TimeValue> ends;
 };
 MappedTimes MapTimes(const SubtitleDocument& doc, const FitResult& fit, double frameRate);
 

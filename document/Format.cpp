@@ -101,10 +101,11 @@ void AppendWithBreaks(std::string& out, std::string_view text, std::string_view 
                    [](std::string& to, std::string_view piece) { to.append(piece); });
 }
 
-bool RoundsWithin32Bits(std::int32_t value, std::int32_t unit) {
-    const std::int64_t rounded = RoundToUnit(value, unit);
-    return rounded >= std::numeric_limits<std::int32_t>::min() &&
-           rounded <= std::numeric_limits<std::int32_t>::max();
+bool RoundsWithinLimit(TimeValue value, std::int32_t unit) {
+    if (value < -kMaxTimeValue || value > kMaxTimeValue)
+        return false;
+    const TimeValue rounded = RoundToUnit(value, unit);
+    return rounded >= -kMaxTimeValue && rounded <= kMaxTimeValue;
 }
 
 long long OwnLine(const SubtitleDocument& doc, std::size_t i) {

@@ -58,12 +58,12 @@ struct FormatEntry {
     // Builds the table from doc.SubtitleLines (see ParseSubtitles).
     void (*parse)(SubtitleDocument& doc, TableBuilder& table, Progress& progress);
     // Whether `value` can be written into the file's time fields.
-    bool (*canWrite)(std::int32_t value);
+    bool (*canWrite)(TimeValue value);
     // Writes `value` as the anchor fields and the messages show it; throws TimeEncodeError when
     // canWrite is false. Room for kMaxTimeText characters at `out`; gives the end.
-    char* (*formatTime)(char* out, std::int32_t value);
+    char* (*formatTime)(char* out, TimeValue value);
     // Reads a time typed in the anchor fields or on the command line; throws ConversionError.
-    std::int32_t (*readTime)(std::string_view text);
+    TimeValue (*readTime)(std::string_view text);
     // Lines before subtitle i's timing line that rewriting also touches (a SubRip counter).
     std::size_t linesBefore;
     // The line that holds subtitle i's start and end (its own line in most formats).
@@ -71,7 +71,7 @@ struct FormatEntry {
     // Rewrites subtitle i's time fields with `start` and `end` (values canWrite takes); a
     // non-empty `counter` is the subtitle's 1-based number, for formats that keep one. No other
     // byte of the lines changes.
-    void (*writeTimes)(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
+    void (*writeTimes)(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
                        std::string_view counter);
     // Appends the text a subtitle shows on screen (its stored text without markup, lines broken
     // by LF CR).

@@ -23,20 +23,20 @@ std::string SubtitleEntry(const SubtitleDocument& doc, std::size_t index) {
 
 // `openHours`: the format's hours have no limit (WebVTT, ASS): only a time before the film's
 // start has no text there.
-std::string OutsideDay(std::int32_t value, bool openHours = false) {
+std::string OutsideDay(TimeValue value, bool openHours = false) {
     return std::string(value < 0 ? " before 00:00:00" : " at 24:00:00 or later") +
            (openHours ? ". A subtitle's times cannot run before 00:00:00: "
                       : ". A subtitle file's times run from 00:00:00 to 23:59:59: ");
 }
 
-std::string OtherPlace(std::int32_t value) {
+std::string OtherPlace(TimeValue value) {
     return value < 0 ? "take the time at a later place in the movie"
                      : "take the time at an earlier place in the movie";
 }
 
 } // namespace
 
-std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end, std::int32_t value,
+std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end, TimeValue value,
                            TimeSource source) {
     std::string text = "Subtitle " + std::to_string(i + 1);
     // A subtitle being created has no line of the file yet (its index is a viewer entry).
@@ -61,13 +61,13 @@ std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end,
     return text + OtherPlace(value) + ".";
 }
 
-std::string PlayerPositionText(std::int32_t value) {
+std::string PlayerPositionText(TimeValue value) {
     return "The player's position is" + OutsideDay(value) + OtherPlace(value) + ", or type it.";
 }
 
 std::string SubtitleTimeText(const SubtitleDocument& doc, std::size_t i, bool end,
                              TimeSource source) {
-    const std::int32_t value = end ? doc.end(i) : doc.start(i);
+    const TimeValue value = end ? doc.end(i) : doc.start(i);
     if (!CanEncode(doc.SubtitleFormat, value))
         throw TimeEncodeError(OutsideDayText(doc, i, end, value, source));
     return TimeToText(doc.SubtitleFormat, value);

@@ -49,14 +49,14 @@ enum class TimeSource {
 // `source`. Example (TypedAnchors): "Subtitle 17 (line 66) would start before 00:00:00. A
 // subtitle file's times run from 00:00:00 to 23:59:59: check the true times typed for the
 // anchors."
-std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end, std::int32_t value,
+std::string OutsideDayText(const SubtitleDocument& doc, std::size_t i, bool end, TimeValue value,
                            TimeSource source);
 
 // The second line of a TimeEncodeError for a player position `value` (a time taken with "Set
 // Time") outside the day: "The player's position is at 24:00:00 or later. A subtitle file's
 // times run from 00:00:00 to 23:59:59: take the time at an earlier place in the movie, or type
 // it." (a later place for a position before 00:00:00).
-std::string PlayerPositionText(std::int32_t value);
+std::string PlayerPositionText(TimeValue value);
 
 // TimeToText of subtitle `i`'s start (or end, with `end`; 0-based). Throws TimeEncodeError with
 // OutsideDayText for `source` as its second line when the time has no text.

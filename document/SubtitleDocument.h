@@ -45,6 +45,13 @@ inline constexpr std::size_t kShortStringMax = 255;
 // A document holds at most this many subtitles (the count is 16 bits wide).
 inline constexpr std::size_t kMaxSubtitles = 65535;
 
+// A value of the timing table: frames for MicroDVD, milliseconds for the other formats. WebVTT
+// and ASS hours have no limit, so a value may pass what 32 bits hold (an HLS segment's cues
+// count from the start of the stream: 1088 hours); the formats read none beyond kMaxTimeValue,
+// which doubles (the player, the sound analysis) hold exactly.
+using TimeValue = std::int64_t;
+inline constexpr TimeValue kMaxTimeValue = (TimeValue{1} << 53) - 1;
+
 struct SubtitleDocument {
     std::string SubtitleFileName;
     bool SubtitleLoaded = false;
@@ -52,8 +59,8 @@ struct SubtitleDocument {
     // Row 0 holds starts, row 1 ends, in the document's unit. Together with SubtitleTexts and
     // SubtitleLineIndex it holds at least SubtitleCount columns, one per subtitle (SubtitleTexts
     // none after a parse that did not store the texts, see ParseSubtitles).
-    std::array<std::vector<std::int32_t>, 2> TimingTable{std::vector<std::int32_t>(1),
-                                                         std::vector<std::int32_t>(1)};
+    std::array<std::vector<TimeValue>, 2> TimingTable{std::vector<TimeValue>(1),
+                                                      std::vector<TimeValue>(1)};
     std::vector<std::string> SubtitleTexts = std::vector<std::string>(1); // each <= 255 bytes
     std::vector<std::int32_t> SubtitleLineIndex; // line of each subtitle's own (time) line
     std::int32_t FirstTimeLine = 0;              // first SubViewer 2.0 time line
@@ -91,8 +98,8 @@ struct SubtitleDocument {
     // The subtitles that have their lines: all but one still being created.
     std::size_t FinishedCount() const { return SubtitleCount - (SubtitlePending ? 1u : 0u); }
 
-    std::int32_t start(std::size_t i) const { return TimingTable[0][i]; }
-    std::int32_t end(std::size_t i) const { return TimingTable[1][i]; }
+    TimeValue start(std::size_t i) const { return TimingTable[0][i]; }
+    TimeValue end(std::size_t i) const { return TimingTable[1][i]; }
 
     // Empties the document as the start of every open does; the file name becomes `path`.
     void Reset(const std::string& path);

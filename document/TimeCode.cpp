@@ -13,25 +13,25 @@ std::string_view Copy(std::string_view text, std::size_t first, std::size_t coun
     return text.substr(first - 1, count);
 }
 
-bool CanEncode(SubtitleFormat format, std::int32_t value) {
+bool CanEncode(SubtitleFormat format, TimeValue value) {
     if (const FormatEntry* entry = FindFormat(format))
         return entry->canWrite(value);
     // The hundredths form rounds 23:59:59.995 and later up to 24 hours.
     return value >= 0 && value < kMillisecondsPerDay - 5;
 }
 
-void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value) {
+void AppendTimeText(std::string& out, SubtitleFormat format, TimeValue value) {
     char buffer[kMaxTimeText];
     out.append(buffer, FormatTime(buffer, format, value));
 }
 
-char* FormatTime(char* buffer, SubtitleFormat format, std::int32_t value) {
+char* FormatTime(char* buffer, SubtitleFormat format, TimeValue value) {
     if (const FormatEntry* entry = FindFormat(format))
         return entry->formatTime(buffer, value);
     return FormatHundredthsClock(buffer, value);
 }
 
-std::string TimeToText(SubtitleFormat format, std::int32_t value) {
+std::string TimeToText(SubtitleFormat format, TimeValue value) {
     std::string text;
     AppendTimeText(text, format, value);
     return text;
@@ -48,7 +48,7 @@ std::int32_t ClockValue(std::string_view hours, std::string_view minutes, std::s
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t TextToTime(SubtitleFormat format, std::string_view text) {
+TimeValue TextToTime(SubtitleFormat format, std::string_view text) {
     if (const FormatEntry* entry = FindFormat(format))
         return entry->readTime(text);
     return 0;

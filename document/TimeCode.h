@@ -26,20 +26,20 @@ inline constexpr std::int32_t kMillisecondsPerDay = 86400000;
 // .. 86 399 999 ms; the hundredths form rounds to the nearest hundredth, ties to even (1 015 ms
 // gives .02, 1 025 ms gives .02), and a rounding to 100 hundredths carries into the seconds (1 995
 // ms gives 00:00:02.00). Throws TimeEncodeError for a value (or a carry) outside one day.
-std::string TimeToText(SubtitleFormat format, std::int32_t value);
+std::string TimeToText(SubtitleFormat format, TimeValue value);
 
 // True when TimeToText(format, value) has a text (does not throw).
-bool CanEncode(SubtitleFormat format, std::int32_t value);
+bool CanEncode(SubtitleFormat format, TimeValue value);
 
-// The most characters a time text takes ("-2147483648", "-596:31:23.648").
-inline constexpr std::size_t kMaxTimeText = 16;
+// The most characters a time text takes ("-2147483648", "-2501999792:59:59.999").
+inline constexpr std::size_t kMaxTimeText = 24;
 
 // Writes TimeToText(format, value) at `buffer` (room for kMaxTimeText characters) and gives the
 // end of what it wrote. Throws TimeEncodeError as TimeToText does.
-char* FormatTime(char* buffer, SubtitleFormat format, std::int32_t value);
+char* FormatTime(char* buffer, SubtitleFormat format, TimeValue value);
 
 // Appends TimeToText(format, value) to `out` without a temporary string.
-void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value);
+void AppendTimeText(std::string& out, SubtitleFormat format, TimeValue value);
 
 // The value of `text` read in the form of `format`: MicroDVD replaces every space by "0" (an
 // empty text is 0) and converts the whole; the clock forms read the fields at fixed columns
@@ -49,7 +49,7 @@ void AppendTimeText(std::string& out, SubtitleFormat format, std::int32_t value)
 // and one to three digits, rounded once to the format's unit (see ReadOpenClock). sfUnknown and
 // sfDamaged give 0. Throws ConversionError for a
 // field that is not an integer.
-std::int32_t TextToTime(SubtitleFormat format, std::string_view text);
+TimeValue TextToTime(SubtitleFormat format, std::string_view text);
 
 // A clock value from fields already cut out: hours*3 600 000 + minutes*60 000 + seconds*1000
 // + fraction*fractionUnit. Each field is converted by StrToInt (throws ConversionError).

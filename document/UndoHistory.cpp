@@ -10,8 +10,8 @@ std::size_t UndoHistory::Bytes(const SubtitleDocument& doc) {
     std::size_t bytes = sizeof(SubtitleDocument);
     for (std::string_view line : doc.SubtitleLines)
         bytes += line.size() + 16;
-    bytes +=
-        4 * (doc.TimingTable[0].size() + doc.TimingTable[1].size() + doc.SubtitleLineIndex.size());
+    bytes += sizeof(TimeValue) * (doc.TimingTable[0].size() + doc.TimingTable[1].size()) +
+             sizeof(std::int32_t) * doc.SubtitleLineIndex.size();
     for (const std::string& text : doc.SubtitleTexts)
         bytes += text.size() + sizeof(std::string);
     return bytes;

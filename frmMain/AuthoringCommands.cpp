@@ -209,7 +209,7 @@ void TForm1::cboDialogsClick() {
         return;
     // The start goes to the player as it is: the external player takes it as milliseconds,
     // as it counts.
-    m_player->seek(m_document.start(i));
+    m_player->seekTo(m_document.start(i));
 }
 
 } // namespace velkar::gui

@@ -44,7 +44,7 @@ struct TForm1::AutoSynchRun final : velkar::autosync::AnalysisProgress {
     QString heading = QStringLiteral("Auto Synch"); // names the stream when there is a choice
     std::string subtitleFile;
     velkar::SubtitleFormat format = velkar::sfUnknown;
-    std::vector<std::int32_t> starts, ends;
+    std::vector<velkar::TimeValue> starts, ends;
 
     std::atomic<double> fraction{0.0};
     std::atomic<bool> stop{false};
@@ -235,11 +235,11 @@ void TForm1::autoSynchFinished() {
             velkar::autosync::ValueToMs(format, m_document.start(i), run->frameRate));
     };
     const double firstMs = trueMs(m_document.FirstAnchor);
-    const std::int32_t first = velkar::autosync::MsToValue(format, firstMs, run->frameRate);
-    const std::int32_t last =
+    const velkar::TimeValue first = velkar::autosync::MsToValue(format, firstMs, run->frameRate);
+    const velkar::TimeValue last =
         velkar::autosync::MsToValue(format, trueMs(m_document.LastAnchor), run->frameRate);
     // Both texts first, so a time that has none changes neither field.
-    const auto anchorText = [&](std::int32_t anchor, std::int32_t value) {
+    const auto anchorText = [&](std::int32_t anchor, velkar::TimeValue value) {
         if (!velkar::CanEncode(format, value))
             throw velkar::TimeEncodeError(
                 velkar::OutsideDayText(m_document, static_cast<std::size_t>(anchor), false, value,
@@ -265,7 +265,7 @@ void TForm1::autoSynchFinished() {
     // with a MicroDVD document) is given the milliseconds.
     const bool sameUnit =
         (m_player->unit() == playback::PlayerUnit::Frames) == (format == velkar::sfMicroDVD);
-    m_player->seek(sameUnit ? first : static_cast<std::int32_t>(std::lround(firstMs)));
+    m_player->seekTo(sameUnit ? first : std::llround(firstMs));
 }
 
 } // namespace velkar::gui

@@ -48,29 +48,40 @@ QString MaskedTimeEdit::ResetText(Mask mask) {
     return {};
 }
 
+namespace {
+
+// A clock mask after its hours: Qt's mask letters, "9" a required digit; after ";" the blank.
+QString ClockTail(MaskedTimeEdit::Mask mask) {
+    switch (mask) {
+    case MaskedTimeEdit::Mask::SubRipClock:
+        return QStringLiteral(":99:99,999; ");
+    case MaskedTimeEdit::Mask::HundredthsClock:
+        return QStringLiteral(":99:99.99; ");
+    case MaskedTimeEdit::Mask::MillisecondsClock:
+        return QStringLiteral(":99:99.999; ");
+    case MaskedTimeEdit::Mask::TenthsClock:
+        return QStringLiteral(":99:99.9; ");
+    case MaskedTimeEdit::Mask::Frames:
+        break;
+    }
+    return {};
+}
+
+// The hours of a clock mask: two digits, the first one optional ("0").
+const QString kTwoHours = QStringLiteral("09");
+
+} // namespace
+
 void MaskedTimeEdit::setMask(Mask mask) {
     m_mask = mask;
-    // Qt's mask letters: "0" an optional digit, "9" a required one; after ";" the blank.
     switch (mask) {
     case Mask::SubRipClock:
-        setValidator(nullptr);
-        setPlaceholderText(QString());
-        setInputMask(QStringLiteral("09:99:99,999; "));
-        break;
     case Mask::HundredthsClock:
-        setValidator(nullptr);
-        setPlaceholderText(QString());
-        setInputMask(QStringLiteral("09:99:99.99; "));
-        break;
     case Mask::MillisecondsClock:
-        setValidator(nullptr);
-        setPlaceholderText(QString());
-        setInputMask(QStringLiteral("09:99:99.999; "));
-        break;
     case Mask::TenthsClock:
         setValidator(nullptr);
         setPlaceholderText(QString());
-        setInputMask(QStringLiteral("09:99:99.9; "));
+        setInputMask(kTwoHours + ClockTail(mask));
         break;
     case Mask::Frames:
         // A Qt mask would fill unfilled positions after the digits ("125" showing as
@@ -85,10 +96,25 @@ void MaskedTimeEdit::setMask(Mask mask) {
 }
 
 void MaskedTimeEdit::setTime(const QString& text) {
-    if (m_mask != Mask::Frames && text.indexOf(QLatin1Char(':')) == 1)
-        setText(QLatin1Char('0') + text);
-    else
+    if (m_mask == Mask::Frames) {
         setText(text);
+        return;
+    }
+    const QString clock = text.indexOf(QLatin1Char(':')) == 1 ? QLatin1Char('0') + text : text;
+    // The formats whose hours have no limit write more than two hour digits (an HLS segment's
+    // 1088 hours) and a sign: the mask takes as many places as the time has, so no digit is
+    // cut off; "#" takes the sign.
+    QString hours = kTwoHours;
+    const qsizetype colon = clock.indexOf(QLatin1Char(':'));
+    if (colon > 2 || clock.startsWith(QLatin1Char('-'))) {
+        hours.clear();
+        for (qsizetype k = 0; k < colon; ++k)
+            hours += clock[k] == QLatin1Char('-') ? QLatin1Char('#') : QLatin1Char('9');
+    }
+    const QString mask = hours + ClockTail(m_mask);
+    if (inputMask() != mask)
+        setInputMask(mask);
+    setText(clock);
 }
 
 QString MaskedTimeEdit::fieldText() const {

@@ -37,7 +37,9 @@ class MaskedTimeEdit : public QLineEdit {
     static QString ResetText(Mask mask);
 
     // Shows a time text of the field's form; a clock with one hour digit ("1:02:03.05", as ASS
-    // writes it) gets a leading zero, so that every digit lands in its own place of the mask.
+    // writes it) gets a leading zero, so that every digit lands in its own place of the mask,
+    // and one with more hour digits or a sign ("1088:42:00.500", "-0:00:06.84") widens the
+    // mask's hours to hold them (until the next setMask).
     void setTime(const QString& text);
 
     QString fieldText() const;

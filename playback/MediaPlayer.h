@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -62,6 +63,10 @@ class MediaPlayer : public QObject {
     virtual std::int32_t length() const = 0;
     // Moves to `position` (player's unit); the position reads as the target at once.
     virtual void seek(std::int32_t position) = 0;
+    // Moves to a subtitle's time (a value of the timing table), held to what a position holds.
+    void seekTo(std::int64_t value) {
+        seek(static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, INT32_MAX)));
+    }
     virtual PlayerUnit unit() const = 0;
     // The unit the window counts in; a player that counts only milliseconds keeps them.
     virtual void setUnit(PlayerUnit unit) = 0;

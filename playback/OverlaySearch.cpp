@@ -14,7 +14,7 @@ std::int64_t Half(std::int64_t x) {
     return h;
 }
 
-std::size_t FindSubtitleIndex(const SubtitleDocument& doc, std::int32_t pos) {
+std::size_t FindSubtitleIndex(const SubtitleDocument& doc, TimeValue pos) {
     const std::int64_t n = doc.SubtitleCount;
     const auto& starts = doc.TimingTable[0];
     std::int64_t lo = 0;
@@ -30,7 +30,7 @@ std::size_t FindSubtitleIndex(const SubtitleDocument& doc, std::int32_t pos) {
     return static_cast<std::size_t>(lo);
 }
 
-CurrentSubtitle FindCurrentSubtitle(const SubtitleDocument& doc, std::int32_t pos) {
+CurrentSubtitle FindCurrentSubtitle(const SubtitleDocument& doc, TimeValue pos) {
     CurrentSubtitle current;
     if (doc.SubtitleCount == 0)
         return current;

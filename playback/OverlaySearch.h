@@ -15,7 +15,7 @@ std::int64_t Half(std::int64_t x);
 // ascending order: n - 1 when pos is below start(0), 0 when it equals start(0), else the
 // largest i with start(i) strictly below pos. The search gallops up by doubling the index and
 // halves the window otherwise: at most 134 steps for 65 535 subtitles. Needs SubtitleCount > 0.
-std::size_t FindSubtitleIndex(const SubtitleDocument& doc, std::int32_t pos);
+std::size_t FindSubtitleIndex(const SubtitleDocument& doc, TimeValue pos);
 
 struct CurrentSubtitle {
     // The subtitle's text with its line breaks ("|" for MicroDVD, "[br]" otherwise) turned into
@@ -28,6 +28,6 @@ struct CurrentSubtitle {
 // The subtitle showing at `pos`: subtitle k of FindSubtitleIndex when start(k) <= pos <= end(k).
 // Subtitle 0 shows from its start, every later one from one unit after its start, each up to
 // and including its end. A document without subtitles shows nothing.
-CurrentSubtitle FindCurrentSubtitle(const SubtitleDocument& doc, std::int32_t pos);
+CurrentSubtitle FindCurrentSubtitle(const SubtitleDocument& doc, TimeValue pos);
 
 } // namespace velkar

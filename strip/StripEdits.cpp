@@ -6,14 +6,14 @@
 
 namespace velkar::strip {
 
-void SetSubtitleTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end) {
+void SetSubtitleTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end) {
     if (i >= doc.FinishedCount())
         return;
     if (start >= end)
         throw VelkarError("The start of subtitle " + std::to_string(i + 1) +
                           " must come before its end");
-    const std::int32_t oldStart = doc.TimingTable[0][i];
-    const std::int32_t oldEnd = doc.TimingTable[1][i];
+    const TimeValue oldStart = doc.TimingTable[0][i];
+    const TimeValue oldEnd = doc.TimingTable[1][i];
     doc.TimingTable[0][i] = start;
     doc.TimingTable[1][i] = end;
     try {

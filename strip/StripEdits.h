@@ -15,12 +15,12 @@ namespace velkar::strip {
 // the repair of a single dialog does; no other byte changes. Throws TimeEncodeError (a time
 // the format cannot write), ListIndexError, or VelkarError "The start of subtitle N must come
 // before its end"; the document is unchanged then.
-void SetSubtitleTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end);
+void SetSubtitleTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end);
 
 // A sync point: subtitle `subtitle` (0-based) truly starts at `value`.
 struct SyncPoint {
     std::int32_t subtitle = 0;
-    std::int32_t value = 0;
+    TimeValue value = 0;
 };
 
 // Re-times the document through two or more sync points, each stretch between neighbouring

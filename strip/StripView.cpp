@@ -66,8 +66,8 @@ std::int64_t Snap(std::int64_t value, std::int32_t unit) {
 }
 } // namespace
 
-std::pair<std::int32_t, std::int32_t> DraggedTimes(std::int32_t start, std::int32_t end, Grip grip,
-                                                   std::int64_t delta, std::int32_t unit) {
+std::pair<TimeValue, TimeValue> DraggedTimes(TimeValue start, TimeValue end, Grip grip,
+                                             std::int64_t delta, std::int32_t unit) {
     const std::int64_t u = std::max<std::int32_t>(unit, 1);
     std::int64_t s = start;
     std::int64_t e = end;
@@ -89,9 +89,7 @@ std::pair<std::int32_t, std::int32_t> DraggedTimes(std::int32_t start, std::int3
     case Grip::None:
         break;
     }
-    constexpr std::int64_t kMost = INT32_MAX;
-    return {static_cast<std::int32_t>(std::min(s, kMost)),
-            static_cast<std::int32_t>(std::min(e, kMost))};
+    return {std::min(s, kMaxTimeValue), std::min(e, kMaxTimeValue)};
 }
 
 } // namespace velkar::strip

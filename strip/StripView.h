@@ -3,6 +3,8 @@
 // width, how the wheel zooms and a drag scrolls it, and which subtitle's block (or edge) lies
 // under a point.
 
+#include "document/SubtitleDocument.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -63,7 +65,7 @@ Hit HitBlock(const std::vector<Span>& blocks, const StripView& view, double x,
 // The start and end of a block after a drag of `grip` by `delta` (in the document's unit), each
 // moved value rounded to a multiple of `unit`: an edge stops one unit short of the other, and
 // nothing goes below 0 (a moved block keeps its length).
-std::pair<std::int32_t, std::int32_t> DraggedTimes(std::int32_t start, std::int32_t end, Grip grip,
-                                                   std::int64_t delta, std::int32_t unit);
+std::pair<TimeValue, TimeValue> DraggedTimes(TimeValue start, TimeValue end, Grip grip,
+                                             std::int64_t delta, std::int32_t unit);
 
 } // namespace velkar::strip

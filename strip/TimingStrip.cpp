@@ -132,20 +132,19 @@ void TimingStrip::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
-double TimingStrip::valueToMs(std::int32_t value) const {
+double TimingStrip::valueToMs(TimeValue value) const {
     const double rate =
         m_sound && m_sound->frameRate > 0 ? m_sound->frameRate : autosync::kDefaultFrameRate;
     return autosync::ValueToMs(m_form.document().SubtitleFormat, value, rate);
 }
 
-std::int32_t TimingStrip::msToValue(double ms) const {
+TimeValue TimingStrip::msToValue(double ms) const {
     const SubtitleDocument& doc = m_form.document();
     const double rate =
         m_sound && m_sound->frameRate > 0 ? m_sound->frameRate : autosync::kDefaultFrameRate;
-    const std::int32_t value = autosync::MsToValue(doc.SubtitleFormat, std::max(0.0, ms), rate);
+    const TimeValue value = autosync::MsToValue(doc.SubtitleFormat, std::max(0.0, ms), rate);
     const FormatEntry* format = FindFormat(doc.SubtitleFormat);
-    const std::int64_t rounded = RoundToUnit(value, format ? format->unit : 1);
-    return static_cast<std::int32_t>(std::min<std::int64_t>(rounded, INT32_MAX));
+    return RoundToUnit(value, format ? format->unit : 1);
 }
 
 double TimingStrip::playMs() const {
@@ -201,11 +200,11 @@ void TimingStrip::seekTo(double ms) {
     const double rate =
         m_sound && m_sound->frameRate > 0 ? m_sound->frameRate : autosync::kDefaultFrameRate;
     const double position = player.unit() == playback::PlayerUnit::Frames ? ms * rate / 1000.0 : ms;
-    player.seek(static_cast<std::int32_t>(std::lround(std::max(0.0, position))));
+    player.seekTo(std::llround(std::max(0.0, position)));
     canvas->update();
 }
 
-void TimingStrip::retime(int subtitle, std::int32_t start, std::int32_t end) {
+void TimingStrip::retime(int subtitle, TimeValue start, TimeValue end) {
     SubtitleDocument& doc = m_form.document();
     const auto i = std::size_t(subtitle);
     if (start == doc.start(i) && end == doc.end(i))

@@ -69,8 +69,8 @@ class TimingStrip : public QWidget {
     void showSound(std::shared_ptr<const autosync::MovieSpeech> sound);
 
     // Document values and ms, at the frame rate MicroDVD frames are counted at.
-    double valueToMs(std::int32_t value) const;
-    std::int32_t msToValue(double ms) const; // rounded to the format's unit
+    double valueToMs(TimeValue value) const;
+    TimeValue msToValue(double ms) const; // rounded to the format's unit
     // The player's position in ms (-1 without a movie).
     double playMs() const;
 
@@ -108,7 +108,7 @@ class TimingStrip : public QWidget {
     void updatePreview();
     std::vector<strip::Span> spansOf(const SubtitleDocument& doc) const;
     // Runs a change of one subtitle's times through the main window's change path.
-    void retime(int subtitle, std::int32_t start, std::int32_t end);
+    void retime(int subtitle, TimeValue start, TimeValue end);
 
     TForm1& m_form;
     strip::StripView m_view;

@@ -23,12 +23,11 @@ VelkarError InvalidOperation(const std::string& detail = {}) {
                        (detail.empty() ? "" : "\n\r" + detail));
 }
 
-// A new value that must fit a 32-bit table cell; beyond it the re-timing has no valid result.
-std::int32_t Narrow(__int128 value) {
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max())
+// A new value within `limit` either side of 0; beyond it the re-timing has no valid result.
+TimeValue Narrow(__int128 value, TimeValue limit) {
+    if (value < -limit || value > limit)
         throw InvalidOperation();
-    return static_cast<std::int32_t>(value);
+    return static_cast<TimeValue>(value);
 }
 
 // What a new value is rounded to: the format's unit (whole hundredths in a SubViewer 2.0 or
@@ -56,18 +55,25 @@ void CheckAnchor(std::int32_t anchor, std::size_t n) {
 // Maps every start and end through `map`, checks that every new time has its text, and only
 // then changes the table and the timing lines.
 template <class Map> void Apply(SubtitleDocument& doc, std::size_t n, Map map, Progress& progress) {
-    std::vector<std::int32_t> starts(n), ends(n);
+    std::vector<TimeValue> starts(n), ends(n);
+    const FormatEntry* entry = FindFormat(doc.SubtitleFormat);
+    // Formats whose times have no limit of their own take any value the table holds; the others
+    // none beyond 32 bits.
+    const TimeValue limit = entry && entry->canWrite(kMaxTimeValue)
+                                ? kMaxTimeValue
+                                : std::numeric_limits<std::int32_t>::max();
     progress.setMaximum(static_cast<int>(n) + 1);
     for (std::size_t i = 0; i < n; ++i) {
         if (i % 4096 == 0)
             progress.setPosition(static_cast<int>(i));
-        starts[i] = Narrow(map(doc.start(i)));
-        ends[i] = Narrow(map(doc.end(i)));
+        starts[i] = Narrow(map(doc.start(i)), limit);
+        ends[i] = Narrow(map(doc.end(i)), limit);
     }
     CheckTimingLines(doc, starts, ends, TimeSource::TypedAnchors);
     // Times inside the texts (WebVTT's timestamp tags) go through the same map.
-    const FormatEntry* entry = FindFormat(doc.SubtitleFormat);
-    const InlineMap inlineMap = [&map](std::int64_t v) -> std::int64_t { return Narrow(map(v)); };
+    const InlineMap inlineMap = [&map, limit](std::int64_t v) -> std::int64_t {
+        return Narrow(map(v), limit);
+    };
     if (entry && entry->mapInlineTimes)
         entry->mapInlineTimes(doc, inlineMap, false);
     std::copy(starts.begin(), starts.end(), doc.TimingTable[0].begin());
@@ -80,11 +86,7 @@ template <class Map> void Apply(SubtitleDocument& doc, std::size_t n, Map map, P
 
 // A time in a result line: its text, or the plain number where the form has none.
 std::string TimeText(SubtitleFormat format, std::int64_t value) {
-    return value >= std::numeric_limits<std::int32_t>::min() &&
-                   value <= std::numeric_limits<std::int32_t>::max() &&
-                   CanEncode(format, static_cast<std::int32_t>(value))
-               ? TimeToText(format, static_cast<std::int32_t>(value))
-               : std::to_string(value);
+    return CanEncode(format, value) ? TimeToText(format, value) : std::to_string(value);
 }
 
 // An anchor as re-timing sees it: its subtitle (0-based), its start in the file (x) and its

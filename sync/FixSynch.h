@@ -33,8 +33,8 @@ enum class SynchKind {
 // Where an anchor's start was and where it went (0-based subtitle number).
 struct AnchorMove {
     std::int32_t subtitle = 0;
-    std::int32_t before = 0;
-    std::int32_t after = 0;
+    TimeValue before = 0;
+    TimeValue after = 0;
 };
 
 struct SynchOutcome {
@@ -60,11 +60,11 @@ struct SynchOutcome {
 // any failure the table and the lines are as before. Throws UnparsedDocumentError after a
 // failed parse, ConversionError for a typed text that does not read, VelkarError "Floating
 // point division by zero" (typed span 0, or current span 0) or "Invalid floating point
-// operation" (both spans 0, or a new value beyond 32 bits), each with a second line that says
-// why ("The two true times are equal: anchors 1 and 8 both have 00:00:02,000. ..."); VelkarError
-// "The true times must increase from anchor N to anchor M" (N the anchor that starts earlier in
-// the file) when the typed times run the other way; TimeEncodeError for a new time that has no
-// text, naming the subtitle on its second line.
+// operation" (both spans 0, or a new value beyond the table's limit), each with a second line that
+// says why ("The two true times are equal: anchors 1 and 8 both have 00:00:02,000. ...");
+// VelkarError "The true times must increase from anchor N to anchor M" (N the anchor that starts
+// earlier in the file) when the typed times run the other way; TimeEncodeError for a new time that
+// has no text, naming the subtitle on its second line.
 SynchOutcome FixSynch(SubtitleDocument& doc, std::string_view firstText, std::string_view lastText,
                       int toleranceIndex, Progress& progress);
 

@@ -18,8 +18,8 @@ long long TimingLineIndex(const SubtitleDocument& doc, std::size_t i) {
     return doc.SubtitleLineIndex[i];
 }
 
-void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
-                      const std::vector<std::int32_t>& ends, TimeSource source) {
+void CheckTimingLines(const SubtitleDocument& doc, const std::vector<TimeValue>& starts,
+                      const std::vector<TimeValue>& ends, TimeSource source) {
     const FormatEntry* entry = FindFormat(doc.SubtitleFormat);
     if (!entry)
         return;
@@ -63,8 +63,8 @@ class DecimalCounter {
 
 } // namespace
 
-void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
-                      const std::vector<std::int32_t>& ends, Progress& progress) {
+void WriteTimingLines(SubtitleDocument& doc, const std::vector<TimeValue>& starts,
+                      const std::vector<TimeValue>& ends, Progress& progress) {
     const FormatEntry* entry = FindFormat(doc.SubtitleFormat);
     if (!entry)
         return;

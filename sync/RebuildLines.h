@@ -19,8 +19,8 @@ long long TimingLineIndex(const SubtitleDocument& doc, std::size_t i);
 // TimeEncodeError, naming the subtitle on its second line with the advice for `source`, see
 // OutsideDayText) and every subtitle's timing line (and SubRip counter line) exists (else
 // ListIndexError). Subtitles are checked in order; the first fault throws.
-void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
-                      const std::vector<std::int32_t>& ends, TimeSource source);
+void CheckTimingLines(const SubtitleDocument& doc, const std::vector<TimeValue>& starts,
+                      const std::vector<TimeValue>& ends, TimeSource source);
 
 // Rewrites the timing of every subtitle in doc.SubtitleLines from `starts` and `ends`, in place;
 // no other byte of a line changes (the format's entry writes them, see document/Format.h):
@@ -32,8 +32,8 @@ void CheckTimingLines(const SubtitleDocument& doc, const std::vector<std::int32_
 //   MPL2, WebVTT, ASS/SSA: each time field whose value changes is written in the form it had.
 // Text, empty and header lines are never rewritten. Call only with values that passed
 // CheckTimingLines.
-void WriteTimingLines(SubtitleDocument& doc, const std::vector<std::int32_t>& starts,
-                      const std::vector<std::int32_t>& ends, Progress& progress);
+void WriteTimingLines(SubtitleDocument& doc, const std::vector<TimeValue>& starts,
+                      const std::vector<TimeValue>& ends, Progress& progress);
 
 // Rewrites the time line of the one subtitle `k` (0-based, a finished one) from its table values,
 // as WriteTimingLines would, but leaves a SubRip counter alone: only that line changes. Throws

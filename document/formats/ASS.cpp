@@ -86,8 +86,8 @@ std::size_t EventStart(std::string_view line, bool& comment) {
 }
 
 // An event's time: "H:MM:SS.cc", or with milliseconds as some writers put them.
-std::int32_t ReadEventTime(std::string_view text, bool& ok) {
-    const std::int32_t value = ReadFileClock(text, 1, '.', 2, ok);
+TimeValue ReadEventTime(std::string_view text, bool& ok) {
+    const TimeValue value = ReadFileClock(text, 1, '.', 2, ok);
     return ok ? value : ReadFileClock(text, 1, '.', 3, ok);
 }
 
@@ -117,7 +117,7 @@ Columns ReadFormatLine(std::string_view line) {
 struct Event {
     std::size_t line;
     bool comment;
-    std::int32_t start, end;
+    TimeValue start, end;
     std::string_view text;
     Columns columns; // of the Format line above it
 };
@@ -271,7 +271,7 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
 
 // A changed time in the form its field had: its sign, at least as many hour digits, as many
 // digits after the point.
-void WriteField(LineStore& lines, std::size_t index, FieldSpan field, std::int32_t value) {
+void WriteField(LineStore& lines, std::size_t index, FieldSpan field, TimeValue value) {
     const std::string_view old = lines[index].substr(field.at, field.size);
     bool ok = false;
     if (ReadEventTime(old, ok) == value && ok)
@@ -288,7 +288,7 @@ void WriteField(LineStore& lines, std::size_t index, FieldSpan field, std::int32
                   {buffer, static_cast<std::size_t>(end - buffer)});
 }
 
-void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
+void WriteTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
                 std::string_view) {
     const std::size_t index = static_cast<std::size_t>(doc.SubtitleLineIndex[i]);
     const std::string_view line = doc.SubtitleLines[index];
@@ -316,19 +316,18 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
     }
 }
 
-// Any time, negative ones too, but for the last few milliseconds of 32 bits, which would round
-// beyond them.
-bool CanWrite(std::int32_t value) {
-    return RoundsWithin32Bits(value, 10);
+// Any time, negative ones too, within the table's limit.
+bool CanWrite(TimeValue value) {
+    return RoundsWithinLimit(value, 10);
 }
 
-char* FormatHundredths(char* out, std::int32_t value) {
+char* FormatHundredths(char* out, TimeValue value) {
     if (!CanWrite(value))
         throw TimeEncodeError();
     return FormatOpenClock(out, value, 1, 2);
 }
 
-std::int32_t ReadTyped(std::string_view text) {
+TimeValue ReadTyped(std::string_view text) {
     return ReadOpenClock(text, 10);
 }
 

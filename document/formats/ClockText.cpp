@@ -45,6 +45,10 @@ std::string_view PadLoneHour(std::string_view text, std::string& padded) {
     return text;
 }
 
+// The most hour digits a clock may have: enough for kMaxTimeValue, few enough that the hours of
+// any clock of this length fit 64 bits.
+constexpr int kMaxHourDigits = 10;
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -57,13 +61,14 @@ char* TwoDigits(char* out, int v) {
     return out + 2;
 }
 
-char* FormatFrames(char* out, std::int32_t frames) {
+char* FormatFrames(char* out, TimeValue frames) {
     return std::to_chars(out, out + kMaxTimeText, frames).ptr;
 }
 
-char* FormatSubRipClock(char* p, std::int32_t value) {
-    if (value < 0 || value >= kMillisecondsPerDay)
+char* FormatSubRipClock(char* p, TimeValue time) {
+    if (time < 0 || time >= kMillisecondsPerDay)
         throw TimeEncodeError();
+    const int value = static_cast<int>(time);
     const int hours = value / 3600000;
     int rest = value - hours * 3600000;
     const int minutes = rest / 60000;
@@ -80,9 +85,10 @@ char* FormatSubRipClock(char* p, std::int32_t value) {
     return TwoDigits(p, milliseconds % 100);
 }
 
-char* FormatHundredthsClock(char* p, std::int32_t value) {
-    if (value < 0 || value >= kMillisecondsPerDay)
+char* FormatHundredthsClock(char* p, TimeValue time) {
+    if (time < 0 || time >= kMillisecondsPerDay)
         throw TimeEncodeError();
+    const int value = static_cast<int>(time);
     int hours = value / 3600000;
     int rest = value - hours * 3600000;
     int minutes = rest / 60000;
@@ -147,7 +153,7 @@ char* FormatOpenClock(char* p, std::int64_t value, int hourDigits, int fractionD
     return p;
 }
 
-std::int32_t ReadFramesTyped(std::string_view text) {
+TimeValue ReadFramesTyped(std::string_view text) {
     std::string digits(text);
     for (char& c : digits)
         if (c == ' ')
@@ -157,19 +163,19 @@ std::int32_t ReadFramesTyped(std::string_view text) {
     return StrToInt(digits);
 }
 
-std::int32_t ReadSubRipTyped(std::string_view text) {
+TimeValue ReadSubRipTyped(std::string_view text) {
     std::string padded;
     text = PadLoneHour(text, padded);
     return ClockValue(Hours(text), Copy(text, 4, 2), Copy(text, 7, 2), Copy(text, 10, 3), 1);
 }
 
-std::int32_t ReadSubViewerTyped(std::string_view text) {
+TimeValue ReadSubViewerTyped(std::string_view text) {
     std::string padded;
     text = PadLoneHour(text, padded);
     return ClockValue(Hours(text), Copy(text, 4, 2), Copy(text, 7, 2), Copy(text, 10, 2), 10);
 }
 
-std::int32_t ReadOpenClock(std::string_view typed, std::int32_t unit) {
+TimeValue ReadOpenClock(std::string_view typed, std::int32_t unit) {
     std::string_view text = typed;
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
@@ -189,7 +195,7 @@ std::int32_t ReadOpenClock(std::string_view typed, std::int32_t unit) {
         } else if ((c == '.' || c == ',') && field == 2) {
             field = 3;
         } else if (IsDigit(c) || c == ' ') {
-            if (++count[field] > (field == 0 ? 9 : field == 3 ? 3 : 2)) {
+            if (++count[field] > (field == 0 ? kMaxHourDigits : field == 3 ? 3 : 2)) {
                 ok = false;
                 break;
             }
@@ -208,14 +214,13 @@ std::int32_t ReadOpenClock(std::string_view typed, std::int32_t unit) {
         fraction *= 10;
     std::int64_t value = fields[0] * 3600000 + fields[1] * 60000 + fields[2] * 1000 + fraction;
     value = RoundToUnit(negative ? -value : value, unit);
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max())
+    if (value < -kMaxTimeValue || value > kMaxTimeValue)
         throw ConversionError(typed);
-    return static_cast<std::int32_t>(value);
+    return value;
 }
 
-std::int32_t ReadFileClock(std::string_view t, int minHours, char separator, int fractionDigits,
-                           bool& ok) {
+TimeValue ReadFileClock(std::string_view t, int minHours, char separator, int fractionDigits,
+                        bool& ok) {
     // The usual form, without a sign and with one or two hour digits, read directly; anything
     // else (and whatever this does not take) goes the general way below.
     const std::size_t h = t.size() >= 2 && t[1] == ':' ? 1 : 2;
@@ -235,8 +240,8 @@ std::int32_t ReadFileClock(std::string_view t, int minHours, char separator, int
             for (int k = fractionDigits; k < 3; ++k)
                 fraction *= 10;
             ok = true;
-            return static_cast<std::int32_t>(hours * 3600000 + (d(h + 1) * 10 + d(h + 2)) * 60000 +
-                                             (d(h + 4) * 10 + d(h + 5)) * 1000 + fraction);
+            return hours * 3600000 + (d(h + 1) * 10 + d(h + 2)) * 60000 +
+                   (d(h + 4) * 10 + d(h + 5)) * 1000 + fraction;
         }
     }
     ok = false;
@@ -265,7 +270,8 @@ std::int32_t ReadFileClock(std::string_view t, int minHours, char separator, int
         secondColon = t[c] == ':';
     const bool hasHours = k + first < t.size() && t[k + first] == ':' && secondColon;
     if (hasHours) {
-        if (first < static_cast<std::size_t>(std::max(minHours, 1)) || first > 9)
+        if (first < static_cast<std::size_t>(std::max(minHours, 1)) ||
+            first > static_cast<std::size_t>(kMaxHourDigits))
             return 0;
         hours = number(k, first);
         k += first + 1;
@@ -290,11 +296,10 @@ std::int32_t ReadFileClock(std::string_view t, int minHours, char separator, int
     std::int64_t value = hours * 3600000 + minutes * 60000 + seconds * 1000 + fraction;
     if (negative)
         value = -value;
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max())
+    if (value < -kMaxTimeValue || value > kMaxTimeValue)
         return 0;
     ok = true;
-    return static_cast<std::int32_t>(value);
+    return value;
 }
 
 } // namespace velkar

@@ -25,9 +25,9 @@ void AppendWithBreaks(std::string& out, std::string_view text, std::string_view 
 void AppendEachLine(std::string& out, std::string_view stored, std::string_view marker,
                     void (*line)(std::string& out, std::string_view text));
 
-// Whether `value` rounded once to a multiple of `unit` still lies within 32 bits (its text reads
-// back), for the formats whose times have no other limit.
-bool RoundsWithin32Bits(std::int32_t value, std::int32_t unit);
+// Whether `value` rounded once to a multiple of `unit` still lies within kMaxTimeValue either
+// side of 0 (its text reads back), for the formats whose times have no other limit.
+bool RoundsWithinLimit(TimeValue value, std::int32_t unit);
 
 // Subtitle i's timing line is its own line (SubtitleLineIndex).
 long long OwnLine(const SubtitleDocument& doc, std::size_t i);

@@ -81,17 +81,13 @@ Recognition Recognise(const LineStore& lines, Progress& progress) {
     return {false, true, microDVD > mpl2 ? firstMPL2 : firstFault};
 }
 
-// The milliseconds of a field of tenths; ConversionError beyond 32 bits.
-std::int32_t Tenths(std::string_view field) {
+// The milliseconds of a field of tenths (at most 12 digits: within the table's limit).
+TimeValue Tenths(std::string_view field) {
     long long tenths = 0;
     const bool negative = field[0] == '-';
     for (std::size_t k = negative ? 1 : 0; k < field.size(); ++k)
         tenths = tenths * 10 + (field[k] - '0');
-    const long long value = (negative ? -tenths : tenths) * 100;
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max())
-        throw ConversionError(field);
-    return static_cast<std::int32_t>(value);
+    return (negative ? -tenths : tenths) * 100;
 }
 
 void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
@@ -118,7 +114,7 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
 
 // A field takes the new number only when its value changes, zero-padded to its old width when
 // it was padded ("[00]" becomes "[05]").
-void WriteField(LineStore& lines, std::size_t index, FieldSpan field, std::int32_t value) {
+void WriteField(LineStore& lines, std::size_t index, FieldSpan field, TimeValue value) {
     const std::string_view old = lines[index].substr(field.at, field.size);
     if (Tenths(old) == value)
         return;
@@ -128,7 +124,7 @@ void WriteField(LineStore& lines, std::size_t index, FieldSpan field, std::int32
     ReplaceInLine(lines, index, field.at, field.size, PaddedNumber(tenths, width));
 }
 
-void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
+void WriteTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
                 std::string_view) {
     const std::size_t index = static_cast<std::size_t>(doc.SubtitleLineIndex[i]);
     FieldSpan s, e;
@@ -139,19 +135,18 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
     WriteField(doc.SubtitleLines, index, s, start);
 }
 
-// Any time, negative ones too, but for the last few milliseconds of 32 bits, which would round
-// beyond them.
-bool CanWrite(std::int32_t value) {
-    return RoundsWithin32Bits(value, 100);
+// Any time, negative ones too, within the table's limit.
+bool CanWrite(TimeValue value) {
+    return RoundsWithinLimit(value, 100);
 }
 
-char* FormatTenths(char* out, std::int32_t value) {
+char* FormatTenths(char* out, TimeValue value) {
     if (!CanWrite(value))
         throw TimeEncodeError();
     return FormatOpenClock(out, value, 2, 1);
 }
 
-std::int32_t ReadTyped(std::string_view text) {
+TimeValue ReadTyped(std::string_view text) {
     return ReadOpenClock(text, 100);
 }
 

@@ -10,6 +10,9 @@
 #include "document/formats/ScreenText.h"
 #include "document/mend/FormatMending.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace velkar {
 
 namespace {
@@ -71,13 +74,13 @@ std::size_t FieldsLength(std::string_view line) {
     return second == std::string_view::npos ? 0 : second + 1;
 }
 
-char* Pair(char* out, std::int32_t start, std::string_view separator, std::int32_t end) {
+char* Pair(char* out, TimeValue start, std::string_view separator, TimeValue end) {
     out = FormatFrames(out, start);
     out = std::copy(separator.begin(), separator.end(), out);
     return FormatFrames(out, end);
 }
 
-void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
+void WriteTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
                 std::string_view) {
     const std::size_t index = static_cast<std::size_t>(doc.SubtitleLineIndex[i]);
     LineStore& lines = doc.SubtitleLines;
@@ -97,8 +100,10 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
     lines.replace(index, old, {fields, static_cast<std::size_t>(last - fields)});
 }
 
-bool CanWrite(std::int32_t) {
-    return true;
+// Frame numbers are read back as 32-bit integers.
+bool CanWrite(TimeValue value) {
+    return value >= std::numeric_limits<std::int32_t>::min() &&
+           value <= std::numeric_limits<std::int32_t>::max();
 }
 
 // Each line without its control codes ("{y:i}", "{c:$0000ff}").

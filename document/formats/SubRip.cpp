@@ -110,7 +110,7 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
 
 // The time line's first 29 characters become start " --> " end; with a `counter`, the counter
 // line before it becomes that number.
-void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
+void WriteTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
                 std::string_view counter) {
     const std::size_t index = static_cast<std::size_t>(doc.SubtitleLineIndex[i]);
     LineStore& lines = doc.SubtitleLines;
@@ -127,7 +127,7 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
         lines.set(index - 1, counter);
 }
 
-bool CanWrite(std::int32_t value) {
+bool CanWrite(TimeValue value) {
     return value >= 0 && value < kMillisecondsPerDay;
 }
 

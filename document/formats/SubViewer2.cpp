@@ -88,7 +88,7 @@ long long TimingLine(const SubtitleDocument& doc, std::size_t i) {
 }
 
 // The time line's first 23 characters become start "," end.
-void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
+void WriteTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
                 std::string_view) {
     const std::size_t index = static_cast<std::size_t>(TimingLine(doc, i));
     char fields[2 * kMaxTimeText + 8];
@@ -98,7 +98,7 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
     doc.SubtitleLines.replace(index, 23, {fields, static_cast<std::size_t>(last - fields)});
 }
 
-bool CanWrite(std::int32_t value) {
+bool CanWrite(TimeValue value) {
     // The hundredths form rounds 23:59:59.995 and later up to 24 hours.
     return value >= 0 && value < kMillisecondsPerDay - 5;
 }

@@ -32,7 +32,7 @@ bool IsBlank(char c) {
 
 // A timestamp at `at`: one or more hour digits and ":" (optional), two minute digits, ":", two
 // second digits, ".", three digits. Gives its span, value and whether it has hours.
-bool ScanTimestamp(std::string_view line, std::size_t at, FieldSpan& span, std::int32_t& value,
+bool ScanTimestamp(std::string_view line, std::size_t at, FieldSpan& span, TimeValue& value,
                    bool& hours) {
     std::size_t groups[3]; // the lengths of up to three digit runs before the "."
     std::size_t values[3] = {0, 0, 0};
@@ -67,17 +67,17 @@ bool ScanTimestamp(std::string_view line, std::size_t at, FieldSpan& span, std::
         (line[k + 1] - '0') * 100 + (line[k + 2] - '0') * 10 + line[k + 3] - '0');
     const std::size_t total = (hours ? values[0] : 0) * 3600000 + values[first] * 60000 +
                               values[first + 1] * 1000 + fraction;
-    if ((hours && values[0] > 596) ||
-        total > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    // Hours have no limit but the table's (ten digits hold every hour up to it).
+    if ((hours && groups[0] > 10) || total > static_cast<std::size_t>(kMaxTimeValue))
         return false;
-    value = static_cast<std::int32_t>(total);
+    value = static_cast<TimeValue>(total);
     span = {at, k + 4 - at};
     return true;
 }
 
 struct Timing {
     FieldSpan start, end;
-    std::int32_t startValue = 0, endValue = 0;
+    TimeValue startValue = 0, endValue = 0;
     bool startHours = false, endHours = false;
 };
 
@@ -191,9 +191,13 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
     progress.setPosition(0);
 }
 
+bool CanWrite(TimeValue value) {
+    return value >= 0 && value <= kMaxTimeValue;
+}
+
 // `value` in the form a field had: hours (at least as many digits as it had) when it had them or
 // the time reaches an hour, "mm:ss.ttt" otherwise.
-std::string Timestamp(std::int32_t value, bool hadHours, std::size_t hourDigits) {
+std::string Timestamp(TimeValue value, bool hadHours, std::size_t hourDigits) {
     char buffer[kMaxTimeText + 4];
     char* end = FormatOpenClock(buffer, value, static_cast<int>(hourDigits), 3);
     std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
@@ -202,8 +206,8 @@ std::string Timestamp(std::int32_t value, bool hadHours, std::size_t hourDigits)
     return std::string(text);
 }
 
-void WriteField(LineStore& lines, std::size_t index, FieldSpan field, std::int32_t old,
-                bool hadHours, std::int32_t value) {
+void WriteField(LineStore& lines, std::size_t index, FieldSpan field, TimeValue old, bool hadHours,
+                TimeValue value) {
     if (old == value)
         return;
     const std::string_view text = lines[index].substr(field.at, field.size);
@@ -212,7 +216,7 @@ void WriteField(LineStore& lines, std::size_t index, FieldSpan field, std::int32
                   Timestamp(value, hadHours, std::max<std::size_t>(hourDigits, 2)));
 }
 
-void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::int32_t end,
+void WriteTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
                 std::string_view) {
     const std::size_t index = static_cast<std::size_t>(doc.SubtitleLineIndex[i]);
     Timing t;
@@ -226,7 +230,7 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
 struct InlineTime {
     std::size_t line;
     FieldSpan span;
-    std::int32_t value;
+    TimeValue value;
     bool hours;
 };
 
@@ -253,28 +257,23 @@ void MapInlineTimes(SubtitleDocument& doc, const InlineMap& map, bool write) {
     const std::vector<InlineTime> times = InlineTimes(doc);
     if (!write) {
         for (const InlineTime& t : times)
-            if (map(t.value) < 0)
+            if (!CanWrite(map(t.value)))
                 throw TimeEncodeError();
         return;
     }
     // From the last to the first, so that a rewritten tag leaves the places of those before it.
     for (auto t = times.rbegin(); t != times.rend(); ++t)
-        WriteField(doc.SubtitleLines, t->line, t->span, t->value, t->hours,
-                   static_cast<std::int32_t>(map(t->value)));
-}
-
-bool CanWrite(std::int32_t value) {
-    return value >= 0;
+        WriteField(doc.SubtitleLines, t->line, t->span, t->value, t->hours, map(t->value));
 }
 
 // A WebVTT time cannot run before 00:00:00.
-char* FormatMilliseconds(char* out, std::int32_t value) {
+char* FormatMilliseconds(char* out, TimeValue value) {
     if (!CanWrite(value))
         throw TimeEncodeError();
     return FormatOpenClock(out, value, 2, 3);
 }
 
-std::int32_t ReadTyped(std::string_view text) {
+TimeValue ReadTyped(std::string_view text) {
     return ReadOpenClock(text, 1);
 }
 

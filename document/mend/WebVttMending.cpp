@@ -65,13 +65,16 @@ std::optional<std::string> Standard(std::string_view stamp) {
     return out;
 }
 
-// Whether a standard timestamp lies beyond what 32 bits of milliseconds hold (596 hours).
+// The most hours a time of the table may have, whatever its minutes and seconds.
+constexpr TimeValue kMostHours = kMaxTimeValue / 3600000 - 1;
+
+// Whether a standard timestamp lies beyond the hours the timing table holds.
 bool BeyondTable(std::string_view stamp) {
     const std::size_t colon = stamp.find(':');
     if (stamp.find(':', colon + 1) == std::string_view::npos)
         return false; // no hours
     const std::string_view hours = stamp.substr(0, colon);
-    return hours.size() > 3 || std::stoi(std::string(hours)) > 596;
+    return hours.size() > 10 || std::stoll(std::string(hours)) > kMostHours;
 }
 
 // The length of the token at `at`: up to a blank or the end.
@@ -108,7 +111,7 @@ bool MendWebVtt(const LineStore& lines, MendedLines& out, MendFault& fault) {
             return false;
         }
         if (BeyondTable(*start) || BeyondTable(*end)) {
-            fault = {i, "a time beyond 596 hours"};
+            fault = {i, "a time beyond " + std::to_string(kMostHours) + " hours"};
             return false;
         }
         std::string mended = *start;

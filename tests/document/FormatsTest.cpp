@@ -189,10 +189,17 @@ TEST(OpenClocks, OnlyWebVTTHasNoTextBeforeTheFilmsStart) {
     EXPECT_EQ(TimeToText(sfMPL2, -40), "00:00:00.0"); // rounds to 0, which has no sign
     EXPECT_EQ(TimeToText(sfASS, -5), "0:00:00.00");
     EXPECT_EQ(TimeToText(sfWebVTT, 360000000), "100:00:00.000");
-    // The last milliseconds of 32 bits round beyond them: no text that reads back.
-    EXPECT_THROW(TimeToText(sfASS, INT32_MIN), TimeEncodeError);
-    EXPECT_THROW(TimeToText(sfASS, INT32_MAX), TimeEncodeError);
+    // Hours have no limit but the table's: an HLS segment counts from the stream's start.
+    EXPECT_EQ(TimeToText(sfWebVTT, 3918120500), "1088:22:00.500");
     EXPECT_EQ(TimeToText(sfMPL2, INT32_MAX), "596:31:23.6");
+    // The last milliseconds of the table round beyond it: no text that reads back.
+    EXPECT_THROW(TimeToText(sfMPL2, -kMaxTimeValue), TimeEncodeError);
+    EXPECT_THROW(TimeToText(sfMPL2, kMaxTimeValue), TimeEncodeError);
+    EXPECT_EQ(TimeToText(sfASS, kMaxTimeValue), "2501999792:59:00.99");
+    EXPECT_THROW(TimeToText(sfWebVTT, kMaxTimeValue + 1), TimeEncodeError);
+    EXPECT_EQ(TimeToText(sfWebVTT, kMaxTimeValue), "2501999792:59:00.991");
+    EXPECT_EQ(TextToTime(sfWebVTT, "2501999792:59:00.991"), kMaxTimeValue);
+    EXPECT_THROW(TextToTime(sfWebVTT, "2501999792:59:00.992"), ConversionError);
 }
 
 TEST(ListTexts, ShowTheScreenTextOnOneLine) {

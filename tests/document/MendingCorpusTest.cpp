@@ -26,16 +26,15 @@ const std::map<std::string, std::string> kRefused = {
     {"srt/gaupol-subrip.srt", "(Line:2) negative time"},
     {"srt/gaupol-subrip-extended.srt", "(Line:2) negative time"},
     {"subviewer/gaupol-subviewer2.sub", "(Line:14) negative time"},
-    // Times beyond 596 hours, more than the 32-bit milliseconds of the timing table hold.
-    {"webvtt/webvttpy-sample-hls-x-timestamp-map.vtt", "(Line:4) a time beyond 596 hours"},
-    {"webvtt/wpt-track-large-timestamp.vtt", "(Line:4) a time beyond 596 hours"},
 };
 
 // Files whose times ffmpeg 5.1 reads otherwise than the format says: not compared with it.
 const std::set<std::string> kFfmpegReadsOtherwise = {
     "ass/gaupol-ass-negative-times.ass", // negative times dropped or taken as positive
-    "ass/gaupol-ssa-negative-times.ssa", "mpl2/gaupol-mpl2.txt",
-    "webvtt/wpt-timings-60.vtt", // minute and second fields of 60
+    "ass/gaupol-ssa-negative-times.ssa",
+    "mpl2/gaupol-mpl2.txt",
+    "webvtt/wpt-timings-60.vtt",            // minute and second fields of 60
+    "webvtt/wpt-track-large-timestamp.vtt", // hours beyond 32-bit milliseconds wrap
 };
 
 // Files with time lines that ffmpeg 5.1 skips: their cues are read here, not there.

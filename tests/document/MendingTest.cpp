@@ -147,6 +147,14 @@ const MendCase kCases[] = {
      {},
      "(Line:2) negative time"},
     {"TextThatIsNotSubtitles", {"Dear diary,", "", "today", "", "x"}, {}, "(Line:1) no time line"},
+    {"WebVttClocksOfOtherForms",
+     {"WEBVTT", "", "00:01:39 --> 1088:42:00.5 line:0", "x"},
+     {"WEBVTT", "", "00:01:39.000 --> 1088:42:00.500 line:0", "x"},
+     "1 time line written in the standard form (first at line 3)"},
+    {"WebVttHoursBeyondTheTable",
+     {"WEBVTT", "", "2501999793:00:00.000 --> 2501999793:00:01.000", "x"},
+     {},
+     "(Line:3) a time beyond 2501999791 hours"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MendKinds, testing::ValuesIn(kCases),

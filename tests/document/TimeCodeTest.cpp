@@ -131,7 +131,7 @@ const std::regex& Pattern(int minHours, char separator, int fractionDigits) {
     static std::map<std::tuple<int, char, int>, std::regex> patterns;
     auto [it, added] = patterns.try_emplace({minHours, separator, fractionDigits});
     if (added)
-        it->second = std::regex("(-?)(?:(\\d{" + std::to_string(std::max(minHours, 1)) + ",9}):)" +
+        it->second = std::regex("(-?)(?:(\\d{" + std::to_string(std::max(minHours, 1)) + ",10}):)" +
                                 (minHours == 0 ? "?" : "") + "(\\d\\d):(\\d\\d)[" + separator +
                                 "](\\d{" + std::to_string(fractionDigits) + "})");
     return it->second;
@@ -152,7 +152,7 @@ TEST(ReadFileClock, ReadsExactlyWhatItsPatternMatches) {
                 d += static_cast<char>('0' + random() % 10);
             return d;
         };
-        const int hourDigits = static_cast<int>(random() % 11);
+        const int hourDigits = static_cast<int>(random() % 12);
         std::string text = (random() % 8 == 0 ? "-" : "") +
                            (hourDigits > 0 ? digits(hourDigits) + ":" : std::string()) + digits(2) +
                            ":" + digits(2) + separator + digits(fractionDigits);
@@ -178,10 +178,10 @@ TEST(ReadFileClock, ReadsExactlyWhatItsPatternMatches) {
                        std::stoll(m[4]) * 1000 + std::stoll(m[5]) * (fractionDigits == 2 ? 10 : 1);
             if (m[1].length() > 0)
                 expected = -expected;
-            expectedOk = expected >= INT32_MIN && expected <= INT32_MAX;
+            expectedOk = expected >= -kMaxTimeValue && expected <= kMaxTimeValue;
         }
         bool ok = false;
-        const std::int32_t value = ReadFileClock(text, minHours, separator, fractionDigits, ok);
+        const TimeValue value = ReadFileClock(text, minHours, separator, fractionDigits, ok);
         ASSERT_EQ(ok, expectedOk) << text << " " << minHours << " " << fractionDigits;
         if (ok) {
             ASSERT_EQ(value, expected) << text;

@@ -49,6 +49,22 @@ const FormatCase kCases[] = {
      "00:00:02.000", "00:00:20.000", QStringLiteral("1) One & two"), "One & two",
      "WEBVTT\r\n\r\nNOTE kept\r\n\r\n00:02.000 --> 00:06.000 align:start\r\n"
      "<i>One</i> &amp; <00:04.000>two\r\n\r\nid\r\n00:00:20.000 --> 00:00:24.000\r\nThree\r\n"},
+    // An HLS segment's cues count from the stream's start: four hour digits in the fields.
+    {"WebVttHls", "hls.vtt",
+     "WEBVTT\nX-TIMESTAMP-MAP=LOCAL:1086:59:52.424,MPEGTS:183000\n\n"
+     "1088:42:00.500 --> 1088:42:07.000\nOne\n\n1088:42:07.000 --> 1088:42:11.890\nTwo\n",
+     sfWebVTT, MaskedTimeEdit::Mask::MillisecondsClock, "1088:42:00.500", "1088:42:07.000",
+     "1088:42:01.500", "1088:42:08.000", QStringLiteral("1) One"), "One",
+     "WEBVTT\nX-TIMESTAMP-MAP=LOCAL:1086:59:52.424,MPEGTS:183000\n\n"
+     "1088:42:01.500 --> 1088:42:08.000\nOne\n\n1088:42:08.000 --> 1088:42:12.890\nTwo\n"},
+    // A time before the film's start keeps its sign in the field.
+    {"AssNegative", "neg.ass",
+     "[Script Info]\nScriptType: v4.00+\n\n[Events]\nFormat: Layer, Start, End, Text\n"
+     "Dialogue: 0,-0:00:01.00,0:00:03.00,One\nDialogue: 0,0:00:10.00,0:00:12.00,Two\n",
+     sfASS, MaskedTimeEdit::Mask::HundredthsClock, "-0:00:01.00", "00:00:10.00", "00:00:01.00",
+     "00:00:12.00", QStringLiteral("1) One"), "One",
+     "[Script Info]\nScriptType: v4.00+\n\n[Events]\nFormat: Layer, Start, End, Text\n"
+     "Dialogue: 0,0:00:01.00,0:00:05.00,One\nDialogue: 0,0:00:12.00,0:00:14.00,Two\n"},
     {"MPL2", "in.txt", "[10][30]/One|two\r\n[100][120]Three\r\n", sfMPL2,
      MaskedTimeEdit::Mask::TenthsClock, "00:00:01.0", "00:00:10.0", "00:00:02.0", "00:00:20.0",
      QStringLiteral("1) One | two"), "One\n\rtwo", "[20][60]/One|two\r\n[200][240]Three\r\n"},

@@ -7,8 +7,8 @@
 namespace velkar {
 namespace {
 
-SubtitleDocument Table(SubtitleFormat format, std::vector<std::int32_t> starts,
-                       std::vector<std::int32_t> ends, std::vector<std::string> texts = {}) {
+SubtitleDocument Table(SubtitleFormat format, std::vector<TimeValue> starts,
+                       std::vector<TimeValue> ends, std::vector<std::string> texts = {}) {
     SubtitleDocument doc;
     doc.SubtitleFormat = format;
     doc.SubtitleCount = static_cast<std::uint16_t>(starts.size());
@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Positions, FourSubtitles,
 TEST(FindSubtitleIndex, AscendingStartsGiveTheLastStartBelowThePosition) {
     std::mt19937 random(7);
     for (int n : {1, 2, 3, 4, 5, 17, 1024, 65535}) {
-        std::vector<std::int32_t> starts(n);
+        std::vector<TimeValue> starts(n);
         std::int32_t t = 0;
         for (auto& s : starts)
             s = t += 1 + static_cast<std::int32_t>(random() % 50);
@@ -76,7 +76,7 @@ TEST(FindSubtitleIndex, AscendingStartsGiveTheLastStartBelowThePosition) {
 TEST(FindSubtitleIndex, UnorderedTableEndsInsideTheTable) {
     std::mt19937 random(11);
     for (int n : {2, 3, 100, 65535}) {
-        std::vector<std::int32_t> starts(n);
+        std::vector<TimeValue> starts(n);
         for (auto& s : starts)
             s = static_cast<std::int32_t>(random() % 1000);
         auto doc = Table(sfSubRip, starts, starts);

@@ -13,8 +13,8 @@ SubtitleDocument FourSubtitles(SubtitleFormat format) {
     doc.SubtitleFormat = format;
     doc.SubtitleLoaded = true;
     doc.SubtitleCount = 4;
-    doc.TimingTable = {std::vector<std::int32_t>{0, 100, 200, 300},
-                       std::vector<std::int32_t>{50, 150, 250, 350}};
+    doc.TimingTable = {std::vector<TimeValue>{0, 100, 200, 300},
+                       std::vector<TimeValue>{50, 150, 250, 350}};
     if (format == sfMicroDVD)
         doc.SubtitleTexts = {"zero", "one|two", "two", "three"};
     else
