@@ -1,6 +1,7 @@
 #include "app/FileKind.h"
 
 #include "document/Detection.h"
+#include "document/Format.h"
 #include "document/LineIo.h"
 #include "document/Parsing.h"
 #include "document/Unicode.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -86,16 +88,21 @@ bool LooksLikeSubtitles(std::string raw) {
             return false;
         head.resize(lastBreak + 1);
     }
-    // NUL bytes may only pad the end of a text; a movie has them anywhere.
+    // NUL bytes may only pad the end of a text (but in a format that takes them as characters);
+    // a movie has them anywhere.
     const std::size_t textEnd = head.find_last_not_of('\0');
     head.resize(textEnd == std::string::npos ? 0 : textEnd + 1);
-    if (head.find('\0') != std::string::npos)
-        return false;
     std::string_view text = head;
     if (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark)
         text.remove_prefix(kUtf8ByteOrderMark.size());
+    const bool nulIsText = text.find('\0') != std::string_view::npos;
+    if (nulIsText && !TakesNulBytes(text))
+        return false;
     SubtitleDocument doc;
-    doc.SubtitleLines = LineStore::Split(text);
+    LineStore::Block block(text.size());
+    if (!text.empty())
+        std::memcpy(block.data(), text.data(), text.size());
+    doc.SubtitleLines = LineStore::Split(std::move(block), 0, nulIsText);
     if (doc.SubtitleLines.empty())
         return false;
     NoProgress progress;

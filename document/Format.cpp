@@ -43,6 +43,13 @@ std::span<const FormatEntry* const> RecognitionOrder() {
     return kRecognitionOrder;
 }
 
+bool TakesNulBytes(std::string_view text) {
+    for (const FormatEntry* entry : kRecognitionOrder)
+        if (entry->takesNulBytes && entry->takesNulBytes(text))
+            return true;
+    return false;
+}
+
 const FormatEntry& FormatOfRecord(ErrorRecord record) {
     for (const FormatEntry* entry : kRecognitionOrder)
         if (entry->record == record)

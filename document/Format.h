@@ -83,6 +83,10 @@ struct FormatEntry {
     void (*mapInlineTimes)(SubtitleDocument& doc, const InlineMap& map, bool write) = nullptr;
     // Mends a damaged file of this format (see Mending.h); null for formats without mending.
     mend::FormatMending mend = nullptr;
+    // Whether a file whose text begins with `text` is of this format and takes NUL bytes inside
+    // as characters (WebVTT reads each as U+FFFD); null for formats whose text ends at its first
+    // NUL byte.
+    bool (*takesNulBytes)(std::string_view text) = nullptr;
 };
 
 // The entry of `format`; nullptr for sfUnknown and sfDamaged.
@@ -91,6 +95,10 @@ const FormatEntry* FindFormat(SubtitleFormat format);
 // Every format, in the order recognition tries them: MicroDVD, SubViewer 2.0, SubRip, then the
 // formats that announce themselves (MPL2, WebVTT, ASS/SSA).
 std::span<const FormatEntry* const> RecognitionOrder();
+
+// Whether some format takes NUL bytes inside a file whose text (after any byte-order mark)
+// begins with `text` as characters; a file of any other format that holds them is refused.
+bool TakesNulBytes(std::string_view text);
 
 // The entry that owns error record `record`.
 const FormatEntry& FormatOfRecord(ErrorRecord record);

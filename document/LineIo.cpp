@@ -1,6 +1,7 @@
 #include "document/LineIo.h"
 
 #include "document/Errors.h"
+#include "document/Format.h"
 #include "document/ReadableFile.h"
 #include "document/SafeWrite.h"
 
@@ -95,6 +96,26 @@ std::size_t UnpaddedSize(std::string_view bytes) {
     return size;
 }
 
+namespace {
+
+// The size of `text` without the NUL bytes that pad its end. NUL bytes inside are refused
+// (NulBytesError) unless the text's format takes them as characters; `nulIsText` tells.
+std::size_t TextSize(std::string_view text, bool& nulIsText) {
+    nulIsText = false;
+    const void* nul = text.empty() ? nullptr : std::memchr(text.data(), '\0', text.size());
+    if (!nul)
+        return text.size();
+    const auto first = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
+    if (text.find_first_not_of('\0', first) == std::string_view::npos)
+        return first;
+    if (!TakesNulBytes(text))
+        throw NulBytesError();
+    nulIsText = true;
+    return text.find_last_not_of('\0') + 1;
+}
+
+} // namespace
+
 bool IsUtf16Mark(std::string_view mark, bool* bigEndian) {
     if (bigEndian)
         *bigEndian = mark == kUtf16BeByteOrderMark;
@@ -112,11 +133,12 @@ void ReadSubtitleBytes(SubtitleDocument& doc, LineStore::Block block) {
         if (bytes.substr(0, mark.size()) == mark) {
             const std::string text =
                 Utf16ToUtf8(bytes.substr(mark.size()), mark == kUtf16BeByteOrderMark);
-            LineStore::Block utf8(UnpaddedSize(text));
+            bool nulIsText = false;
+            LineStore::Block utf8(TextSize(text, nulIsText));
             if (utf8.size() != 0)
                 std::memcpy(utf8.data(), text.data(), utf8.size());
             doc.ByteOrderMark = mark;
-            doc.SubtitleLines = LineStore::Split(std::move(utf8));
+            doc.SubtitleLines = LineStore::Split(std::move(utf8), 0, nulIsText);
             return;
         }
     std::size_t skip = 0;
@@ -124,8 +146,9 @@ void ReadSubtitleBytes(SubtitleDocument& doc, LineStore::Block block) {
         doc.ByteOrderMark = kUtf8ByteOrderMark;
         skip = kUtf8ByteOrderMark.size();
     }
-    UnpaddedSize(bytes.substr(skip));
-    doc.SubtitleLines = LineStore::Split(std::move(block), skip);
+    bool nulIsText = false;
+    TextSize(bytes.substr(skip), nulIsText);
+    doc.SubtitleLines = LineStore::Split(std::move(block), skip, nulIsText);
 }
 
 std::string JoinLines(const LineStore& lines, std::string_view prefix) {

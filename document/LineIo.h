@@ -30,8 +30,10 @@ bool IsUtf16Mark(std::string_view mark, bool* bigEndian = nullptr);
 // bytes and line ends. A byte-order mark at the very start is kept aside in doc.ByteOrderMark:
 // after a UTF-8 one the lines are the file's bytes; after a UTF-16 one (FF FE little endian,
 // FE FF big endian) they are the UTF-8 form of its text. NUL bytes (NUL characters in UTF-16)
-// that pad the end of the file are dropped. Throws FileOpenError ("Cannot open file <path>")
-// when the file cannot be read, NulBytesError when a NUL has something else after it and
+// that pad the end of the file are dropped; NUL bytes inside are characters of the lines in a
+// format that takes them (TakesNulBytes: WebVTT). Throws FileOpenError ("Cannot open file
+// <path>") when the file cannot be read, NulBytesError when a NUL has something else after it
+// in any other file and
 // Utf16Error when a file with a UTF-16 mark is not valid UTF-16.
 void ReadSubtitleLines(SubtitleDocument& doc, const std::string& path);
 

@@ -86,9 +86,13 @@ template <typename Add> void ForEachLine(const char* const begin, const char* co
 }
 
 // The number of lines ForEachLine finds in [begin, *end) and, where a NUL byte ends the text
-// before *end, *end moved to it: one pass over the bytes, only counting.
-std::size_t CountLines(const char* const begin, const char*& end) {
+// before *end, *end moved to it: one pass over the bytes, only counting. With `nulIsText` a NUL
+// byte is a character like any other, and only the NUL bytes that pad the end are cut off.
+std::size_t CountLines(const char* const begin, const char*& end, bool nulIsText = false) {
     std::size_t count = 0;
+    if (nulIsText)
+        while (end > begin && end[-1] == '\0')
+            --end;
     const char* p = begin;
 #ifdef __SSE2__
     // As ForEachLine: a line ends at every LF and at every CR that no LF follows. 64 bytes at a
@@ -104,7 +108,7 @@ std::size_t CountLines(const char* const begin, const char*& end) {
             v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
             nuls |= _mm_movemask_epi8(_mm_cmpeq_epi8(v[k], zero));
         }
-        if (nuls != 0)
+        if (nuls != 0 && !nulIsText)
             break; // the bytes from here on are counted one by one, up to the NUL
         for (int k = 0; k < 4; ++k) {
             const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k + 1));
@@ -124,7 +128,7 @@ std::size_t CountLines(const char* const begin, const char*& end) {
             static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(total, total)));
 #endif
     for (; p < end; ++p) {
-        if (*p == '\0') {
+        if (*p == '\0' && !nulIsText) {
             end = p;
             break;
         }
@@ -248,7 +252,7 @@ LineStore LineStore::Split(std::string_view bytes) {
     return Split(std::move(block));
 }
 
-LineStore LineStore::Split(Block block, std::size_t skip) {
+LineStore LineStore::Split(Block block, std::size_t skip, bool nulIsText) {
     LineStore store;
     skip = std::min(skip, block.size());
     const char* const begin = block.data() + skip;
@@ -256,7 +260,7 @@ LineStore LineStore::Split(Block block, std::size_t skip) {
     // Counted first, so that the table of lines takes 16 bytes a line (where the line is and
     // its line end) and no more, even while it is filled (a file of bare line ends would otherwise
     // cost many times its size).
-    const std::size_t count = CountLines(begin, end);
+    const std::size_t count = CountLines(begin, end, nulIsText);
     store.m_lines.reserve(count);
     AdviseHugePages(store.m_lines.data(), store.m_lines.capacity() * sizeof(Line));
     ForEachLine(begin, end, [&](const char* first, const char* last, LineBreak lineBreak) {

@@ -115,8 +115,9 @@ class LineStore {
     // none; the text ends at the first NUL byte.
     static LineStore Split(std::string_view bytes);
     // The lines of block bytes `skip` .. end, split as above; the store keeps the block and
-    // rewrites lines in it.
-    static LineStore Split(Block block, std::size_t skip = 0);
+    // rewrites lines in it. With `nulIsText` NUL bytes are characters of the lines, and only
+    // those that pad the end are left out.
+    static LineStore Split(Block block, std::size_t skip = 0, bool nulIsText = false);
     // The number of lines Split(bytes) makes, counted in one pass without making them.
     static std::size_t Count(std::string_view bytes);
 

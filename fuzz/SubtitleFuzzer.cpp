@@ -35,11 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t n = doc.SubtitleCount;
     doc.FirstAnchor = static_cast<std::int32_t>((size * 7) % n);
     doc.LastAnchor = static_cast<std::int32_t>((size * 13 + 1) % n);
-    for (std::int32_t pos : {doc.start(0), doc.end(n - 1), 0, -1})
+    for (TimeValue pos : {doc.start(0), doc.end(n - 1), TimeValue{0}, TimeValue{-1}})
         FindCurrentSubtitle(doc, pos);
     try {
-        const std::int32_t first = doc.start(doc.FirstAnchor);
-        const std::int32_t last = doc.start(doc.LastAnchor);
+        const TimeValue first = doc.start(doc.FirstAnchor);
+        const TimeValue last = doc.start(doc.LastAnchor);
         FixSynch(doc, TimeToText(doc.SubtitleFormat, first / 2 + 1),
                  TimeToText(doc.SubtitleFormat, last + 1000), static_cast<int>(size % 6), progress);
     } catch (const VelkarError&) {

@@ -112,6 +112,11 @@ bool IsSignature(std::string_view line) {
     return StartsWord(line, "WEBVTT");
 }
 
+// A file that begins with the signature line reads a NUL byte anywhere as U+FFFD.
+bool SignatureTakesNulBytes(std::string_view text) {
+    return IsSignature(text.substr(0, text.find_first_of("\r\n")));
+}
+
 // Calls cue(timingLine, firstTextLine, endOfText) for each cue, and fault(line) for a timing line
 // that does not read (stopping there when it returns true).
 template <class Cue, class Fault> void WalkCues(const LineStore& lines, Cue cue, Fault fault) {
@@ -281,7 +286,11 @@ void AppendScreenText(std::string& out, std::string_view stored) {
     AppendEachLine(out, stored, "[br]", [](std::string& to, std::string_view line) {
         std::string plain;
         AppendWithoutTags(plain, line);
+        const std::size_t from = to.size();
         AppendDecodingReferences(to, plain);
+        // A NUL byte is shown as U+FFFD, as WebVTT reads it.
+        for (std::size_t k = to.find('\0', from); k != std::string::npos; k = to.find('\0', k + 3))
+            to.replace(k, 1, "\xEF\xBF\xBD");
     });
 }
 
@@ -309,6 +318,7 @@ const FormatEntry kWebVTTFormat = {
     .appendScreenText = AppendScreenText,
     .mapInlineTimes = MapInlineTimes,
     .mend = mend::MendWebVtt,
+    .takesNulBytes = SignatureTakesNulBytes,
 };
 
 } // namespace velkar

@@ -59,6 +59,8 @@ TEST_F(FileKind, AnyOtherNameIsReadAndRecognised) {
     EXPECT_TRUE(IsSubtitleFile(write("padded.dat", kSubRip + std::string(16, '\0'))));
     EXPECT_FALSE(
         IsSubtitleFile(write("nul.dat", "1\r\n00:00:01,000 --> 00:00:02,000\r\nA\0B\r\n"s)));
+    // WebVTT takes NUL bytes as characters.
+    EXPECT_TRUE(IsSubtitleFile(write("nul.data", "WEBVTT\n\n00:01.000 --> 00:02.000\nA\0B\n"s)));
 }
 
 TEST_F(FileKind, OnlyTheStartOfALongFileIsRead) {

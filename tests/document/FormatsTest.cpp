@@ -170,6 +170,8 @@ INSTANTIATE_TEST_SUITE_P(
         ScreenCase{sfASS, "{\\i1}Hi{\\i0}\\Nthere\\hnow", "Hi\n\rthere now"},
         ScreenCase{sfASS, "Comment: template", ""}, ScreenCase{sfSSA, "a\\nb{\\k20}c", "a\n\rbc"},
         ScreenCase{sfWebVTT, "<i>one</i> &amp; <00:01.500>two[br]&lt;3&gt;", "one & two\n\r<3>"},
+        ScreenCase{sfWebVTT, std::string("\0te\0xt\0", 7),
+                   "\xEF\xBF\xBDte\xEF\xBF\xBDxt\xEF\xBF\xBD"},
         ScreenCase{sfWebVTT, "a&nbsp;b &unknown; 5 < 6",
                    "a\xC2\xA0"
                    "b &unknown; 5 < 6"},

@@ -138,6 +138,33 @@ TEST(SubtitleFiles, NulBytesThatPadTheEndAreDropped) {
     }
 }
 
+// WebVTT reads a NUL byte as a character (U+FFFD): a file that begins with its signature keeps
+// them inside its lines and writes them back; one that only looks like it is refused.
+TEST(SubtitleFiles, WebVttKeepsNulBytesAsCharactersOthersRefuseThem) {
+    test::TempFolder folder;
+    const std::string body("WEBVTT\n\0\n\n\0 id\n00:00.000 --> 00:01.000\nte\0xt\r\n\0", 47);
+    for (const std::string& bytes :
+         {body, "\xEF\xBB\xBF" + body,
+          "\xFF\xFE" + Utf8ToUtf16(body, false) + std::string(4, '\0')}) {
+        test::WriteBytes(folder.path("in.vtt"), bytes);
+        SubtitleDocument doc;
+        ReadSubtitleLines(doc, folder.path("in.vtt"));
+        EXPECT_EQ(doc.SubtitleLines,
+                  (Lines{"WEBVTT", std::string(1, '\0'), "", std::string("\0 id", 4),
+                         "00:00.000 --> 00:01.000", std::string("te\0xt", 5)}));
+        // The NUL after the last line end pads the file: the rest comes back byte for byte.
+        const std::string unpadded = bytes.substr(0, bytes.size() - (bytes[0] == '\xFF' ? 6 : 1));
+        EXPECT_EQ(SubtitleFileBytes(doc), unpadded);
+    }
+    for (const std::string& bytes :
+         {std::string("WEBVTTX\n\0\n", 10), std::string("\nWEBVTT\0\n", 9),
+          std::string("1\n00:00:01,000 --> 00:00:02,000\na\0b\n", 36)}) {
+        test::WriteBytes(folder.path("in.vtt"), bytes);
+        SubtitleDocument doc;
+        EXPECT_THROW(ReadSubtitleLines(doc, folder.path("in.vtt")), NulBytesError) << bytes;
+    }
+}
+
 TEST(SubtitleFiles, MissingFileCannotBeOpened) {
     SubtitleDocument doc;
     EXPECT_THAT([&] { ReadSubtitleLines(doc, "/nonexistent/x.srt"); },

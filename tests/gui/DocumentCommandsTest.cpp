@@ -601,6 +601,20 @@ TEST_F(EditCommand, EveryByteOfAnEightBitDocumentSurvivesTheEditor) {
     EXPECT_EQ(form().document().SubtitleLines[2], text);
 }
 
+// WebVTT reads NUL bytes as characters: the lists show U+FFFD, the editor keeps every byte.
+TEST_F(EditCommand, NulBytesOfAWebVttDocumentShowAsReplacementAndSurviveTheEditor) {
+    start();
+    const std::string text("te\0xt", 5);
+    openBytes("WEBVTT\n\n00:01.000 --> 00:02.000\n" + text + "\n", QStringLiteral("in.vtt"));
+    ASSERT_TRUE(form().document().SubtitleLoaded);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form().cboDialogs->itemText(0), QStringLiteral("1) te\uFFFDxt"));
+    modal.then([&](QWidget* w) { SaveEditor(dialogs, Editor(w), Answer::Yes); });
+    form().cmdEdit->click();
+    ASSERT_EQ(form().document().SubtitleLines.size(), 4u);
+    EXPECT_EQ(form().document().SubtitleLines[3], text);
+}
+
 } // namespace
 } // namespace velkar::gui::test
 
