@@ -14,8 +14,8 @@ inline constexpr std::size_t kSubtitleSniffBytes = 64 * 1024;
 // it is a regular file whose first kSubtitleSniffBytes bytes (cut after their last line break,
 // a UTF-8 byte-order mark and NUL bytes at the end left aside) hold no NUL byte (but in a
 // format that takes them, see TakesNulBytes) and are recognised as a format Velkar reads with
-// at least one subtitle, or as a damaged file of one of them. Anything else (also a file that cannot be read, a folder or a FIFO,
-// and UTF-16 text) is taken for a movie.
+// at least one subtitle, or as a damaged file of one of them. Anything else (also a file that
+// cannot be read, a folder or a FIFO, and UTF-16 text) is taken for a movie.
 // Reads at most kSubtitleSniffBytes bytes and never waits on a FIFO or a device. Never throws.
 bool IsSubtitleFile(const std::string& path);
 
