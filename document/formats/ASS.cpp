@@ -14,6 +14,7 @@
 #include "document/formats/ScreenText.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace velkar {
 
@@ -42,12 +43,12 @@ bool StartsWordNoCase(std::string_view line, std::string_view word) {
 
 // "[Name]": a section header (blanks around it allowed).
 bool IsSection(std::string_view line) {
+    if (!line.empty() && line[0] != '[' && line[0] != ' ' && line[0] != '\t')
+        return false; // the usual line, told at its first character
     line = Trim(line);
     return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
 
-// The span of field `k` (0-based) of an event line, blanks trimmed, and whether the line has it;
-// fields are separated by commas after the "Dialogue:" or "Comment:" that ends at `from`.
 // The first comma of `line` at or after `from`, or npos: as line.find(',', from), looked for in
 // place, since an event's fields are a few characters each and a library call for each costs
 // more than the search.
@@ -58,35 +59,75 @@ std::size_t NextComma(std::string_view line, std::size_t from) {
     return std::string_view::npos;
 }
 
-bool EventField(std::string_view line, std::size_t from, std::int32_t k, FieldSpan& span) {
+// The spans of fields `a` and `b` (0-based) of an event line, blanks trimmed, found in one walk
+// over its commas up to the later of the two; false when the line lacks either. Fields are
+// separated by commas after the "Dialogue:" or "Comment:" that ends at `from`.
+bool EventFields(std::string_view line, std::size_t from, std::int32_t a, std::int32_t b,
+                 FieldSpan& first, FieldSpan& second) {
+    const std::int32_t last = std::max(a, b);
+    if (a < 0 || b < 0)
+        return false;
     std::size_t begin = from;
-    for (std::int32_t field = 0; field < k; ++field) {
-        const std::size_t comma = NextComma(line, begin);
-        if (comma == std::string_view::npos)
-            return false;
-        begin = comma + 1;
+    for (std::int32_t field = 0; field <= last; ++field) {
+        std::size_t end = NextComma(line, begin);
+        if (end == std::string_view::npos) {
+            if (field < last)
+                return false;
+            end = line.size();
+        }
+        if (field == a || field == b) {
+            std::size_t at = begin, stop = end;
+            while (at < stop && (line[at] == ' ' || line[at] == '\t'))
+                ++at;
+            while (stop > at && (line[stop - 1] == ' ' || line[stop - 1] == '\t'))
+                --stop;
+            (field == a ? first : second) = {at, stop - at};
+            if (a == b)
+                second = first;
+        }
+        begin = end + 1;
     }
-    std::size_t end = NextComma(line, begin);
-    if (end == std::string_view::npos)
-        end = line.size();
-    while (begin < end && (line[begin] == ' ' || line[begin] == '\t'))
-        ++begin;
-    while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t'))
-        --end;
-    span = {begin, end - begin};
     return true;
 }
 
 // Where the fields of an event line begin (after its colon), or 0 for a line that is no event.
 std::size_t EventStart(std::string_view line, bool& comment) {
-    comment = line.starts_with("Comment:");
+    comment = false;
+    // Told apart by the first letter before the words are compared.
+    if (line.empty() || (line[0] != 'D' && line[0] != 'C'))
+        return 0;
+    // (Compared with a fixed length, which the compiler does in place.)
+    comment = line.size() >= 8 && std::memcmp(line.data(), "Comment:", 8) == 0;
     if (comment)
         return 8;
-    return line.starts_with("Dialogue:") ? 9 : 0;
+    return line.size() >= 9 && std::memcmp(line.data(), "Dialogue:", 9) == 0 ? 9 : 0;
+}
+
+// "H:MM:SS.cc" or "HH:MM:SS.cc" written plainly, read directly; -1 for any other text. Reads as
+// ReadFileClock(text, 1, '.', 2) does where it applies.
+std::int32_t PlainEventClock(std::string_view t) {
+    if (t.size() != 10 && t.size() != 11)
+        return -1;
+    const std::size_t h = t.size() - 9; // hour digits
+    const char* p = t.data();
+    auto d = [p](std::size_t k) {
+        return static_cast<unsigned>(static_cast<unsigned char>(p[k])) - '0';
+    };
+    const unsigned h0 = d(h - 1), h1 = h == 2 ? d(0) : 0, m1 = d(h + 1), m0 = d(h + 2),
+                   s1 = d(h + 4), s0 = d(h + 5), c1 = d(h + 7), c0 = d(h + 8);
+    if ((h0 > 9) | (h1 > 9) | (m1 > 9) | (m0 > 9) | (s1 > 9) | (s0 > 9) | (c1 > 9) | (c0 > 9) |
+        (p[h] != ':') | (p[h + 3] != ':') | (p[h + 6] != '.'))
+        return -1;
+    return static_cast<std::int32_t>((h1 * 10 + h0) * 3600000 + (m1 * 10 + m0) * 60000 +
+                                     (s1 * 10 + s0) * 1000 + (c1 * 10 + c0) * 10);
 }
 
 // An event's time: "H:MM:SS.cc", or with milliseconds as some writers put them.
 std::int32_t ReadEventTime(std::string_view text, bool& ok) {
+    const std::int32_t plain = PlainEventClock(text);
+    ok = plain >= 0;
+    if (ok)
+        return plain;
     const std::int32_t value = ReadFileClock(text, 1, '.', 2, ok);
     return ok ? value : ReadFileClock(text, 1, '.', 3, ok);
 }
@@ -118,9 +159,21 @@ struct Event {
     std::size_t line;
     bool comment;
     std::int32_t start, end;
-    std::string_view text;
-    Columns columns; // of the Format line above it
+    std::size_t from; // where its fields begin
+    Columns columns;  // of the Format line above it
 };
+
+// An event's text: the last field, everything after the comma before it.
+std::string_view EventText(std::string_view line, const Event& ev) {
+    std::size_t at = ev.from;
+    const std::int32_t textField = ev.columns.text >= 0 ? ev.columns.text : 0;
+    for (std::int32_t k = 0; k < textField && at != std::string_view::npos; ++k) {
+        at = NextComma(line, at);
+        if (at != std::string_view::npos)
+            ++at;
+    }
+    return at == std::string_view::npos ? std::string_view() : line.substr(at);
+}
 
 // Reads the script: `event` for each event, `fault(line)` for the first faulty line. Gives the
 // format the script says it is (SSA for ScriptType v4.00 or, without one, a "[V4 Styles]"
@@ -161,7 +214,7 @@ SubtitleFormat Walk(const LineStore& lines, OnEvent event, std::size_t& fault, b
             }
             continue;
         }
-        if (line.starts_with("Format:")) {
+        if (line.starts_with('F') && line.starts_with("Format:")) {
             columns = ReadFormatLine(line);
             sawFormat = columns.start >= 0 && columns.end >= 0;
             if (!sawFormat) {
@@ -176,9 +229,8 @@ SubtitleFormat Walk(const LineStore& lines, OnEvent event, std::size_t& fault, b
         if (from == 0)
             continue;
         FieldSpan s, e;
-        bool ok = sawFormat && EventField(line, from, columns.start, s) &&
-                  EventField(line, from, columns.end, e);
-        Event ev{i, comment, 0, 0, {}, columns};
+        bool ok = sawFormat && EventFields(line, from, columns.start, columns.end, s, e);
+        Event ev{i, comment, 0, 0, from, columns};
         bool read = false;
         if (ok) {
             ev.start = ReadEventTime(line.substr(s.at, s.size), read);
@@ -193,15 +245,6 @@ SubtitleFormat Walk(const LineStore& lines, OnEvent event, std::size_t& fault, b
             faulty = true;
             return variant;
         }
-        // The text is the last field: everything after the comma before it.
-        std::size_t at = from;
-        const std::int32_t textField = columns.text >= 0 ? columns.text : 0;
-        for (std::int32_t k = 0; k < textField && at != std::string_view::npos; ++k) {
-            at = NextComma(line, at);
-            if (at != std::string_view::npos)
-                ++at;
-        }
-        ev.text = at == std::string_view::npos ? std::string_view() : line.substr(at);
         event(ev);
     }
     if (!sawFormat) {
@@ -257,7 +300,8 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
                 std::string& text = doc.SubtitleTexts[column];
                 if (ev.comment)
                     text.assign(kCommentMark);
-                text.append(ev.text.substr(0, kShortStringMax - text.size()));
+                text.append(EventText(doc.SubtitleLines[ev.line], ev)
+                                .substr(0, kShortStringMax - text.size()));
             }
             table.finish(column);
         },
@@ -303,8 +347,8 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
     if (above != fields.begin())
         --above;
     FieldSpan s, e;
-    if (from == 0 || above == fields.end() || !EventField(line, from, above->start, s) ||
-        !EventField(line, from, above->end, e))
+    if (from == 0 || above == fields.end() ||
+        !EventFields(line, from, above->start, above->end, s, e))
         throw ListIndexError(static_cast<long long>(index));
     // The later field first, so that the earlier stays in place.
     if (s.at > e.at) {
