@@ -238,8 +238,8 @@ std::string_view Timestamp(char* buffer, std::int32_t value, bool hadHours,
                            std::size_t hourDigits) {
     char* end = FormatOpenClock(buffer, value, static_cast<int>(hourDigits), 3);
     std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
-    if (!hadHours && value < 3600000)
-        text.remove_prefix(text.find(':') + 1);
+    if (!hadHours && value < 3600000) // "hh:" off, whose length is known but for a sign
+        text.remove_prefix(value >= 0 ? hourDigits + 1 : text.find(':') + 1);
     return text;
 }
 
@@ -247,8 +247,8 @@ void WriteField(LineStore& lines, std::size_t index, FieldSpan field, std::int32
                 bool hadHours, std::int32_t value) {
     if (old == value)
         return;
-    const std::string_view text = lines[index].substr(field.at, field.size);
-    const std::size_t hourDigits = hadHours ? text.find(':') : 2;
+    // The hours are what comes before "mm:ss.ttt" and its colon.
+    const std::size_t hourDigits = hadHours ? field.size - 10 : 2;
     // A sign, as many hour digits as the field had (ScanTimestamp takes up to 12), ":mm:ss.ttt".
     char buffer[32];
     ReplaceInLine(lines, index, field.at, field.size,
@@ -278,8 +278,13 @@ std::vector<InlineTime> InlineTimes(const SubtitleDocument& doc) {
     const LineStore& lines = doc.SubtitleLines;
     for (std::size_t i = 0; i < doc.FinishedCount(); ++i) {
         for (std::size_t k = static_cast<std::size_t>(doc.SubtitleLineIndex[i]) + 1;
-             k < lines.size() && !lines[k].empty() && !HasArrow(lines[k]); ++k) {
+             k < lines.size() && !lines[k].empty(); ++k) {
             const std::string_view line = lines[k];
+            // A line without ">" holds neither a tag nor the arrow that ends the cue's text.
+            if (line.find('>') == std::string_view::npos)
+                continue;
+            if (HasArrow(line))
+                break;
             for (std::size_t at = line.find('<'); at != std::string_view::npos;
                  at = line.find('<', at + 1)) {
                 InlineTime t{k, {}, 0, false};
