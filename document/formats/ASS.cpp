@@ -59,50 +59,6 @@ std::size_t NextComma(std::string_view line, std::size_t from) {
     return std::string_view::npos;
 }
 
-// The spans of fields `a` and `b` (0-based) of an event line, blanks trimmed, found in one walk
-// over its commas up to the later of the two; false when the line lacks either. Fields are
-// separated by commas after the "Dialogue:" or "Comment:" that ends at `from`.
-bool EventFields(std::string_view line, std::size_t from, std::int32_t a, std::int32_t b,
-                 FieldSpan& first, FieldSpan& second) {
-    const std::int32_t last = std::max(a, b);
-    if (a < 0 || b < 0)
-        return false;
-    std::size_t begin = from;
-    for (std::int32_t field = 0; field <= last; ++field) {
-        std::size_t end = NextComma(line, begin);
-        if (end == std::string_view::npos) {
-            if (field < last)
-                return false;
-            end = line.size();
-        }
-        if (field == a || field == b) {
-            std::size_t at = begin, stop = end;
-            while (at < stop && (line[at] == ' ' || line[at] == '\t'))
-                ++at;
-            while (stop > at && (line[stop - 1] == ' ' || line[stop - 1] == '\t'))
-                --stop;
-            (field == a ? first : second) = {at, stop - at};
-            if (a == b)
-                second = first;
-        }
-        begin = end + 1;
-    }
-    return true;
-}
-
-// Where the fields of an event line begin (after its colon), or 0 for a line that is no event.
-std::size_t EventStart(std::string_view line, bool& comment) {
-    comment = false;
-    // Told apart by the first letter before the words are compared.
-    if (line.empty() || (line[0] != 'D' && line[0] != 'C'))
-        return 0;
-    // (Compared with a fixed length, which the compiler does in place.)
-    comment = line.size() >= 8 && std::memcmp(line.data(), "Comment:", 8) == 0;
-    if (comment)
-        return 8;
-    return line.size() >= 9 && std::memcmp(line.data(), "Dialogue:", 9) == 0 ? 9 : 0;
-}
-
 // "H:MM:SS.cc" or "HH:MM:SS.cc" written plainly, read directly; -1 for any other text. Reads as
 // ReadFileClock(text, 1, '.', 2) does where it applies.
 std::int32_t PlainEventClock(std::string_view t) {
@@ -120,6 +76,79 @@ std::int32_t PlainEventClock(std::string_view t) {
         return -1;
     return static_cast<std::int32_t>((h1 * 10 + h0) * 3600000 + (m1 * 10 + m0) * 60000 +
                                      (s1 * 10 + s0) * 1000 + (c1 * 10 + c0) * 10);
+}
+
+// A time field of an event line: its span, blanks trimmed, and its value when it is a plain
+// clock (-1 when it has not been read).
+struct TimeField {
+    FieldSpan span;
+    std::int32_t plain = -1;
+};
+
+// The field that begins at `begin` of `line`: a plain clock followed by a comma or the line's
+// end is taken as it stands (it holds no comma or blank); anything else runs to the next comma
+// and is trimmed. Gives where the field ends (its comma or the line's end).
+std::size_t ReadField(std::string_view line, std::size_t begin, TimeField& field) {
+    for (std::size_t size : {10, 11}) {
+        const std::size_t stop = begin + size;
+        if (stop <= line.size() && (stop == line.size() || line[stop] == ',')) {
+            field.plain = PlainEventClock(line.substr(begin, size));
+            if (field.plain >= 0) {
+                field.span = {begin, size};
+                return stop;
+            }
+        }
+    }
+    field.plain = -1;
+    std::size_t end = NextComma(line, begin);
+    if (end == std::string_view::npos)
+        end = line.size();
+    std::size_t at = begin, stop = end;
+    while (at < stop && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    while (stop > at && (line[stop - 1] == ' ' || line[stop - 1] == '\t'))
+        --stop;
+    field.span = {at, stop - at};
+    return end;
+}
+
+// Fields `a` and `b` (0-based) of an event line, found in one walk over its commas up to the
+// later of the two; false when the line lacks either. Fields are separated by commas after the
+// "Dialogue:" or "Comment:" that ends at `from`.
+bool FindTimeFields(std::string_view line, std::size_t from, std::int32_t a, std::int32_t b,
+                    TimeField& first, TimeField& second) {
+    if (a < 0 || b < 0)
+        return false;
+    const std::int32_t last = std::max(a, b);
+    std::size_t begin = from;
+    for (std::int32_t field = 0; field <= last; ++field) {
+        std::size_t end = 0;
+        if (field == a || field == b) {
+            TimeField& found = field == a ? first : second;
+            end = ReadField(line, begin, found);
+            if (a == b)
+                second = first;
+        } else {
+            end = NextComma(line, begin);
+        }
+        if (field < last && (end == std::string_view::npos || end == line.size()))
+            return false;
+        begin = end + 1;
+    }
+    return true;
+}
+
+// Where the fields of an event line begin (after its colon), or 0 for a line that is no event.
+std::size_t EventStart(std::string_view line, bool& comment) {
+    comment = false;
+    // Told apart by the first letter before the words are compared.
+    if (line.empty() || (line[0] != 'D' && line[0] != 'C'))
+        return 0;
+    // (Compared with a fixed length, which the compiler does in place.)
+    comment = line.size() >= 8 && std::memcmp(line.data(), "Comment:", 8) == 0;
+    if (comment)
+        return 8;
+    return line.size() >= 9 && std::memcmp(line.data(), "Dialogue:", 9) == 0 ? 9 : 0;
 }
 
 // An event's time: "H:MM:SS.cc", or with milliseconds as some writers put them.
@@ -228,16 +257,16 @@ SubtitleFormat Walk(const LineStore& lines, OnEvent event, std::size_t& fault, b
         const std::size_t from = EventStart(line, comment);
         if (from == 0)
             continue;
-        FieldSpan s, e;
-        bool ok = sawFormat && EventFields(line, from, columns.start, columns.end, s, e);
-        Event ev{i, comment, 0, 0, from, columns};
-        bool read = false;
-        if (ok) {
-            ev.start = ReadEventTime(line.substr(s.at, s.size), read);
+        TimeField s, e;
+        bool ok = sawFormat && FindTimeFields(line, from, columns.start, columns.end, s, e);
+        Event ev{i, comment, s.plain, e.plain, from, columns};
+        bool read = true;
+        if (ok && s.plain < 0) {
+            ev.start = ReadEventTime(line.substr(s.span.at, s.span.size), read);
             ok = read;
         }
-        if (ok) {
-            ev.end = ReadEventTime(line.substr(e.at, e.size), read);
+        if (ok && e.plain < 0) {
+            ev.end = ReadEventTime(line.substr(e.span.at, e.span.size), read);
             ok = read;
         }
         if (!ok) {
@@ -315,10 +344,11 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
 
 // A changed time in the form its field had: its sign, at least as many hour digits, as many
 // digits after the point.
-void WriteField(LineStore& lines, std::size_t index, FieldSpan field, std::int32_t value) {
+void WriteField(LineStore& lines, std::size_t index, TimeField time, std::int32_t value) {
+    const FieldSpan field = time.span;
     const std::string_view old = lines[index].substr(field.at, field.size);
-    bool ok = false;
-    if (ReadEventTime(old, ok) == value && ok)
+    bool ok = time.plain >= 0;
+    if ((ok ? time.plain : ReadEventTime(old, ok)) == value && ok)
         return;
     const std::size_t colon = old.find(':');
     const std::size_t hourDigits =
@@ -346,12 +376,12 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, std::int32_t start, std::i
                                   });
     if (above != fields.begin())
         --above;
-    FieldSpan s, e;
+    TimeField s, e;
     if (from == 0 || above == fields.end() ||
-        !EventFields(line, from, above->start, above->end, s, e))
+        !FindTimeFields(line, from, above->start, above->end, s, e))
         throw ListIndexError(static_cast<long long>(index));
     // The later field first, so that the earlier stays in place.
-    if (s.at > e.at) {
+    if (s.span.at > e.span.at) {
         WriteField(doc.SubtitleLines, index, s, start);
         WriteField(doc.SubtitleLines, index, e, end);
     } else {

@@ -105,7 +105,9 @@ AssScript RandomScript(std::mt19937& random) {
     AssScript s;
     std::vector<std::string> names = {"Layer", "Start", "End", "Style", "Name"};
     std::shuffle(names.begin(), names.end(), random);
-    names.push_back("Text");
+    const bool text = random() % 4 != 0; // else a time may be the last field
+    if (text)
+        names.push_back("Text");
     std::string format = "Format:";
     for (std::size_t k = 0; k < names.size(); ++k) {
         format += (k > 0 ? ", " : " ") + names[k];
@@ -131,11 +133,12 @@ AssScript RandomScript(std::mt19937& random) {
     const int events = 1 + static_cast<int>(random() % 12);
     for (int e = 0; e < events; ++e) {
         std::vector<std::string> fields(names.size());
-        for (std::size_t k = 0; k + 1 < names.size(); ++k)
+        for (std::size_t k = 0; k < names.size(); ++k)
             fields[k] = static_cast<int>(k) == s.start || static_cast<int>(k) == s.end
                             ? time()
                             : Digits(random, static_cast<int>(random() % 3));
-        fields.back() = "text, with {\\i1}commas{\\i0}";
+        if (text)
+            fields.back() = "text, with {\\i1}commas{\\i0}";
         std::string line = random() % 4 == 0 ? "Comment: " : "Dialogue: ";
         for (std::size_t k = 0; k < fields.size(); ++k)
             line += (k > 0 ? "," : "") + fields[k];
