@@ -136,9 +136,14 @@ void ReplaceInLine(LineStore& lines, std::size_t index, std::size_t at, std::siz
         return;
     }
     if (size == text.size()) {
-        // A field rewritten at its own width, the usual case: in place.
-        if (line.substr(at, size) != text)
-            lines.overwrite(index, at, text);
+        // A field rewritten at its own width, the usual case: in place. (Compared byte by byte:
+        // `text` was just written a byte at a time, which a library compare reading it in wide
+        // words would wait for.)
+        for (std::size_t k = 0; k < size; ++k)
+            if (line[at + k] != text[k]) {
+                lines.overwrite(index, at, text);
+                return;
+            }
         return;
     }
     std::string changed;

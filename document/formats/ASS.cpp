@@ -14,6 +14,7 @@
 #include "document/formats/ScreenText.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace velkar {
 
@@ -42,12 +43,12 @@ bool StartsWordNoCase(std::string_view line, std::string_view word) {
 
 // "[Name]": a section header (blanks around it allowed).
 bool IsSection(std::string_view line) {
+    if (!line.empty() && line[0] != '[' && line[0] != ' ' && line[0] != '\t')
+        return false; // the usual line, told at its first character
     line = Trim(line);
     return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
 
-// The span of field `k` (0-based) of an event line, blanks trimmed, and whether the line has it;
-// fields are separated by commas after the "Dialogue:" or "Comment:" that ends at `from`.
 // The first comma of `line` at or after `from`, or npos: as line.find(',', from), looked for in
 // place, since an event's fields are a few characters each and a library call for each costs
 // more than the search.
@@ -58,35 +59,104 @@ std::size_t NextComma(std::string_view line, std::size_t from) {
     return std::string_view::npos;
 }
 
-bool EventField(std::string_view line, std::size_t from, std::int32_t k, FieldSpan& span) {
-    std::size_t begin = from;
-    for (std::int32_t field = 0; field < k; ++field) {
-        const std::size_t comma = NextComma(line, begin);
-        if (comma == std::string_view::npos)
-            return false;
-        begin = comma + 1;
+// "H:MM:SS.cc" or "HH:MM:SS.cc" written plainly, read directly; -1 for any other text. Reads as
+// ReadFileClock(text, 1, '.', 2) does where it applies.
+std::int32_t PlainEventClock(std::string_view t) {
+    if (t.size() != 10 && t.size() != 11)
+        return -1;
+    const std::size_t h = t.size() - 9; // hour digits
+    const char* p = t.data();
+    auto d = [p](std::size_t k) {
+        return static_cast<unsigned>(static_cast<unsigned char>(p[k])) - '0';
+    };
+    const unsigned h0 = d(h - 1), h1 = h == 2 ? d(0) : 0, m1 = d(h + 1), m0 = d(h + 2),
+                   s1 = d(h + 4), s0 = d(h + 5), c1 = d(h + 7), c0 = d(h + 8);
+    if ((h0 > 9) | (h1 > 9) | (m1 > 9) | (m0 > 9) | (s1 > 9) | (s0 > 9) | (c1 > 9) | (c0 > 9) |
+        (p[h] != ':') | (p[h + 3] != ':') | (p[h + 6] != '.'))
+        return -1;
+    return static_cast<std::int32_t>((h1 * 10 + h0) * 3600000 + (m1 * 10 + m0) * 60000 +
+                                     (s1 * 10 + s0) * 1000 + (c1 * 10 + c0) * 10);
+}
+
+// A time field of an event line: its span, blanks trimmed, and its value when it is a plain
+// clock (-1 when it has not been read).
+struct TimeField {
+    FieldSpan span;
+    std::int32_t plain = -1;
+};
+
+// The field that begins at `begin` of `line`: a plain clock followed by a comma or the line's
+// end is taken as it stands (it holds no comma or blank); anything else runs to the next comma
+// and is trimmed. Gives where the field ends (its comma or the line's end).
+std::size_t ReadField(std::string_view line, std::size_t begin, TimeField& field) {
+    for (std::size_t size : {10, 11}) {
+        const std::size_t stop = begin + size;
+        if (stop <= line.size() && (stop == line.size() || line[stop] == ',')) {
+            field.plain = PlainEventClock(line.substr(begin, size));
+            if (field.plain >= 0) {
+                field.span = {begin, size};
+                return stop;
+            }
+        }
     }
+    field.plain = -1;
     std::size_t end = NextComma(line, begin);
     if (end == std::string_view::npos)
         end = line.size();
-    while (begin < end && (line[begin] == ' ' || line[begin] == '\t'))
-        ++begin;
-    while (end > begin && (line[end - 1] == ' ' || line[end - 1] == '\t'))
-        --end;
-    span = {begin, end - begin};
+    std::size_t at = begin, stop = end;
+    while (at < stop && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    while (stop > at && (line[stop - 1] == ' ' || line[stop - 1] == '\t'))
+        --stop;
+    field.span = {at, stop - at};
+    return end;
+}
+
+// Fields `a` and `b` (0-based) of an event line, found in one walk over its commas up to the
+// later of the two; false when the line lacks either. Fields are separated by commas after the
+// "Dialogue:" or "Comment:" that ends at `from`.
+bool FindTimeFields(std::string_view line, std::size_t from, std::int32_t a, std::int32_t b,
+                    TimeField& first, TimeField& second) {
+    if (a < 0 || b < 0)
+        return false;
+    const std::int32_t last = std::max(a, b);
+    std::size_t begin = from;
+    for (std::int32_t field = 0; field <= last; ++field) {
+        std::size_t end = 0;
+        if (field == a || field == b) {
+            TimeField& found = field == a ? first : second;
+            end = ReadField(line, begin, found);
+            if (a == b)
+                second = first;
+        } else {
+            end = NextComma(line, begin);
+        }
+        if (field < last && (end == std::string_view::npos || end == line.size()))
+            return false;
+        begin = end + 1;
+    }
     return true;
 }
 
 // Where the fields of an event line begin (after its colon), or 0 for a line that is no event.
 std::size_t EventStart(std::string_view line, bool& comment) {
-    comment = line.starts_with("Comment:");
+    comment = false;
+    // Told apart by the first letter before the words are compared.
+    if (line.empty() || (line[0] != 'D' && line[0] != 'C'))
+        return 0;
+    // (Compared with a fixed length, which the compiler does in place.)
+    comment = line.size() >= 8 && std::memcmp(line.data(), "Comment:", 8) == 0;
     if (comment)
         return 8;
-    return line.starts_with("Dialogue:") ? 9 : 0;
+    return line.size() >= 9 && std::memcmp(line.data(), "Dialogue:", 9) == 0 ? 9 : 0;
 }
 
 // An event's time: "H:MM:SS.cc", or with milliseconds as some writers put them.
 TimeValue ReadEventTime(std::string_view text, bool& ok) {
+    const std::int32_t plain = PlainEventClock(text);
+    ok = plain >= 0;
+    if (ok)
+        return plain;
     const TimeValue value = ReadFileClock(text, 1, '.', 2, ok);
     return ok ? value : ReadFileClock(text, 1, '.', 3, ok);
 }
@@ -118,9 +188,21 @@ struct Event {
     std::size_t line;
     bool comment;
     TimeValue start, end;
-    std::string_view text;
-    Columns columns; // of the Format line above it
+    std::size_t from; // where its fields begin
+    Columns columns;  // of the Format line above it
 };
+
+// An event's text: the last field, everything after the comma before it.
+std::string_view EventText(std::string_view line, const Event& ev) {
+    std::size_t at = ev.from;
+    const std::int32_t textField = ev.columns.text >= 0 ? ev.columns.text : 0;
+    for (std::int32_t k = 0; k < textField && at != std::string_view::npos; ++k) {
+        at = NextComma(line, at);
+        if (at != std::string_view::npos)
+            ++at;
+    }
+    return at == std::string_view::npos ? std::string_view() : line.substr(at);
+}
 
 // Reads the script: `event` for each event, `fault(line)` for the first faulty line. Gives the
 // format the script says it is (SSA for ScriptType v4.00 or, without one, a "[V4 Styles]"
@@ -161,7 +243,7 @@ SubtitleFormat Walk(const LineStore& lines, OnEvent event, std::size_t& fault, b
             }
             continue;
         }
-        if (line.starts_with("Format:")) {
+        if (line.starts_with('F') && line.starts_with("Format:")) {
             columns = ReadFormatLine(line);
             sawFormat = columns.start >= 0 && columns.end >= 0;
             if (!sawFormat) {
@@ -175,17 +257,16 @@ SubtitleFormat Walk(const LineStore& lines, OnEvent event, std::size_t& fault, b
         const std::size_t from = EventStart(line, comment);
         if (from == 0)
             continue;
-        FieldSpan s, e;
-        bool ok = sawFormat && EventField(line, from, columns.start, s) &&
-                  EventField(line, from, columns.end, e);
-        Event ev{i, comment, 0, 0, {}, columns};
-        bool read = false;
-        if (ok) {
-            ev.start = ReadEventTime(line.substr(s.at, s.size), read);
+        TimeField s, e;
+        bool ok = sawFormat && FindTimeFields(line, from, columns.start, columns.end, s, e);
+        Event ev{i, comment, s.plain, e.plain, from, columns};
+        bool read = true;
+        if (ok && s.plain < 0) {
+            ev.start = ReadEventTime(line.substr(s.span.at, s.span.size), read);
             ok = read;
         }
-        if (ok) {
-            ev.end = ReadEventTime(line.substr(e.at, e.size), read);
+        if (ok && e.plain < 0) {
+            ev.end = ReadEventTime(line.substr(e.span.at, e.span.size), read);
             ok = read;
         }
         if (!ok) {
@@ -193,15 +274,6 @@ SubtitleFormat Walk(const LineStore& lines, OnEvent event, std::size_t& fault, b
             faulty = true;
             return variant;
         }
-        // The text is the last field: everything after the comma before it.
-        std::size_t at = from;
-        const std::int32_t textField = columns.text >= 0 ? columns.text : 0;
-        for (std::int32_t k = 0; k < textField && at != std::string_view::npos; ++k) {
-            at = NextComma(line, at);
-            if (at != std::string_view::npos)
-                ++at;
-        }
-        ev.text = at == std::string_view::npos ? std::string_view() : line.substr(at);
         event(ev);
     }
     if (!sawFormat) {
@@ -257,7 +329,8 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
                 std::string& text = doc.SubtitleTexts[column];
                 if (ev.comment)
                     text.assign(kCommentMark);
-                text.append(ev.text.substr(0, kShortStringMax - text.size()));
+                text.append(EventText(doc.SubtitleLines[ev.line], ev)
+                                .substr(0, kShortStringMax - text.size()));
             }
             table.finish(column);
         },
@@ -271,10 +344,11 @@ void Parse(SubtitleDocument& doc, TableBuilder& table, Progress& progress) {
 
 // A changed time in the form its field had: its sign, at least as many hour digits, as many
 // digits after the point.
-void WriteField(LineStore& lines, std::size_t index, FieldSpan field, TimeValue value) {
+void WriteField(LineStore& lines, std::size_t index, TimeField time, TimeValue value) {
+    const FieldSpan field = time.span;
     const std::string_view old = lines[index].substr(field.at, field.size);
-    bool ok = false;
-    if (ReadEventTime(old, ok) == value && ok)
+    bool ok = time.plain >= 0;
+    if ((ok ? time.plain : ReadEventTime(old, ok)) == value && ok)
         return;
     const std::size_t colon = old.find(':');
     const std::size_t hourDigits =
@@ -302,12 +376,12 @@ void WriteTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue
                                   });
     if (above != fields.begin())
         --above;
-    FieldSpan s, e;
-    if (from == 0 || above == fields.end() || !EventField(line, from, above->start, s) ||
-        !EventField(line, from, above->end, e))
+    TimeField s, e;
+    if (from == 0 || above == fields.end() ||
+        !FindTimeFields(line, from, above->start, above->end, s, e))
         throw ListIndexError(static_cast<long long>(index));
     // The later field first, so that the earlier stays in place.
-    if (s.at > e.at) {
+    if (s.span.at > e.span.at) {
         WriteField(doc.SubtitleLines, index, s, start);
         WriteField(doc.SubtitleLines, index, e, end);
     } else {

@@ -45,9 +45,9 @@ std::string_view PadLoneHour(std::string_view text, std::string& padded) {
     return text;
 }
 
-// The most hour digits a clock may have: enough for kMaxTimeValue, few enough that the hours of
-// any clock of this length fit 64 bits.
-constexpr int kMaxHourDigits = 10;
+// The most hour digits a clock may have: enough for kMaxTimeValue (with zeros in front), few
+// enough that the value of any clock of this length fits 64 bits.
+constexpr int kMaxHourDigits = 12;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -122,6 +122,27 @@ char* FormatHundredthsClock(char* p, TimeValue time) {
 
 char* FormatOpenClock(char* p, std::int64_t value, int hourDigits, int fractionDigits) {
     static constexpr std::int64_t kFractionUnit[] = {1000, 100, 10, 1};
+    // The usual time, a re-timed one already a whole number of the fraction's unit, under 100
+    // hours and written with at most two hour digits: in 32 bits, with nothing to round.
+    if (value >= 0 && value < 100 * 3600000 && hourDigits <= 2 && fractionDigits >= 1 &&
+        fractionDigits <= 3 && value % kFractionUnit[fractionDigits] == 0) {
+        const auto v = static_cast<std::uint32_t>(value);
+        const std::uint32_t hours = v / 3600000, rest = v % 3600000;
+        const std::uint32_t milliseconds = rest % 1000, seconds = rest / 1000;
+        if (hours < 10 && hourDigits <= 1)
+            *p++ = static_cast<char>('0' + hours);
+        else
+            p = TwoDigits(p, static_cast<int>(hours));
+        *p++ = ':';
+        p = TwoDigits(p, static_cast<int>(seconds / 60));
+        *p++ = ':';
+        p = TwoDigits(p, static_cast<int>(seconds % 60));
+        *p++ = '.';
+        if (fractionDigits == 2)
+            return TwoDigits(p, static_cast<int>(milliseconds / 10));
+        *p++ = static_cast<char>('0' + milliseconds / 100);
+        return fractionDigits == 1 ? p : TwoDigits(p, static_cast<int>(milliseconds % 100));
+    }
     const std::int64_t unit = kFractionUnit[fractionDigits];
     // Rounded once in the fraction's unit; the sign stands apart, so -6 845 ms and 6 845 ms
     // round alike, and a value that rounds to 0 has none.

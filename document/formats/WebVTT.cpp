@@ -32,8 +32,48 @@ bool IsBlank(char c) {
 
 // A timestamp at `at`: one or more hour digits and ":" (optional), two minute digits, ":", two
 // second digits, ".", three digits. Gives its span, value and whether it has hours.
+// "hh:mm:ss.ttt" (hours true) or "mm:ss.ttt" at `at`, digits and separators in place and no
+// digit after them, read directly; false for anything else, which ScanTimestamp reads the
+// general way. Reads as ScanTimestamp does where it applies.
+bool PlainTimestamp(std::string_view line, std::size_t at, FieldSpan& span, TimeValue& value,
+                    bool& hours) {
+    if (line.size() < at + 9)
+        return false;
+    const char* p = line.data() + at;
+    auto d = [p](std::size_t k) {
+        return static_cast<unsigned>(static_cast<unsigned char>(p[k])) - '0';
+    };
+    if ((d(0) > 9) || (d(1) > 9) || (p[2] != ':') || (d(3) > 9) || (d(4) > 9))
+        return false;
+    const unsigned first = d(0) * 10 + d(1), second = d(3) * 10 + d(4);
+    std::size_t size = 0;
+    unsigned total = 0;
+    if (p[5] == '.') { // mm:ss.ttt
+        if ((d(6) > 9) || (d(7) > 9) || (d(8) > 9))
+            return false;
+        size = 9;
+        total = first * 60000 + second * 1000 + d(6) * 100 + d(7) * 10 + d(8);
+        hours = false;
+    } else {
+        if (line.size() < at + 12 || (p[5] != ':') || (d(6) > 9) || (d(7) > 9) || (p[8] != '.') ||
+            (d(9) > 9) || (d(10) > 9) || (d(11) > 9))
+            return false;
+        size = 12;
+        total = first * 3600000 + second * 60000 + (d(6) * 10 + d(7)) * 1000 + d(9) * 100 +
+                d(10) * 10 + d(11);
+        hours = true;
+    }
+    if (line.size() > at + size && IsDigit(p[size]))
+        return false;
+    value = total;
+    span = {at, size};
+    return true;
+}
+
 bool ScanTimestamp(std::string_view line, std::size_t at, FieldSpan& span, TimeValue& value,
                    bool& hours) {
+    if (PlainTimestamp(line, at, span, value, hours))
+        return true;
     std::size_t groups[3]; // the lengths of up to three digit runs before the "."
     std::size_t values[3] = {0, 0, 0};
     int count = 0;
@@ -67,8 +107,8 @@ bool ScanTimestamp(std::string_view line, std::size_t at, FieldSpan& span, TimeV
         (line[k + 1] - '0') * 100 + (line[k + 2] - '0') * 10 + line[k + 3] - '0');
     const std::size_t total = (hours ? values[0] : 0) * 3600000 + values[first] * 60000 +
                               values[first + 1] * 1000 + fraction;
-    // Hours have no limit but the table's (ten digits hold every hour up to it).
-    if ((hours && groups[0] > 10) || total > static_cast<std::size_t>(kMaxTimeValue))
+    // Hours have no limit but the table's (twelve digits and their sum fit 64 bits).
+    if (total > static_cast<std::size_t>(kMaxTimeValue))
         return false;
     value = static_cast<TimeValue>(total);
     span = {at, k + 4 - at};
@@ -100,8 +140,14 @@ bool ReadTiming(std::string_view line, Timing& t) {
     return true;
 }
 
+// Whether `line` holds "-->": found by its ">", rarer in text than "-", and the two characters
+// before it compared in place.
 bool HasArrow(std::string_view line) {
-    return line.find("-->") != std::string_view::npos;
+    for (std::size_t at = line.find('>', 2); at != std::string_view::npos;
+         at = line.find('>', at + 1))
+        if (line[at - 1] == '-' && line[at - 2] == '-')
+            return true;
+    return false;
 }
 
 bool StartsWord(std::string_view line, std::string_view word) {
@@ -202,23 +248,25 @@ bool CanWrite(TimeValue value) {
 
 // `value` in the form a field had: hours (at least as many digits as it had) when it had them or
 // the time reaches an hour, "mm:ss.ttt" otherwise.
-std::string Timestamp(TimeValue value, bool hadHours, std::size_t hourDigits) {
-    char buffer[kMaxTimeText + 4];
+// The text is written at `buffer`, which has room for it.
+std::string_view Timestamp(char* buffer, TimeValue value, bool hadHours, std::size_t hourDigits) {
     char* end = FormatOpenClock(buffer, value, static_cast<int>(hourDigits), 3);
     std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
-    if (!hadHours && value < 3600000)
-        text.remove_prefix(text.find(':') + 1);
-    return std::string(text);
+    if (!hadHours && value < 3600000) // "hh:" off, whose length is known but for a sign
+        text.remove_prefix(value >= 0 ? hourDigits + 1 : text.find(':') + 1);
+    return text;
 }
 
 void WriteField(LineStore& lines, std::size_t index, FieldSpan field, TimeValue old, bool hadHours,
                 TimeValue value) {
     if (old == value)
         return;
-    const std::string_view text = lines[index].substr(field.at, field.size);
-    const std::size_t hourDigits = hadHours ? text.find(':') : 2;
+    // The hours are what comes before "mm:ss.ttt" and its colon.
+    const std::size_t hourDigits = hadHours ? field.size - 10 : 2;
+    // A sign, as many hour digits as the field had (ScanTimestamp takes up to 10), ":mm:ss.ttt".
+    char buffer[32];
     ReplaceInLine(lines, index, field.at, field.size,
-                  Timestamp(value, hadHours, std::max<std::size_t>(hourDigits, 2)));
+                  Timestamp(buffer, value, hadHours, std::max<std::size_t>(hourDigits, 2)));
 }
 
 void WriteTimes(SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
@@ -244,8 +292,13 @@ std::vector<InlineTime> InlineTimes(const SubtitleDocument& doc) {
     const LineStore& lines = doc.SubtitleLines;
     for (std::size_t i = 0; i < doc.FinishedCount(); ++i) {
         for (std::size_t k = static_cast<std::size_t>(doc.SubtitleLineIndex[i]) + 1;
-             k < lines.size() && !lines[k].empty() && !HasArrow(lines[k]); ++k) {
+             k < lines.size() && !lines[k].empty(); ++k) {
             const std::string_view line = lines[k];
+            // A line without ">" holds neither a tag nor the arrow that ends the cue's text.
+            if (line.find('>') == std::string_view::npos)
+                continue;
+            if (HasArrow(line))
+                break;
             for (std::size_t at = line.find('<'); at != std::string_view::npos;
                  at = line.find('<', at + 1)) {
                 InlineTime t{k, {}, 0, false};

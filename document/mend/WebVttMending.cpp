@@ -74,7 +74,7 @@ bool BeyondTable(std::string_view stamp) {
     if (stamp.find(':', colon + 1) == std::string_view::npos)
         return false; // no hours
     const std::string_view hours = stamp.substr(0, colon);
-    return hours.size() > 10 || std::stoll(std::string(hours)) > kMostHours;
+    return hours.size() > 12 || std::stoll(std::string(hours)) > kMostHours;
 }
 
 // The length of the token at `at`: up to a blank or the end.

@@ -131,7 +131,7 @@ const std::regex& Pattern(int minHours, char separator, int fractionDigits) {
     static std::map<std::tuple<int, char, int>, std::regex> patterns;
     auto [it, added] = patterns.try_emplace({minHours, separator, fractionDigits});
     if (added)
-        it->second = std::regex("(-?)(?:(\\d{" + std::to_string(std::max(minHours, 1)) + ",10}):)" +
+        it->second = std::regex("(-?)(?:(\\d{" + std::to_string(std::max(minHours, 1)) + ",12}):)" +
                                 (minHours == 0 ? "?" : "") + "(\\d\\d):(\\d\\d)[" + separator +
                                 "](\\d{" + std::to_string(fractionDigits) + "})");
     return it->second;
@@ -152,7 +152,7 @@ TEST(ReadFileClock, ReadsExactlyWhatItsPatternMatches) {
                 d += static_cast<char>('0' + random() % 10);
             return d;
         };
-        const int hourDigits = static_cast<int>(random() % 12);
+        const int hourDigits = static_cast<int>(random() % 14);
         std::string text = (random() % 8 == 0 ? "-" : "") +
                            (hourDigits > 0 ? digits(hourDigits) + ":" : std::string()) + digits(2) +
                            ":" + digits(2) + separator + digits(fractionDigits);
