@@ -35,6 +35,27 @@ using KeepGoing = std::function<bool(double fraction)>;
 bool DecodeSound(const std::string& path, int stream, const SampleSink& sink,
                  const KeepGoing& keepGoing, SoundFacts& facts);
 
+// How a movie's sound is decoded beside the thread that takes the samples.
+struct DecodePlan {
+    // Threads decoding beside the caller's. With two or more, a long movie's sound is cut in
+    // time ranges decoded side by side and handed on in order.
+    unsigned decoders = 1;
+    double rangeSeconds = 120;    // the length of each range
+    double shortestSeconds = 600; // shorter movies are decoded from start to end by one thread
+    double prerollSeconds = 1;    // decoded before each range and dropped, so the codec settles
+
+    // The machine's cores shared among `jobs` analyses running side by side (one at least).
+    static DecodePlan ForJobs(unsigned jobs);
+};
+
+// As DecodeSound, with the decoding done on other threads as `plan` says, while `sink` and
+// `keepGoing` are called on the caller's thread, in order. Each range is sought a little before
+// its start and cut at its samples, so the joins differ from DecodeSound's sound only by what
+// a decoder that starts afresh makes of the sound before them; a movie that cannot be sought
+// is decoded whole. At most about 16 MiB of sound waits to be taken.
+bool DecodeSoundAside(const std::string& path, int stream, const SampleSink& sink,
+                      const KeepGoing& keepGoing, SoundFacts& facts, const DecodePlan& plan);
+
 // "The file <path> holds no sound".
 class NoSoundError : public VelkarError {
   public:

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -133,6 +134,42 @@ TEST_F(Clips, ChosenStreamAndCancelling) {
     } stop;
     EXPECT_FALSE(DetectMovieSpeech(clip("speech-aac.mkv"), -1, stop));
     EXPECT_EQ(stop.seen.size(), 1u);
+}
+
+// Decoded in 30 s ranges on three threads, the 200 s dialogue gives the very samples of one
+// thread decoding it from start to end: each range starts on the right sample, its codec and
+// resampler settled by then, and the ranges come in order. The speech heard is the same.
+TEST_F(Clips, SoundDecodedInRangesJoinsUp) {
+    const std::string movie = clip("dialogue-long.mkv");
+    DecodePlan ranges;
+    ranges.decoders = 3;
+    ranges.rangeSeconds = 30;
+    ranges.shortestSeconds = 60;
+    const auto decode = [&](const DecodePlan* plan) {
+        std::vector<std::int16_t> sound;
+        SoundFacts facts;
+        const SampleSink sink = [&](std::span<const std::int16_t> samples) {
+            sound.insert(sound.end(), samples.begin(), samples.end());
+        };
+        const KeepGoing go = [](double) { return true; };
+        EXPECT_TRUE(plan ? DecodeSoundAside(movie, -1, sink, go, facts, *plan)
+                         : DecodeSound(movie, -1, sink, go, facts));
+        return sound;
+    };
+    const auto whole = decode(nullptr);
+    const auto joined = decode(&ranges);
+    ASSERT_GT(whole.size(), std::size_t(190 * kSampleRate));
+    ASSERT_EQ(joined.size(), whole.size());
+    const auto differ = std::mismatch(whole.begin(), whole.end(), joined.begin()).first;
+    EXPECT_EQ(differ, whole.end())
+        << "from " << (differ - whole.begin()) * 1000 / kSampleRate << " ms on";
+
+    QuietAnalysis quiet;
+    const auto heardWhole = DetectMovieSpeech(movie, -1, quiet, DecodePlan{});
+    const auto heardJoined = DetectMovieSpeech(movie, -1, quiet, ranges);
+    ASSERT_TRUE(heardWhole && heardJoined);
+    EXPECT_EQ(heardJoined->speech.frames, heardWhole->speech.frames);
+    EXPECT_EQ(heardJoined->peaks, heardWhole->peaks);
 }
 
 } // namespace
