@@ -377,10 +377,11 @@ class Relay {
     Relay(std::string path, int stream, const DecodePlan& plan, std::vector<Range> ranges,
           OpenedSound&& opened)
         : m_path(std::move(path)), m_stream(stream), m_ranges(std::move(ranges)),
-          m_window(plan.decoders + 1), m_preroll(std::int64_t(plan.prerollSeconds * kSampleRate)) {
+          m_window(std::max(1u, plan.decoders) + 1),
+          m_preroll(std::int64_t(plan.prerollSeconds * kSampleRate)) {
         m_cap = kWaitingSamples / std::int64_t(std::min<std::size_t>(m_window, m_ranges.size()));
         m_spare.emplace(std::move(opened));
-        const unsigned threads = std::min<unsigned>(plan.decoders, unsigned(m_ranges.size()));
+        const unsigned threads = std::clamp<unsigned>(plan.decoders, 1u, unsigned(m_ranges.size()));
         try {
             for (unsigned k = 0; k < threads; ++k)
                 m_threads.emplace_back([this] { work(); });
