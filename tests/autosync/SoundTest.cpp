@@ -170,6 +170,15 @@ TEST_F(Clips, SoundDecodedInRangesJoinsUp) {
     ASSERT_TRUE(heardWhole && heardJoined);
     EXPECT_EQ(heardJoined->speech.frames, heardWhole->speech.frames);
     EXPECT_EQ(heardJoined->peaks, heardWhole->peaks);
+
+    // Stopped a third of the way, the decoding threads stop too.
+    struct StopAtAThird final : AnalysisProgress {
+        void advanced(double fraction) override { last = fraction; }
+        bool cancelled() const override { return last > 1.0 / 3.0; }
+        double last = 0;
+    } stop;
+    EXPECT_FALSE(DetectMovieSpeech(movie, -1, stop, ranges));
+    EXPECT_LT(stop.last, 0.4);
 }
 
 } // namespace
