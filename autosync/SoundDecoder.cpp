@@ -12,6 +12,7 @@ extern "C" {
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <numeric>
@@ -60,15 +61,19 @@ double FrameRateOf(const AVFormatContext& format) {
     return 0.0;
 }
 
-// Turns decoded frames into 16 kHz mono samples, placed on the movie's time line.
+using SwrSlot = std::unique_ptr<SwrContext, ResamplerFreer>;
+
+// Turns decoded frames into 16 kHz mono samples, placed on the movie's time line. The resampler
+// in `swr` is set up afresh (its filter, slow to build, kept when the settings are the same).
 class Resampler {
   public:
-    Resampler(const SampleSink& sink, std::string path) : m_sink(sink), m_path(std::move(path)) {}
+    Resampler(const SampleSink& sink, std::string path, SwrSlot& swr)
+        : m_sink(sink), m_path(std::move(path)), m_swr(swr) {}
 
     // `startSample`: where the frame belongs, in 16 kHz samples from time 0 (known for the
     // first frame only; later frames follow on).
     void add(const AVFrame& frame, std::int64_t startSample) {
-        if (!m_swr || frame.sample_rate != m_rate || frame.format != m_format ||
+        if (!m_open || frame.sample_rate != m_rate || frame.format != m_format ||
             av_channel_layout_compare(&frame.ch_layout, &m_layout) != 0)
             open(frame);
         if (!m_placed) {
@@ -84,22 +89,22 @@ class Resampler {
     }
 
     void finish() {
-        if (m_swr)
+        if (m_open)
             convert(nullptr, 0);
     }
 
   private:
     void open(const AVFrame& frame) {
-        if (m_swr)
+        if (m_open)
             convert(nullptr, 0); // what the old settings still hold
-        m_swr.reset();
+        m_open = false;
         av_channel_layout_uninit(&m_layout);
         if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
             av_channel_layout_default(&m_layout, std::max(1, frame.ch_layout.nb_channels));
         else
             av_channel_layout_copy(&m_layout, &frame.ch_layout);
         AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
-        SwrContext* swr = nullptr;
+        SwrContext* swr = m_swr.release();
         if (swr_alloc_set_opts2(&swr, &mono, AV_SAMPLE_FMT_S16, kSampleRate, &m_layout,
                                 AVSampleFormat(frame.format), frame.sample_rate, 0, nullptr) < 0 ||
             swr_init(swr) < 0) {
@@ -107,6 +112,7 @@ class Resampler {
             throw SoundDecodeError(m_path);
         }
         m_swr.reset(swr);
+        m_open = true;
         // Keep comparing against the frame's own layout, unspecified or not.
         av_channel_layout_uninit(&m_layout);
         av_channel_layout_copy(&m_layout, &frame.ch_layout);
@@ -134,7 +140,8 @@ class Resampler {
 
     const SampleSink& m_sink;
     std::string m_path;
-    std::unique_ptr<SwrContext, ResamplerFreer> m_swr;
+    SwrSlot& m_swr;
+    bool m_open = false; // set up by this resampler
     AVChannelLayout m_layout{};
     int m_rate = 0;
     int m_format = -1;
@@ -222,10 +229,13 @@ class OpenedSound {
     bool decode(std::int64_t from, std::int64_t to, std::int64_t preroll, const SampleSink& sink,
                 const std::function<bool(double ms)>& keepGoing) {
         const bool sought = from > 0 || m_used;
+        std::int64_t warmUpTs = std::numeric_limits<std::int64_t>::min();
         if (sought) {
             if (!seek(from - preroll))
                 throw SoundDecodeError(m_path);
             avcodec_flush_buffers(m_decoder.get());
+            if (from - preroll > 0)
+                warmUpTs = toTs(from - preroll);
         }
         m_used = true;
         std::int64_t made = 0;
@@ -238,7 +248,7 @@ class OpenedSound {
                 sink(samples);
         };
         const auto full = [&] { return to >= 0 && made >= to - from; };
-        Resampler resampler(cut, m_path);
+        Resampler resampler(cut, m_path, m_swr);
         bool first = true;
         const auto drain = [&] {
             while (!full() && avcodec_receive_frame(m_decoder.get(), m_frame.get()) >= 0) {
@@ -266,8 +276,12 @@ class OpenedSound {
                     av_packet_unref(m_packet.get());
                     return false;
                 }
+                // A seek lands on the container's last index point before the time asked,
+                // seconds early at times: what ends before the warm-up is not decoded.
+                const bool early = m_packet->pts != AV_NOPTS_VALUE &&
+                                   m_packet->pts + m_packet->duration < warmUpTs;
                 // A packet the decoder refuses is skipped; the ones after it still count.
-                if (avcodec_send_packet(m_decoder.get(), m_packet.get()) >= 0)
+                if (!early && avcodec_send_packet(m_decoder.get(), m_packet.get()) >= 0)
                     drain();
             }
             av_packet_unref(m_packet.get());
@@ -343,11 +357,14 @@ class OpenedSound {
         return av_rescale_q(pts, m_sound->time_base, AVRational{1, kSampleRate}) -
                startIn(AVRational{1, kSampleRate});
     }
+    // The stream's time stamp of 16 kHz sample `sample` (not before time 0).
+    std::int64_t toTs(std::int64_t sample) const {
+        return av_rescale_q(std::max<std::int64_t>(0, sample), AVRational{1, kSampleRate},
+                            m_sound->time_base) +
+               startIn(m_sound->time_base);
+    }
     bool seek(std::int64_t sample) {
-        const std::int64_t ts = av_rescale_q(std::max<std::int64_t>(0, sample),
-                                             AVRational{1, kSampleRate}, m_sound->time_base) +
-                                startIn(m_sound->time_base);
-        return av_seek_frame(m_format.get(), m_index, ts, AVSEEK_FLAG_BACKWARD) >= 0;
+        return av_seek_frame(m_format.get(), m_index, toTs(sample), AVSEEK_FLAG_BACKWARD) >= 0;
     }
 
     std::string m_path;
@@ -355,6 +372,7 @@ class OpenedSound {
     std::unique_ptr<AVCodecContext, CodecFreer> m_decoder;
     std::unique_ptr<AVPacket, PacketFreer> m_packet;
     std::unique_ptr<AVFrame, FrameFreer> m_frame;
+    SwrSlot m_swr;
     AVStream* m_sound = nullptr;
     int m_index = -1;
     std::int64_t m_start = 0;
