@@ -203,8 +203,47 @@ class OpenedSound {
             throw SoundDecodeError(path);
     }
 
+    // Where decoding from the start places its frames: the first's time stamp and length, and
+    // the length of the others.
+    struct Grid {
+        bool known = false;
+        int rate = 0;
+        std::int64_t firstPts = 0;
+        std::int64_t firstSize = 0;
+        std::int64_t frameSize = 0;
+    };
+
     const SoundFacts& facts() const { return m_facts; }
     bool used() const { return m_used; }
+    void setGrid(const Grid& grid) { m_grid = grid; }
+
+    // Decodes the first two frames to learn where decoding from the start places frames;
+    // unknown when the codec's frames are not all one length.
+    Grid learnGrid() {
+        m_used = true;
+        Grid grid;
+        int frames = 0;
+        while (frames < 2 && av_read_frame(m_format.get(), m_packet.get()) >= 0) {
+            if (m_packet->stream_index == m_index &&
+                avcodec_send_packet(m_decoder.get(), m_packet.get()) >= 0) {
+                while (frames < 2 && avcodec_receive_frame(m_decoder.get(), m_frame.get()) >= 0) {
+                    if (frames++ == 0) {
+                        grid.rate = m_frame->sample_rate;
+                        grid.firstPts = m_frame->best_effort_timestamp;
+                        grid.firstSize = m_frame->nb_samples;
+                    } else {
+                        grid.frameSize = m_frame->nb_samples;
+                    }
+                    av_frame_unref(m_frame.get());
+                }
+            }
+            av_packet_unref(m_packet.get());
+        }
+        grid.known = frames == 2 && grid.firstPts != AV_NOPTS_VALUE && grid.frameSize > 0 &&
+                     m_sound->codecpar->frame_size == grid.frameSize;
+        m_grid = grid;
+        return grid;
+    }
 
     // Whether the container can be sought: a seek before `sample` lands at or before it.
     bool seeksTo(std::int64_t sample) {
@@ -301,32 +340,31 @@ class OpenedSound {
   private:
     // Where the first frame decoded after a seek goes, in 16 kHz samples from time 0, as if
     // the sound had been decoded from its start; trims the frame so that its first sample falls
-    // on a 16 kHz sample, as the resampler's output then does from the start on. Frames of one
-    // size (most codecs) follow each other from the stream's first: a time stamp the container
-    // rounded (Matroska keeps milliseconds) is taken back to its frame's exact sample.
+    // on a 16 kHz sample, as the resampler's output then does from the start on. Frames follow
+    // each other from the stream's first, ending a frame's size apart (a codec may trim the
+    // first frame after a seek, as Opus does, never its end): a time stamp the container rounded
+    // (Matroska and WebM keep milliseconds) is taken back to its frame's exact sample.
     std::int64_t placeSought(AVFrame& frame, std::int64_t pts) const {
         const int rate = frame.sample_rate;
-        if (rate <= 0 || frame.nb_samples <= 0)
+        if (!m_grid.known || rate != m_grid.rate || frame.nb_samples <= 0 ||
+            frame.ch_layout.nb_channels <= 0)
             return toSample(pts);
         const AVRational inRate{1, rate};
-        const std::int64_t firstPts = m_sound->start_time == AV_NOPTS_VALUE
-                                          ? startIn(m_sound->time_base)
-                                          : m_sound->start_time;
-        const std::int64_t origin = av_rescale_q(firstPts, m_sound->time_base, inRate);
-        std::int64_t in = av_rescale_q(pts, m_sound->time_base, inRate);
-        const std::int64_t size = frame.nb_samples;
-        const std::int64_t offset = in - origin;
+        // From the first frame's first sample, as one decoding from the start counts.
+        std::int64_t in = av_rescale_q(pts, m_sound->time_base, inRate) -
+                          av_rescale_q(m_grid.firstPts, m_sound->time_base, inRate);
+        const std::int64_t size = m_grid.frameSize;
+        const std::int64_t end = in + frame.nb_samples - m_grid.firstSize;
         const std::int64_t snapped =
-            origin +
-            (offset >= 0 ? (offset + size / 2) / size : -((-offset + size / 2) / size)) * size;
-        // A container's tick is rounded either way (Matroska's milliseconds are cut short).
-        const std::int64_t tick = av_rescale_q(1, m_sound->time_base, inRate) + 1;
-        if (std::abs(snapped - in) <= tick && 2 * tick < size)
-            in = snapped;
+            (end >= 0 ? (end + size / 2) / size : -((-end + size / 2) / size)) * size;
+        // Both stamps rounded, either way (Matroska's milliseconds are cut short).
+        const std::int64_t tick = 2 * (av_rescale_q(1, m_sound->time_base, inRate) + 1);
+        if (std::abs(snapped - end) <= tick && 2 * tick < size)
+            in += snapped - end;
         // Whole 16 kHz samples from the stream's first sample.
         const std::int64_t step = rate / std::gcd(rate, kSampleRate);
-        std::int64_t drop = ((step - (in - origin) % step) % step + step) % step;
-        if (drop >= frame.nb_samples || frame.ch_layout.nb_channels <= 0)
+        std::int64_t drop = ((step - in % step) % step + step) % step;
+        if (drop >= frame.nb_samples)
             drop = 0;
         if (drop > 0) {
             // Copied rather than pointed past: the resampler wants its input aligned.
@@ -346,8 +384,7 @@ class OpenedSound {
             av_frame_move_ref(&frame, rest.get());
             in += drop;
         }
-        return av_rescale_q(origin, inRate, AVRational{1, kSampleRate}) +
-               (in - origin) * kSampleRate / rate - startIn(AVRational{1, kSampleRate});
+        return toSample(m_grid.firstPts) + in * kSampleRate / rate;
     }
 
     std::int64_t startIn(AVRational timeBase) const {
@@ -378,6 +415,7 @@ class OpenedSound {
     std::int64_t m_start = 0;
     SoundFacts m_facts;
     bool m_used = false; // read from already: decoding then seeks to where it starts
+    Grid m_grid;
 };
 
 // The decoded sound handed from the decoding threads to the one that takes it, range by range.
@@ -393,8 +431,8 @@ class Relay {
     };
 
     Relay(std::string path, int stream, const DecodePlan& plan, std::vector<Range> ranges,
-          OpenedSound&& opened)
-        : m_path(std::move(path)), m_stream(stream), m_ranges(std::move(ranges)),
+          OpenedSound&& opened, const OpenedSound::Grid& grid)
+        : m_path(std::move(path)), m_stream(stream), m_ranges(std::move(ranges)), m_grid(grid),
           m_window(std::max(1u, plan.decoders) + 1),
           m_preroll(std::int64_t(plan.prerollSeconds * kSampleRate)) {
         m_cap = kWaitingSamples / std::int64_t(std::min<std::size_t>(m_window, m_ranges.size()));
@@ -464,8 +502,10 @@ class Relay {
             }
             Range& range = m_ranges[i];
             try {
-                if (!sound)
+                if (!sound) {
                     sound.emplace(m_path, m_stream);
+                    sound->setGrid(m_grid);
+                }
                 std::vector<std::int16_t> buffer;
                 const auto handOver = [&] {
                     std::unique_lock lock(m_mutex);
@@ -517,6 +557,7 @@ class Relay {
     const std::string m_path;
     const int m_stream;
     std::vector<Range> m_ranges;
+    const OpenedSound::Grid m_grid;
     const std::size_t m_window; // ranges decoded ahead of the one taken, that one included
     const std::int64_t m_preroll;
     std::int64_t m_cap = 0;             // samples waiting in one range at most
@@ -563,14 +604,15 @@ bool DecodeSoundAside(const std::string& path, int stream, const SampleSink& sin
     const std::int64_t rangeSamples =
         std::max<std::int64_t>(kSampleRate, std::int64_t(plan.rangeSeconds * kSampleRate));
     std::vector<Relay::Range> ranges(1);
+    OpenedSound::Grid grid;
     if (plan.decoders >= 2 && facts.lengthMs >= plan.shortestSeconds * 1000.0 &&
-        total > rangeSamples && sound.seeksTo(total / 2)) {
+        total > rangeSamples && ((grid = sound.learnGrid()), sound.seeksTo(total / 2))) {
         ranges.front().to = rangeSamples;
         while (ranges.back().to + rangeSamples < total)
             ranges.push_back({ranges.back().to, ranges.back().to + rangeSamples, {}, 0, false, {}});
         ranges.push_back({ranges.back().to, -1, {}, 0, false, {}});
     }
-    Relay relay(path, stream, plan, std::move(ranges), std::move(sound));
+    Relay relay(path, stream, plan, std::move(ranges), std::move(sound), grid);
     std::int64_t taken = 0;
     if (total > 0 && !keepGoing(0.0))
         return false;
