@@ -50,9 +50,11 @@ struct DecodePlan {
 
 // As DecodeSound, with the decoding done on other threads as `plan` says, while `sink` and
 // `keepGoing` are called on the caller's thread, in order. Each range is sought a little before
-// its start and cut at its samples, so the joins differ from DecodeSound's sound only by what
-// a decoder that starts afresh makes of the sound before them; a movie that cannot be sought
-// is decoded whole. At most about 16 MiB of sound waits to be taken.
+// its start, its frames placed where decoding from the start places them and cut at its
+// samples: where the codec's frames are all one length (AAC, MP3, AC-3) the sound is
+// DecodeSound's sample for sample; otherwise (Opus, Vorbis) a range may lie up to a tick of the
+// container's clock off (a millisecond in Matroska). A movie that cannot be sought is decoded
+// whole. At most about 16 MiB of sound waits to be taken.
 bool DecodeSoundAside(const std::string& path, int stream, const SampleSink& sink,
                       const KeepGoing& keepGoing, SoundFacts& facts, const DecodePlan& plan);
 
