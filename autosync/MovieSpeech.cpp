@@ -15,14 +15,14 @@ std::uint8_t PeakLevel(int loudest) {
 }
 
 std::optional<MovieSpeech> DetectMovieSpeech(const std::string& path, int stream,
-                                             AnalysisProgress& progress) {
+                                             AnalysisProgress& progress, const DecodePlan& plan) {
     VoiceDetector detector;
     SoundFacts facts;
     constexpr std::size_t kFrameSamples = kSampleRate * kFrameMs / 1000;
     std::vector<std::uint8_t> peaks;
     int loudest = 0;
     std::size_t inFrame = 0;
-    const bool whole = DecodeSound(
+    const bool whole = DecodeSoundAside(
         path, stream,
         [&](std::span<const std::int16_t> samples) {
             detector.feed(samples);
@@ -39,7 +39,7 @@ std::optional<MovieSpeech> DetectMovieSpeech(const std::string& path, int stream
             progress.advanced(fraction);
             return !progress.cancelled();
         },
-        facts);
+        facts, plan);
     if (!whole)
         return std::nullopt;
     MovieSpeech found{detector.finish(), facts.frameRate, {}};

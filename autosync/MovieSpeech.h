@@ -1,6 +1,7 @@
 #pragma once
 // Where people speak in a movie: its sound decoded and run through the voice detector.
 
+#include "autosync/SoundDecoder.h"
 #include "autosync/SpeechMask.h"
 
 #include <optional>
@@ -45,9 +46,11 @@ std::uint8_t PeakLevel(int loudest);
 inline constexpr std::size_t kDetectorLagFrames = 2;
 
 // The speech in sound stream `stream` (-1: the first) of the movie at `path`, the detector's
-// lag taken off (the mask keeps the sound's length); empty when cancelled. Throws what
-// DecodeSound throws.
+// lag taken off (the mask keeps the sound's length); empty when cancelled. The sound is decoded
+// on other threads as `plan` says and heard by one detector, in order. Throws what DecodeSound
+// throws.
 std::optional<MovieSpeech> DetectMovieSpeech(const std::string& path, int stream,
-                                             AnalysisProgress& progress);
+                                             AnalysisProgress& progress,
+                                             const DecodePlan& plan = DecodePlan::ForJobs(1));
 
 } // namespace velkar::autosync

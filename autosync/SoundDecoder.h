@@ -35,6 +35,29 @@ using KeepGoing = std::function<bool(double fraction)>;
 bool DecodeSound(const std::string& path, int stream, const SampleSink& sink,
                  const KeepGoing& keepGoing, SoundFacts& facts);
 
+// How a movie's sound is decoded beside the thread that takes the samples.
+struct DecodePlan {
+    // Threads decoding beside the caller's. With two or more, a long movie's sound is cut in
+    // time ranges decoded side by side and handed on in order.
+    unsigned decoders = 1;
+    double rangeSeconds = 120;    // the length of each range
+    double shortestSeconds = 600; // shorter movies are decoded from start to end by one thread
+    double prerollSeconds = 1;    // decoded before each range and dropped, so the codec settles
+
+    // The machine's cores shared among `jobs` analyses running side by side (one at least).
+    static DecodePlan ForJobs(unsigned jobs);
+};
+
+// As DecodeSound, with the decoding done on other threads as `plan` says, while `sink` and
+// `keepGoing` are called on the caller's thread, in order. Each range is sought a little before
+// its start, its frames placed where decoding from the start places them and cut at its
+// samples: where the codec's frames are all one length (AAC, MP3, AC-3) the sound is
+// DecodeSound's sample for sample; otherwise (Opus, Vorbis) a range may lie up to a tick of the
+// container's clock off (a millisecond in Matroska). A movie that cannot be sought is decoded
+// whole. At most about 16 MiB of sound waits to be taken.
+bool DecodeSoundAside(const std::string& path, int stream, const SampleSink& sink,
+                      const KeepGoing& keepGoing, SoundFacts& facts, const DecodePlan& plan);
+
 // "The file <path> holds no sound".
 class NoSoundError : public VelkarError {
   public:

@@ -101,11 +101,11 @@ VelkarSoundCalls CallsFor(Outcome& outcome) {
 } // namespace
 
 std::optional<MovieSpeech> DetectMovieSpeechInModule(const std::string& path, int stream,
-                                                     AnalysisProgress& progress) {
+                                                     AnalysisProgress& progress, unsigned jobs) {
     const auto detect = LoadEntry<VelkarDetectMovieSpeech>(kVelkarSoundEntry);
     Outcome outcome{&progress, std::nullopt, std::nullopt};
     const VelkarSoundCalls calls = CallsFor(outcome);
-    detect(path.c_str(), stream, &calls);
+    detect(path.c_str(), stream, jobs, &calls);
     if (outcome.failure)
         throw VelkarError(*outcome.failure);
     return std::move(outcome.speech);

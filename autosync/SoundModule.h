@@ -14,9 +14,9 @@ namespace velkar::autosync {
 
 // As DetectMovieSpeech, through the module: throws VelkarError with the analysis' own message
 // when it fails, or "The movie's sound cannot be analysed: <reason>" when the module is not
-// found or does not load.
+// found or does not load. `jobs`: the analyses running side by side, which share the cores.
 std::optional<MovieSpeech> DetectMovieSpeechInModule(const std::string& path, int stream,
-                                                     AnalysisProgress& progress);
+                                                     AnalysisProgress& progress, unsigned jobs = 1);
 
 // As ProbeStreams and SubtitleTrackCues (MovieStreams.h), through the module; they throw
 // VelkarError with the same messages.

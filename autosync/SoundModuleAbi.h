@@ -21,13 +21,15 @@ struct VelkarSoundCalls {
     void (*failed)(void* context, const char* message);
 };
 
-// Analyses sound stream `stream` (-1: the first) of the movie at `path`: calls `found` once, or
-// `failed` once, or neither when cancelled.
-void velkar_detect_movie_speech(const char* path, int stream, const VelkarSoundCalls* calls);
+// Analyses sound stream `stream` (-1: the first) of the movie at `path`, sharing the machine's
+// cores with `jobs` analyses in all: calls `found` once, or `failed` once, or neither when
+// cancelled.
+void velkar_detect_movie_speech_shared(const char* path, int stream, unsigned jobs,
+                                       const VelkarSoundCalls* calls);
 
-using VelkarDetectMovieSpeech = void (*)(const char*, int, const VelkarSoundCalls*);
+using VelkarDetectMovieSpeech = void (*)(const char*, int, unsigned, const VelkarSoundCalls*);
 
-inline constexpr const char* kVelkarSoundEntry = "velkar_detect_movie_speech";
+inline constexpr const char* kVelkarSoundEntry = "velkar_detect_movie_speech_shared";
 
 // What the module hands back about a movie's streams and a subtitle stream's cues. Unused calls
 // may be null; none of them may throw.

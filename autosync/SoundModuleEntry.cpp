@@ -23,10 +23,13 @@ class CallerProgress final : public AnalysisProgress {
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) void
-velkar_detect_movie_speech(const char* path, int stream, const VelkarSoundCalls* calls) {
+velkar_detect_movie_speech_shared(const char* path, int stream, unsigned jobs,
+                                  const VelkarSoundCalls* calls) {
     try {
+        using velkar::autosync::DecodePlan;
         CallerProgress progress(*calls);
-        const auto heard = velkar::autosync::DetectMovieSpeech(path, stream, progress);
+        const auto heard =
+            velkar::autosync::DetectMovieSpeech(path, stream, progress, DecodePlan::ForJobs(jobs));
         if (heard)
             calls->found(calls->context, heard->speech.frames.data(), heard->speech.frames.size(),
                          heard->frameRate);

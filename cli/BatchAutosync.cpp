@@ -205,7 +205,7 @@ class Batch {
             heard.speech =
                 SpeechThroughCache(movie, stream, m_options.noCache ? nullptr : &cache, [&] {
                     QuietAnalysis quiet;
-                    return DetectMovieSpeechInModule(movie, stream, quiet);
+                    return DetectMovieSpeechInModule(movie, stream, quiet, m_options.jobs);
                 });
         } catch (const std::exception& e) {
             heard.failure = e.what();

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -134,6 +135,57 @@ TEST_F(Clips, ChosenStreamAndCancelling) {
     EXPECT_FALSE(DetectMovieSpeech(clip("speech-aac.mkv"), -1, stop));
     EXPECT_EQ(stop.seen.size(), 1u);
 }
+
+class RangesOf : public Clips, public testing::WithParamInterface<const char*> {};
+
+// Decoded in 30 s ranges on three threads, the 200 s dialogue (AAC at 48 kHz in Matroska, MP3 at
+// 44.1 kHz in AVI) gives the very samples of one thread decoding it from start to end: each
+// range starts on the right sample, its codec and resampler settled by then, and the ranges
+// come in order. The speech heard is the same.
+TEST_P(RangesOf, SoundDecodedInRangesJoinsUp) {
+    const std::string movie = clip(GetParam());
+    DecodePlan ranges;
+    ranges.decoders = 3;
+    ranges.rangeSeconds = 30;
+    ranges.shortestSeconds = 60;
+    const auto decode = [&](const DecodePlan* plan) {
+        std::vector<std::int16_t> sound;
+        SoundFacts facts;
+        const SampleSink sink = [&](std::span<const std::int16_t> samples) {
+            sound.insert(sound.end(), samples.begin(), samples.end());
+        };
+        const KeepGoing go = [](double) { return true; };
+        EXPECT_TRUE(plan ? DecodeSoundAside(movie, -1, sink, go, facts, *plan)
+                         : DecodeSound(movie, -1, sink, go, facts));
+        return sound;
+    };
+    const auto whole = decode(nullptr);
+    const auto joined = decode(&ranges);
+    ASSERT_GT(whole.size(), std::size_t(190 * kSampleRate));
+    ASSERT_EQ(joined.size(), whole.size());
+    const auto differ = std::mismatch(whole.begin(), whole.end(), joined.begin()).first;
+    EXPECT_EQ(differ, whole.end())
+        << "from " << (differ - whole.begin()) * 1000 / kSampleRate << " ms on";
+
+    QuietAnalysis quiet;
+    const auto heardWhole = DetectMovieSpeech(movie, -1, quiet, DecodePlan{});
+    const auto heardJoined = DetectMovieSpeech(movie, -1, quiet, ranges);
+    ASSERT_TRUE(heardWhole && heardJoined);
+    EXPECT_EQ(heardJoined->speech.frames, heardWhole->speech.frames);
+    EXPECT_EQ(heardJoined->peaks, heardWhole->peaks);
+
+    // Stopped a third of the way, the decoding threads stop too.
+    struct StopAtAThird final : AnalysisProgress {
+        void advanced(double fraction) override { last = fraction; }
+        bool cancelled() const override { return last > 1.0 / 3.0; }
+        double last = 0;
+    } stop;
+    EXPECT_FALSE(DetectMovieSpeech(movie, -1, stop, ranges));
+    EXPECT_LT(stop.last, 0.4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, RangesOf,
+                         testing::Values("dialogue-long.mkv", "dialogue-long.avi"));
 
 } // namespace
 } // namespace velkar::autosync

@@ -97,7 +97,14 @@ for codec in ass webvtt; do
     ff -i dialogue.mkv -i dialogue.srt -map 0 -map 1 -c:v copy -c:a copy -c:s $codec dialogue-$codec.mkv
 done
 ff -i dialogue.mkv -i dialogue.srt -map 0:v -map 1 -c:v copy -c:s mov_text dialogue-movtext.mp4
-rm -f ./*-raw.wav a30.wav b30.wav c30.wav
+# The loud dialogue four times over (200 s) in AAC, long enough to be decoded in time ranges;
+# without noise substitution, whose random noise no two decoders make alike.
+sox dialogue-loud.wav dialogue-loud.wav dialogue-loud.wav dialogue-loud.wav long.wav
+ff -f lavfi -i color=black:s=160x120:r=25:d=200 -i long.wav -c:v mpeg4 -c:a aac -aac_pns 0 \
+    -b:a 96k -ar 48000 -ac 2 -shortest dialogue-long.mkv
+ff -f lavfi -i color=black:s=160x120:r=25:d=200 -i long.wav -c:v mpeg4 -c:a libmp3lame -ar 44100 \
+    -ac 2 -shortest dialogue-long.avi
+rm -f ./*-raw.wav a30.wav b30.wav c30.wav long.wav
 echo "$stamp" >done
 cd ..
 [ "$(cat "$out/done" 2>/dev/null)" = "$stamp" ] || { rm -rf "$out"; mv "$work" "$out"; }
