@@ -70,6 +70,10 @@ Phrase PhraseOf(MendKind kind) {
     case MendKind::TimeLine:
         return {"1 time line written in the standard form",
                 "%n time lines written in the standard form", "1 time line", "%n time lines"};
+    case MendKind::UnreadableCue:
+        return {"1 cue whose timing line does not read removed",
+                "%n cues whose timing lines do not read removed", "1 unreadable cue",
+                "%n unreadable cues"};
     case MendKind::HeaderWritten:
         return {"the SubViewer 2.0 header written", "the SubViewer 2.0 header written", "header",
                 "header"};

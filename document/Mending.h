@@ -28,6 +28,7 @@ enum class MendKind {
     GarbledCounter,   // a SubRip counter that is not a number, rewritten
     TimeLine,         // a time line written in the standard form, same times
     HeaderWritten,    // the standard SubViewer 2.0 header put in front
+    UnreadableCue,    // a WebVTT cue whose timing line does not read, removed whole
 };
 
 // All changes of one kind: how many, and the first line (counted from 0 in the file as read;

@@ -1,7 +1,8 @@
 // WebVTT: a "WEBVTT" signature, then blocks. Mended: cue timestamps that players read but the
 // format does not allow, written in its form with the same time: a timestamp without its
 // fraction ("00:01:39" becomes "00:01:39.000"), with one or two digits of it ("41.04" becomes
-// "41.040"), or with a one-digit minute or second field. Every other line is kept.
+// "41.040"), or with a one-digit minute or second field. A cue whose timing line does not read
+// even so is removed whole, as players pass over it. Every other line is kept.
 #include "document/mend/FormatMending.h"
 
 #include <optional>
@@ -77,11 +78,48 @@ bool BeyondTable(std::string_view stamp) {
     return hours.size() > 12 || std::stoll(std::string(hours)) > kMostHours;
 }
 
-// The length of the token at `at`: up to a blank or the end.
-std::size_t TokenEnd(std::string_view line, std::size_t at) {
-    while (at < line.size() && !IsBlank(line[at]))
+// The timestamps of a cue timing line in the format's form, and the line with them: start,
+// blanks, "-->", blanks, end, then the settings as they stand.
+struct TimingLine {
+    std::string start, end, mended;
+};
+
+bool IsClockCharacter(char c) {
+    return IsDigit(c) || c == ':' || c == '.';
+}
+
+std::size_t ClockEnd(std::string_view line, std::size_t at) {
+    while (at < line.size() && IsClockCharacter(line[at]))
         ++at;
     return at;
+}
+
+// Nothing for a line that no standard timing line can be made of.
+std::optional<TimingLine> ReadTimingLine(std::string_view line) {
+    const std::size_t startEnd = ClockEnd(line, 0);
+    std::size_t k = startEnd;
+    while (k < line.size() && IsBlank(line[k]))
+        ++k;
+    if (line.substr(k, 3) != "-->")
+        return std::nullopt;
+    std::size_t endAt = k + 3;
+    while (endAt < line.size() && IsBlank(line[endAt]))
+        ++endAt;
+    const std::size_t endEnd = ClockEnd(line, endAt);
+    auto start = Standard(line.substr(0, startEnd));
+    auto end = Standard(line.substr(endAt, endEnd - endAt));
+    if (!start || !end)
+        return std::nullopt;
+    // Settings may follow an end in the format's form at once, but an end in another form
+    // must end where a blank or the line does ("00:0" before a NUL byte is no time).
+    if (endEnd < line.size() && !IsBlank(line[endEnd]) &&
+        *end != line.substr(endAt, endEnd - endAt))
+        return std::nullopt;
+    TimingLine t{*start, *end, *start};
+    t.mended.append(line.substr(startEnd, endAt - startEnd));
+    t.mended += t.end;
+    t.mended.append(line.substr(endEnd));
+    return t;
 }
 
 } // namespace
@@ -91,37 +129,43 @@ bool MendWebVtt(const LineStore& lines, MendedLines& out, MendFault& fault) {
         fault = {}; // nothing of the format: no fault of its own to name
         return false;
     }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = lines[i];
-        const std::size_t arrow = line.find("-->");
-        if (arrow == std::string_view::npos || i == 0) {
+    const std::size_t n = lines.size();
+    const auto hasArrow = [&](std::size_t i) {
+        return i > 0 && i < n && lines[i].find("-->") != std::string_view::npos;
+    };
+    // A cue's identifier: the first line of a block, right before its timing line.
+    const auto isIdentifier = [&](std::size_t i) {
+        return i >= 2 && !lines[i].empty() && !hasArrow(i) && lines[i - 1].empty() &&
+               hasArrow(i + 1);
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        if (isIdentifier(i) && !ReadTimingLine(lines[i + 1])) {
+            out.dropQuietly(i); // goes with its cue, below
+            continue;
+        }
+        if (!hasArrow(i)) {
             out.keep(i);
             continue;
         }
-        // start, blanks, "-->", blanks, end, then the settings as they stand.
-        const std::size_t startEnd = TokenEnd(line, 0);
-        std::size_t endAt = arrow + 3;
-        while (endAt < line.size() && IsBlank(line[endAt]))
-            ++endAt;
-        const std::size_t endEnd = TokenEnd(line, endAt);
-        const auto start = Standard(line.substr(0, std::min(startEnd, arrow)));
-        const auto end = Standard(line.substr(endAt, endEnd - endAt));
-        if (!start || !end) {
-            fault = {i, "a cue timing line that does not read"};
-            return false;
+        const std::optional<TimingLine> timing = ReadTimingLine(lines[i]);
+        if (!timing) {
+            // A cue whose timing line does not read even so (a NUL byte inside a timestamp, a
+            // "-->" in a text): players pass over it; it goes whole, its identifier, timing line
+            // and text.
+            out.note(MendKind::UnreadableCue, i);
+            out.dropQuietly(i);
+            while (i + 1 < n && !lines[i + 1].empty() && !hasArrow(i + 1))
+                out.dropQuietly(++i);
+            continue;
         }
-        if (BeyondTable(*start) || BeyondTable(*end)) {
+        if (BeyondTable(timing->start) || BeyondTable(timing->end)) {
             fault = {i, "a time beyond " + std::to_string(kMostHours) + " hours"};
             return false;
         }
-        std::string mended = *start;
-        mended.append(line.substr(std::min(startEnd, arrow), endAt - std::min(startEnd, arrow)));
-        mended += *end;
-        mended.append(line.substr(endEnd));
-        if (mended == line)
+        if (timing->mended == lines[i])
             out.keep(i);
         else
-            out.rewrite(i, std::move(mended), MendKind::TimeLine);
+            out.rewrite(i, timing->mended, MendKind::TimeLine);
     }
     return true;
 }

@@ -26,8 +26,6 @@ const std::map<std::string, std::string> kRefused = {
     {"srt/gaupol-subrip.srt", "(Line:2) negative time"},
     {"srt/gaupol-subrip-extended.srt", "(Line:2) negative time"},
     {"subviewer/gaupol-subviewer2.sub", "(Line:14) negative time"},
-    // NUL bytes inside cue timing lines: cues that players drop, and mending does not.
-    {"webvtt/wpt-nulls.vtt", "(Line:21) a cue timing line that does not read"},
 };
 
 // Files whose times ffmpeg 5.1 reads otherwise than the format says: not compared with it.
