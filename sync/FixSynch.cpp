@@ -53,9 +53,9 @@ void CheckAnchor(std::int32_t anchor, std::size_t n) {
 }
 
 // Maps every start and end through `map`, checks that every new time has its text, and only
-// then changes the table and the timing lines.
+// then changes the table and the timing lines. The new values are computed twice, to check them
+// and to write them, rather than kept: a re-timing holds no second table.
 template <class Map> void Apply(SubtitleDocument& doc, std::size_t n, Map map, Progress& progress) {
-    std::vector<TimeValue> starts(n), ends(n);
     const FormatEntry* entry = FindFormat(doc.SubtitleFormat);
     // Formats whose times have no limit of their own take any value the table holds; the others
     // none beyond 32 bits.
@@ -66,19 +66,20 @@ template <class Map> void Apply(SubtitleDocument& doc, std::size_t n, Map map, P
     for (std::size_t i = 0; i < n; ++i) {
         if (i % 4096 == 0)
             progress.setPosition(static_cast<int>(i));
-        starts[i] = Narrow(map(doc.start(i)), limit);
-        ends[i] = Narrow(map(doc.end(i)), limit);
+        CheckTimingLine(doc, i, Narrow(map(doc.start(i)), limit), Narrow(map(doc.end(i)), limit),
+                        TimeSource::TypedAnchors);
     }
-    CheckTimingLines(doc, starts, ends, TimeSource::TypedAnchors);
     // Times inside the texts (WebVTT's timestamp tags) go through the same map.
     const InlineMap inlineMap = [&map, limit](std::int64_t v) -> std::int64_t {
         return Narrow(map(v), limit);
     };
     if (entry && entry->mapInlineTimes)
         entry->mapInlineTimes(doc, inlineMap, false);
-    std::copy(starts.begin(), starts.end(), doc.TimingTable[0].begin());
-    std::copy(ends.begin(), ends.end(), doc.TimingTable[1].begin());
-    WriteTimingLines(doc, starts, ends, progress);
+    for (std::size_t i = 0; i < n; ++i) {
+        doc.TimingTable[0][i] = Narrow(map(doc.start(i)), limit);
+        doc.TimingTable[1][i] = Narrow(map(doc.end(i)), limit);
+    }
+    WriteTimingLines(doc, doc.TimingTable[0], doc.TimingTable[1], progress);
     if (entry && entry->mapInlineTimes)
         entry->mapInlineTimes(doc, inlineMap, true);
     progress.setPosition(0);

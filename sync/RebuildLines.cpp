@@ -18,25 +18,28 @@ long long TimingLineIndex(const SubtitleDocument& doc, std::size_t i) {
     return doc.SubtitleLineIndex[i];
 }
 
-void CheckTimingLines(const SubtitleDocument& doc, const std::vector<TimeValue>& starts,
-                      const std::vector<TimeValue>& ends, TimeSource source) {
+void CheckTimingLine(const SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
+                     TimeSource source) {
     const FormatEntry* entry = FindFormat(doc.SubtitleFormat);
     if (!entry)
         return;
     const long long lines = static_cast<long long>(doc.SubtitleLines.size());
-    const long long before = static_cast<long long>(entry->linesBefore);
-    for (std::size_t i = 0; i < doc.FinishedCount(); ++i) {
-        const long long line = entry->timingLine(doc, i);
-        const long long first = line - before; // a SubRip counter line
-        if (first < 0)
-            throw ListIndexError(first);
-        if (line >= lines)
-            throw ListIndexError(line);
-        if (!entry->canWrite(starts[i]))
-            throw TimeEncodeError(OutsideDayText(doc, i, false, starts[i], source));
-        if (!entry->canWrite(ends[i]))
-            throw TimeEncodeError(OutsideDayText(doc, i, true, ends[i], source));
-    }
+    const long long line = entry->timingLine(doc, i);
+    const long long first = line - static_cast<long long>(entry->linesBefore); // a SubRip counter
+    if (first < 0)
+        throw ListIndexError(first);
+    if (line >= lines)
+        throw ListIndexError(line);
+    if (!entry->canWrite(start))
+        throw TimeEncodeError(OutsideDayText(doc, i, false, start, source));
+    if (!entry->canWrite(end))
+        throw TimeEncodeError(OutsideDayText(doc, i, true, end, source));
+}
+
+void CheckTimingLines(const SubtitleDocument& doc, const std::vector<TimeValue>& starts,
+                      const std::vector<TimeValue>& ends, TimeSource source) {
+    for (std::size_t i = 0; i < doc.FinishedCount(); ++i)
+        CheckTimingLine(doc, i, starts[i], ends[i], source);
 }
 
 namespace {

@@ -21,6 +21,9 @@ long long TimingLineIndex(const SubtitleDocument& doc, std::size_t i);
 // ListIndexError). Subtitles are checked in order; the first fault throws.
 void CheckTimingLines(const SubtitleDocument& doc, const std::vector<TimeValue>& starts,
                       const std::vector<TimeValue>& ends, TimeSource source);
+// As CheckTimingLines for the one subtitle `i` with these times.
+void CheckTimingLine(const SubtitleDocument& doc, std::size_t i, TimeValue start, TimeValue end,
+                     TimeSource source);
 
 // Rewrites the timing of every subtitle in doc.SubtitleLines from `starts` and `ends`, in place;
 // no other byte of a line changes (the format's entry writes them, see document/Format.h):
