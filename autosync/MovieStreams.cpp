@@ -1,5 +1,7 @@
 #include "autosync/MovieStreams.h"
 
+#include "autosync/FfmpegHandles.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -20,16 +22,6 @@ SubtitleDecodeError::SubtitleDecodeError(const std::string& path, int stream)
                   " cannot be decoded") {}
 
 namespace {
-
-struct FormatCloser {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct CodecFreer {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct PacketFreer {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
 
 std::unique_ptr<AVFormatContext, FormatCloser> OpenMovie(const std::string& path) {
     av_log_set_level(AV_LOG_QUIET);

@@ -1,5 +1,7 @@
 #include "autosync/SoundDecoder.h"
 
+#include "autosync/FfmpegHandles.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -32,22 +34,6 @@ SoundDecodeError::SoundDecodeError(const std::string& path)
     : VelkarError("The sound of " + path + " cannot be decoded") {}
 
 namespace {
-
-struct FormatCloser {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct CodecFreer {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct PacketFreer {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameFreer {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct ResamplerFreer {
-    void operator()(SwrContext* s) const { swr_free(&s); }
-};
 
 double FrameRateOf(const AVFormatContext& format) {
     for (unsigned i = 0; i < format.nb_streams; ++i) {
