@@ -86,28 +86,28 @@ StreamSpecError::StreamSpecError(const std::string& text)
                   "stream, from 0), or a:LANGUAGE or s:LANGUAGE (a:fre, s:en)") {}
 
 StreamSpec ParseStreamSpec(const std::string& text) {
-    StreamSpec spec;
+    StreamSpec wanted;
     if (AllDigits(text)) {
-        spec.index = std::stoi(text);
-        return spec;
+        wanted.index = std::stoi(text);
+        return wanted;
     }
     if (text.size() < 3 || text[1] != ':')
         throw StreamSpecError(text);
     const char kind = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
     if (kind == 'a')
-        spec.kind = StreamKind::Sound;
+        wanted.kind = StreamKind::Sound;
     else if (kind == 's')
-        spec.kind = StreamKind::Subtitle;
+        wanted.kind = StreamKind::Subtitle;
     else
         throw StreamSpecError(text);
     const std::string rest = text.substr(2);
     if (AllDigits(rest))
-        spec.ordinal = std::stoi(rest);
+        wanted.ordinal = std::stoi(rest);
     else if (!LanguageCodes(rest).empty())
-        spec.language = Lower(rest);
+        wanted.language = Lower(rest);
     else
         throw StreamSpecError(text);
-    return spec;
+    return wanted;
 }
 
 std::vector<std::string> LanguageCodes(const std::string& tag) {
