@@ -1,5 +1,6 @@
 #include "frmMain/MaskedTimeEdit.h"
 
+#include "app/TextFit.h"
 #include "document/Format.h"
 
 #include <QRegularExpressionValidator>
@@ -74,6 +75,8 @@ const QString kTwoHours = QStringLiteral("09");
 
 void MaskedTimeEdit::setMask(Mask mask) {
     m_mask = mask;
+    if (m_placedFont)
+        setFont(*m_placedFont);
     switch (mask) {
     case Mask::SubRipClock:
     case Mask::HundredthsClock:
@@ -115,6 +118,12 @@ void MaskedTimeEdit::setTime(const QString& text) {
     if (inputMask() != mask)
         setInputMask(mask);
     setText(clock);
+    if (m_placedFont)
+        setFont(*m_placedFont);
+    if (!TextFits(this, clock)) {
+        m_placedFont = font();
+        FitTexts(this, {clock});
+    }
 }
 
 QString MaskedTimeEdit::fieldText() const {

@@ -17,7 +17,9 @@
 
 #include "document/SubtitleDocument.h"
 
+#include <QFont>
 #include <QLineEdit>
+#include <optional>
 
 namespace velkar::gui {
 
@@ -39,7 +41,8 @@ class MaskedTimeEdit : public QLineEdit {
     // Shows a time text of the field's form; a clock with one hour digit ("1:02:03.05", as ASS
     // writes it) gets a leading zero, so that every digit lands in its own place of the mask,
     // and one with more hour digits or a sign ("1088:42:00.500", "-0:00:06.84") widens the
-    // mask's hours to hold them (until the next setMask).
+    // mask's hours to hold them (until the next setMask) and, where the text then does not fit
+    // the field, its font to show it whole.
     void setTime(const QString& text);
 
     QString fieldText() const;
@@ -47,6 +50,8 @@ class MaskedTimeEdit : public QLineEdit {
   private:
     Mask m_mask = Mask::SubRipClock;
     QValidator* m_frameDigits;
+    // The font the field had before a time too wide for it made it smaller.
+    std::optional<QFont> m_placedFont;
 };
 
 } // namespace velkar::gui

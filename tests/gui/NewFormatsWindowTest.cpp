@@ -1,5 +1,6 @@
 #include "GuiTest.h"
 
+#include "app/TextFit.h"
 #include "document/Format.h"
 #include "frmMain/MaskedTimeEdit.h"
 #include "playback/OverlaySearch.h"
@@ -81,6 +82,8 @@ TEST_P(NewFormatWindow, OpensShowsTextWithoutMarkupRetimesAndSaves) {
     EXPECT_EQ(form().txtFirst->mask(), c.mask);
     EXPECT_EQ(form().txtFirst->displayText(), c.firstShown);
     EXPECT_EQ(form().txtLast->displayText(), c.lastShown);
+    // Shown whole, however many hour digits.
+    EXPECT_TRUE(TextFits(form().txtFirst, form().txtFirst->displayText()));
     ASSERT_GE(form().cboDialogs->count(), 1);
     EXPECT_EQ(form().cboDialogs->itemText(0), c.firstEntry);
     EXPECT_EQ(FindCurrentSubtitle(form().document(), form().document().start(0)).text, c.overlay);
