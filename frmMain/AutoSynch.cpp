@@ -151,28 +151,37 @@ void TForm1::cmdAutoSynchClick() {
 void TForm1::readSoundStreams(const QString& movie) {
     if (movie == m_streamsMovie && m_document.SubtitleFileName == m_streamsSubtitle)
         return;
+    using namespace velkar::autosync;
+    const std::string language =
+        LanguageOfFileName(m_document.SubtitleFileName, QFile::encodeName(movie).toStdString());
+    const bool sameMovie = movie == m_streamsMovie;
     m_streamsMovie = movie;
     m_streamsSubtitle = m_document.SubtitleFileName;
+    if (sameMovie) {
+        for (const StreamFacts& s : m_soundStreams)
+            if (s.kind == StreamKind::Sound && !language.empty() &&
+                SameLanguage(s.language, language)) {
+                cboSoundStream->setCurrentIndex(cboSoundStream->findData(s.index));
+                break;
+            }
+        return;
+    }
     cboSoundStream->clear();
-    using namespace velkar::autosync;
-    std::vector<StreamFacts> streams;
+    m_soundStreams.clear();
     try {
         if (!movie.isEmpty())
-            streams = ProbeStreams(QFile::encodeName(movie).toStdString());
+            m_soundStreams = ProbeStreams(QFile::encodeName(movie).toStdString());
     } catch (const std::exception&) {
         // Not a movie FFmpeg opens: Auto Synch will say so when asked.
     }
     int chosen = -1;
     try {
-        chosen = ChooseStream(streams, {}, std::nullopt, StreamKind::Sound,
-                              LanguageOfFileName(m_document.SubtitleFileName,
-                                                 QFile::encodeName(movie).toStdString()))
-                     .index;
+        chosen = ChooseStream(m_soundStreams, {}, std::nullopt, StreamKind::Sound, language).index;
     } catch (const std::exception&) {
         // No sound stream: nothing to choose from.
     }
     int sounds = 0;
-    for (const StreamFacts& s : streams) {
+    for (const StreamFacts& s : m_soundStreams) {
         if (s.kind != StreamKind::Sound)
             continue;
         ++sounds;

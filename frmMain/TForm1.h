@@ -20,6 +20,7 @@
 #include "app/DocumentText.h"
 #include "app/RowList.h"
 #include "app/UserDialogs.h"
+#include "autosync/StreamChoice.h"
 #include "document/SubtitleDocument.h"
 #include "document/UndoHistory.h"
 #include "playback/MediaPlayer.h"
@@ -343,8 +344,9 @@ class TForm1 : public QWidget {
     void resetStartEnd();
     void autoSynchTick();
     void autoSynchFinished();
-    // Fills cboSoundStream with the sound streams of `movie` (again when the movie or the
-    // subtitle file changes), the one in the subtitles' language (else the default) chosen.
+    // Fills cboSoundStream with the sound streams of `movie`, the one in the subtitles' language
+    // (else the default) chosen. When only the subtitle file changes, the stream in its language
+    // is chosen if the movie has one; else the choice made before (perhaps by hand) stays.
     void readSoundStreams(const QString& movie);
 
     QString m_settingsPath;
@@ -386,6 +388,7 @@ class TForm1 : public QWidget {
     QTimer* m_autoSynchTimer = nullptr;
     QString m_streamsMovie;        // the movie cboSoundStream lists the sound streams of
     std::string m_streamsSubtitle; // the subtitle file whose language chose among them
+    std::vector<velkar::autosync::StreamFacts> m_soundStreams; // what cboSoundStream lists
 };
 
 } // namespace velkar::gui

@@ -110,6 +110,15 @@ TEST_F(AutoSynchButton, ListensToTheSoundStreamOfTheSubtitlesLanguageOrTheOneCho
     EXPECT_TRUE(form().lblResult->text().startsWith(
         QStringLiteral("Auto Synch on sound stream 1: eng (flac): none;")))
         << form().lblResult->text().toStdString();
+    // Another subtitle file for the same movie: one without a language keeps the stream chosen
+    // by hand (not the default one), an English one takes the English stream.
+    streams.setCurrentIndex(1);
+    openBytes(Late(false), QStringLiteral("late.srt"));
+    press();
+    EXPECT_EQ(streams.currentData().toInt(), 2);
+    openBytes(Late(false), QStringLiteral("again.en.srt"));
+    press();
+    EXPECT_EQ(streams.currentData().toInt(), 1);
 }
 
 class AutoSynchFormats : public AutoSynchButton, public testing::WithParamInterface<bool> {};
